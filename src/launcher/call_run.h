@@ -1,0 +1,21 @@
+// The per-track line of the launcher script: callRun with the track's encoder arguments
+// (ID3 version, tags, input and output file) in an apostrophe-quoted script literal.
+#pragma once
+#include "foundation/pointer_array.h"
+#include "foundation/wide_string.h"
+#include "tracks/track_record.h"
+
+// For a tag value between double quotes: backslash runs before a double quote or at the
+// end doubled, then every backslash doubled, every apostrophe escaped with a backslash and
+// every double quote doubled.
+WideString EscapeTagValue(const WideString& value);
+// For a file path: every backslash doubled and every apostrophe escaped with a backslash.
+WideString EscapePath(const WideString& path);
+
+// A tab, "callRun ('", the track command, "');" and CR LF. decode: the common arguments
+// contain "--decode", so decodable inputs get a ".wav" output.
+WideString BuildCallRunLine(const TrackRecord& record, bool id3v2, bool id3v2Only, bool decode);
+
+// The callRun lines of all tracks in array order, built in one block of the final size.
+WideString BuildCallRunsBlock(const PointerArray<TrackRecord>& tracks, bool id3v2, bool id3v2Only,
+                              bool decode);

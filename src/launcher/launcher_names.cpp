@@ -1,0 +1,48 @@
+#include "launcher/launcher_names.h"
+
+const char16_t kLauncherFileName[] = u"Lame-Aufruf.hta";
+
+namespace {
+
+// "(n).hta", as wsprintfW gives it with "(%d).hta".
+void AppendNumberedEnding(WideString& path, int n) {
+    WideString ending;
+    ending.Format(u"(%d).hta", n);
+    path.Append(ending);
+}
+
+}  // namespace
+
+WideString LauncherPathFor(const WideString& firstTrackPath) {
+    WideString path = firstTrackPath;
+    path.Truncate(static_cast<uint32_t>(path.FindLastChar(u'\\') + 1));
+    path.Append(kLauncherFileName);
+    return path;
+}
+
+WideString FindNumberedLauncherPath(const WideString& launcherPath, PathExistsTest exists,
+                                    void* context) {
+    WideString base = launcherPath;
+    base.Truncate(static_cast<uint32_t>(base.FindLastChar(u'.')));
+    WideString candidate;
+    for (int n = 1;; ++n) {
+        candidate = base;
+        AppendNumberedEnding(candidate, n);
+        if (!exists(candidate.Text(), context) || n == 0x7FFFFFFF) return candidate;
+    }
+}
+
+WideString ComposeCommonArguments(const WideString& optionArguments,
+                                  const WideString& extraArguments) {
+    WideString common = optionArguments;
+    common.Prepend(u" --priority 0 ");
+    if (!extraArguments.IsEmpty()) {
+        common.Append(u" ");
+        common.Append(extraArguments);
+    }
+    return common;
+}
+
+bool IsDecodeRun(const WideString& commonArguments) {
+    return FindText(commonArguments.Text(), u"--decode") != nullptr;
+}

@@ -1,0 +1,23 @@
+// Pure pieces of the batch run: where the launcher file goes, the numbered name when the
+// user keeps an existing file, and the arguments shared by all tracks.
+#pragma once
+#include "foundation/wide_string.h"
+
+extern const char16_t kLauncherFileName[];  // "Lame-Aufruf.hta"
+
+// The first track's folder (cut after its last backslash) followed by "Lame-Aufruf.hta".
+WideString LauncherPathFor(const WideString& firstTrackPath);
+
+// Whether something exists at a path; the batch run passes PathFileExistsW.
+using PathExistsTest = bool (*)(const char16_t* path, void* context);
+// The first of "<path up to its last dot>(1).hta", "(2).hta", ... at which nothing exists.
+WideString FindNumberedLauncherPath(const WideString& launcherPath, PathExistsTest exists,
+                                    void* context);
+
+// " --priority 0 " before the option arguments, then a blank and the extra arguments
+// when there are any.
+WideString ComposeCommonArguments(const WideString& optionArguments,
+                                  const WideString& extraArguments);
+
+// Whether the common arguments ask the encoder to decode (exact "--decode" anywhere).
+bool IsDecodeRun(const WideString& commonArguments);

@@ -1,0 +1,30 @@
+// The launcher template: the built-in HTML Application text, the check of a template
+// file's bytes, and the filling in of its four placeholders.
+#pragma once
+#include "foundation/narrow_string.h"
+#include "foundation/wide_string.h"
+
+// The built-in template: 39 lines of ASCII, each ended by CR LF.
+extern const char kBuiltInLauncherTemplate[];
+// The built-in template as the text of a run (taken through the ANSI code page).
+WideString BuiltInLauncherTemplate();
+
+// The name of the template file beside the program, with its leading backslash.
+extern const char16_t kTemplateFileName[];
+
+enum class TemplateVerdict { kAccepted, kNotHtml, kNoPlaceholder };
+// A template file's bytes, up to their first NUL: the letters html in any case somewhere,
+// and at least one of %lame_exe%, %arg_comm%, %callRuns% exactly.
+TemplateVerdict CheckTemplateBytes(const NarrowString& bytes);
+
+// Messages about a template file, formatted with the template's full path for %s.
+extern const char16_t kTemplateNotHtmlMessage[];
+extern const char16_t kTemplateNoPlaceholderMessage[];
+extern const char16_t kTemplateNoMemoryMessage[];
+
+// Replaces %delOrig%, %lame_exe%, %arg_comm%, %callRuns% in this order, each pass over the
+// result of the one before. The path and the arguments are escaped for the script string
+// literals they stand in; the callRun lines come escaped already.
+WideString FillLauncherTemplate(const WideString& templ, bool deleteOriginals,
+                                const WideString& lamePath, const WideString& commonArguments,
+                                const WideString& callRuns);

@@ -1,0 +1,81 @@
+#include "launcher/script_literal.h"
+
+namespace {
+
+// The escape that replaces one unit, or null when the unit stays.
+const char16_t* BreakerEscape(const char16_t* at) {
+    switch (at[0]) {
+        case u'\r':
+            return u"\\r";
+        case u'\n':
+            return u"\\n";
+        case u'\u2028':
+            return u"\\u2028";
+        case u'\u2029':
+            return u"\\u2029";
+        case u'<':
+            return at[1] == u'/' ? u"<\\" : nullptr;  // the '/' follows as it stands
+        default:
+            return nullptr;
+    }
+}
+
+// Length of the run of backslashes starting at text[i].
+uint32_t BackslashRun(const char16_t* text, uint32_t i) {
+    uint32_t end = i;
+    while (text[end] == u'\\') ++end;
+    return end - i;
+}
+
+}  // namespace
+
+WideString DoubleBackslashesBeforeQuotes(const WideString& text) {
+    const char16_t* source = text.Text();
+    const uint32_t length = text.Length();
+    uint32_t extra = 0;
+    for (uint32_t i = 0; i < length;) {
+        const uint32_t run = BackslashRun(source, i);
+        if (run == 0) {
+            ++i;
+            continue;
+        }
+        i += run;
+        if (source[i] == u'"' || i == length) extra += run;
+    }
+    WideString result;
+    if (extra == 0 || !result.PrepareBuffer(length + extra)) return text;
+    char16_t* target = result.Buffer();
+    for (uint32_t i = 0; i < length;) {
+        const uint32_t run = BackslashRun(source, i);
+        if (run == 0) {
+            *target++ = source[i++];
+            continue;
+        }
+        const uint32_t copies = source[i + run] == u'"' || i + run == length ? 2 * run : run;
+        for (uint32_t k = 0; k < copies; ++k) *target++ = u'\\';
+        i += run;
+    }
+    *target = 0;
+    return result;
+}
+
+WideString EscapeScriptBreakers(const WideString& text) {
+    const char16_t* source = text.Text();
+    const uint32_t length = text.Length();
+    uint32_t extra = 0;
+    for (uint32_t i = 0; i < length; ++i)
+        if (const char16_t* escape = BreakerEscape(source + i)) extra += TextLength(escape) - 1;
+    WideString result;
+    if (extra == 0 || !result.PrepareBuffer(length + extra)) return text;
+    char16_t* target = result.Buffer();
+    for (uint32_t i = 0; i < length; ++i) {
+        const char16_t* escape = BreakerEscape(source + i);
+        if (!escape) {
+            *target++ = source[i];
+            continue;
+        }
+        while (*escape) *target++ = *escape++;
+    }
+    *target = 0;
+    return result;
+}

@@ -1,0 +1,14 @@
+// Escapes that keep a value intact on its way through a script string literal of the
+// launcher and the encoder's command-line parser.
+#pragma once
+#include "foundation/wide_string.h"
+
+// Doubles every run of backslashes that stands right before a double quote or at the end
+// of the text, so that a quoted argument built from it keeps them: the Windows command-line
+// rules read such runs as escapes of the quote that follows (or closes the argument).
+WideString DoubleBackslashesBeforeQuotes(const WideString& text);
+
+// Writes "<\/" for "</" (which would end the page's script element) and the script escapes
+// \r, \n, \u2028, \u2029 for the characters that would end a script string literal. The
+// script engine reads the text back unchanged.
+WideString EscapeScriptBreakers(const WideString& text);

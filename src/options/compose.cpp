@@ -1,0 +1,75 @@
+#include "options/compose.h"
+
+#include "options/option_tables.h"
+
+namespace {
+
+constexpr char16_t kVbrNew[] = u"--vbr-new";
+constexpr uint32_t kVbrNewLength = 9;
+
+// An index outside the list reads as no selection.
+const char16_t* PieceAt(const char16_t* const* pieces, int count, int index) {
+    return index >= 0 && index < count ? pieces[index] : nullptr;
+}
+
+void AppendPresetArguments(int P, WideString& out) {
+    if (P == kDecodePreset) {
+        out.Append(u" --decode");
+        return;
+    }
+    if (P >= kFirstVbrPreset) {
+        out.Append(u" -v");
+        P -= kVbrPresetOffset;
+    }
+    out.Append(u" --preset ");
+    out.Append(kPresetNames[P]);
+}
+
+void AppendSingleOptions(int M, int K, int Q, int X, WideString& out) {
+    out.Append(PieceAt(kModePieces, kModeList.count, M));
+    // The lowest rate is left to the encoder's VBR range once a VBR quality is chosen.
+    if (K != 0 || Q <= kLastQualityWithLowestBitrate)
+        out.Append(PieceAt(kBitratePieces, kBitrateList.count, K));
+    out.Append(PieceAt(kQualityPieces, kQualityList.count, Q));
+    if (!QualityUsesMaximum(Q)) return;
+    // Both lists hold the same rates in the same order, so indices compare as rates.
+    if (K < X) out.Append(PieceAt(kMaxBitratePieces, kMaxBitrateList.count, X));
+}
+
+}  // namespace
+
+bool QualityUsesMaximum(int qualityIndex) {
+    return qualityIndex >= kFirstQualityWithMaximum && qualityIndex < kQualityList.count;
+}
+
+void ComposeOptionArguments(int P, int M, int K, int Q, int X, WideString& out) {
+    out.Clear();
+    if (P > 0 && P < kPresetList.count)
+        AppendPresetArguments(P, out);
+    else
+        AppendSingleOptions(M, K, Q, X, out);
+    if (out.IsEmpty()) return;
+    out.MakeUnique();
+    TrimBlanks(out.Buffer());
+}
+
+OptionListStates DecideOptionListStates(int presetIndex, int qualityIndex) {
+    if (presetIndex > 0) return {false, false, false, false};
+    return {true, true, true, QualityUsesMaximum(qualityIndex)};
+}
+
+bool SwitchVbrNewArgument(int qualityIndex, WideString& extra) {
+    const bool present = FindText(extra.Text(), kVbrNew) != nullptr;
+    if (QualityUsesMaximum(qualityIndex)) {
+        if (present) return false;
+        extra.Append(u" --vbr-new");
+        return true;
+    }
+    if (!present) return false;
+    // Cut the first occurrence until none is left: a cut may join a new one together.
+    extra.MakeUnique();
+    char16_t* text = extra.Buffer();
+    while (char16_t* found = const_cast<char16_t*>(FindText(text, kVbrNew)))
+        CopyText(found, found + kVbrNewLength);
+    return true;
+}

@@ -1,0 +1,187 @@
+// The callRun line of one track: ID3 option, tag options, input and output file, each
+// escaped for the script literal in apostrophes and for the encoder's command line.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "launcher/call_run.h"
+
+namespace {
+
+struct Tags {
+    std::u16string title, artist, album, year, trackNumber, genre, comment;
+};
+
+TrackRecord MakeRecord(const std::u16string& path, const Tags& tags = {}) {
+    TrackRecord record;
+    record.fields[kPath].AssignText(path.c_str());
+    record.fields[kTitle].AssignText(tags.title.c_str());
+    record.fields[kArtist].AssignText(tags.artist.c_str());
+    record.fields[kAlbum].AssignText(tags.album.c_str());
+    record.fields[kYear].AssignText(tags.year.c_str());
+    record.fields[kTrackNumber].AssignText(tags.trackNumber.c_str());
+    record.fields[kGenre].AssignText(tags.genre.c_str());
+    record.fields[kComment].AssignText(tags.comment.c_str());
+    return record;
+}
+
+std::u16string Line(const TrackRecord& record, bool id3v2 = false, bool id3v2Only = false,
+                    bool decode = false) {
+    return BuildCallRunLine(record, id3v2, id3v2Only, decode).Text();
+}
+
+// The line around a track command as the script literal holds it.
+std::u16string Wrapped(const std::u16string& command) {
+    return u"\tcallRun ('" + command + u"');\r\n";
+}
+
+TEST(BuildCallRunLine, WritesTheWorkedExamplesByteForByte) {
+    const TrackRecord rock = MakeRecord(u"D:\\Musik\\Rock'n'Roll\\01 Intro.mp3",
+                                        {.title = u"Intro \"live\"", .artist = u"AC\\DC"});
+    EXPECT_EQ(Line(rock, true, false, false),
+              Wrapped(u" --add-id3v2 --tt \"Intro \"\"live\"\"\" --ta \"AC\\\\DC\" --mp3input "
+                      u"\"D:\\\\Musik\\\\Rock\\'n\\'Roll\\\\01 Intro.mp3\" "
+                      u"\"D:\\\\Musik\\\\Rock\\'n\\'Roll\\\\01 Intro.mp3.mp3\""));
+    EXPECT_EQ(Line(rock, true, false, true),
+              Wrapped(u" --add-id3v2 --tt \"Intro \"\"live\"\"\" --ta \"AC\\\\DC\" --mp3input "
+                      u"\"D:\\\\Musik\\\\Rock\\'n\\'Roll\\\\01 Intro.mp3\" "
+                      u"\"D:\\\\Musik\\\\Rock\\'n\\'Roll\\\\01 Intro.wav\""));
+    EXPECT_EQ(Line(MakeRecord(u"D:\\Daten\\b.wav")),
+              Wrapped(u" \"D:\\\\Daten\\\\b.wav\" \"D:\\\\Daten\\\\b.mp3\""));
+}
+
+TEST(BuildCallRunLine, ChoosesTheId3Option) {
+    const TrackRecord record = MakeRecord(u"C:\\a.wav");
+    const std::u16string files = u" \"C:\\\\a.wav\" \"C:\\\\a.mp3\"";
+    EXPECT_EQ(Line(record, false, false), Wrapped(files));
+    EXPECT_EQ(Line(record, true, false), Wrapped(u" --add-id3v2" + files));
+    EXPECT_EQ(Line(record, false, true), Wrapped(u" --id3v2-only" + files));
+    EXPECT_EQ(Line(record, true, true), Wrapped(u" --id3v2-only" + files));
+}
+
+TEST(BuildCallRunLine, WritesTheTagsInTheEncodersOrder) {
+    const TrackRecord record = MakeRecord(u"C:\\a.wav", {.title = u"T",
+                                                         .artist = u"K",
+                                                         .album = u"A",
+                                                         .year = u"1999",
+                                                         .trackNumber = u"7",
+                                                         .genre = u"Rock",
+                                                         .comment = u"N"});
+    EXPECT_EQ(Line(record), Wrapped(u" --tt \"T\" --ta \"K\" --tl \"A\" --ty \"1999\" --tn \"7\""
+                                    u" --tg \"Rock\" --tc \"N\" \"C:\\\\a.wav\" \"C:\\\\a.mp3\""));
+}
+
+TEST(BuildCallRunLine, WritesTagValuesAsTheyStand) {
+    struct TagCase {
+        const char* name;
+        std::u16string value, written;
+    };
+    const TagCase cases[] = {
+        {"quote, apostrophe, backslash", u"it's \"x\"\\y", u"it\\'s \"\"x\"\"\\\\y"},
+        {"blanks only", u"   ", u"   "},
+        {"not trimmed", u" a\t", u" a\t"},
+        {"--decode in a tag", u"--decode", u"--decode"},
+        {"non-ASCII and non-BMP", u"Gr\u00FC\u00DFe \U0001F3B5", u"Gr\u00FC\u00DFe \U0001F3B5"},
+        // Backslash runs before a quote or at the end are doubled before the usual escaping.
+        {"backslash at the end", u"AC\\", u"AC\\\\\\\\"},
+        {"backslash inside stays single", u"AC\\DC", u"AC\\\\DC"},
+        {"backslash before a quote", u"a\\\"b", u"a\\\\\\\\\"\"b"},
+        {"two backslashes before a quote", u"a\\\\\"b", u"a\\\\\\\\\\\\\\\\\"\"b"},
+        {"backslash before an apostrophe", u"a\\'b", u"a\\\\\\'b"},
+        // Script breakers are escaped for the literal.
+        {"end of the script element", u"</script>", u"<\\/script>"},
+        {"line breaks", u"a\r\nb\u2028c\u2029d", u"a\\r\\nb\\u2028c\\u2029d"},
+    };
+    for (const TagCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(Line(MakeRecord(u"C:\\a.wav", {.title = c.value})),
+                  Wrapped(u" --tt \"" + c.written + u"\" \"C:\\\\a.wav\" \"C:\\\\a.mp3\""));
+    }
+}
+
+struct FileCase {
+    const char* name;
+    std::u16string path;
+    bool decode;
+    std::u16string files;  // the track command after the tags
+};
+
+TEST(BuildCallRunLine, NamesInputAndOutputByTheKindOfTheSource) {
+    const FileCase cases[] = {
+        {"mp3", u"C:\\song.mp3", false, u" --mp3input \"C:\\\\song.mp3\" \"C:\\\\song.mp3.mp3\""},
+        {"MP3", u"C:\\song.MP3", false, u" --mp3input \"C:\\\\song.MP3\" \"C:\\\\song.mp3.mp3\""},
+        {"Mp3 decoded", u"C:\\song.Mp3", true,
+         u" --mp3input \"C:\\\\song.Mp3\" \"C:\\\\song.wav\""},
+        {"ogg", u"C:\\song.ogg", false, u" --ogginput \"C:\\\\song.ogg\" \"C:\\\\song.mp3\""},
+        {"OGG decoded", u"C:\\song.OGG", true,
+         u" --ogginput \"C:\\\\song.OGG\" \"C:\\\\song.wav\""},
+        {"mpa", u"C:\\song.mpa", false, u" \"C:\\\\song.mpa\" \"C:\\\\song.mp3\""},
+        {"mpa decoded", u"C:\\song.mpa", true, u" \"C:\\\\song.mpa\" \"C:\\\\song.wav\""},
+        {"MP2 decoded", u"C:\\song.MP2", true, u" \"C:\\\\song.MP2\" \"C:\\\\song.wav\""},
+        {"flac decoded stays mp3", u"C:\\song.flac", true,
+         u" \"C:\\\\song.flac\" \"C:\\\\song.mp3\""},
+        {"wav decoded stays mp3", u"C:\\song.wav", true, u" \"C:\\\\song.wav\" \"C:\\\\song.mp3\""},
+        {"no dot", u"D:\\a\\README", false, u" \"D:\\\\a\\\\README\" \"D:\\\\a\\\\README.mp3\""},
+        {"dot only in a folder", u"D:\\My.Music\\track", false,
+         u" \"D:\\\\My.Music\\\\track\" \"D:\\\\My.Music\\\\track.mp3\""},
+        {"apostrophe after the last dot", u"C:\\a.b'c", false,
+         u" \"C:\\\\a.b\\'c\" \"C:\\\\a.b\\'c.mp3\""},
+        {"only the last four count", u"C:\\a.xmp3", false, u" \"C:\\\\a.xmp3\" \"C:\\\\a.mp3\""},
+        {"two dots", u"C:\\a.b.mp3", false, u" --mp3input \"C:\\\\a.b.mp3\" \"C:\\\\a.b.mp3.mp3\""},
+        {"no backslash", u"song.mp3", false, u" --mp3input \"song.mp3\" \"song.mp3.mp3\""},
+        {"four characters are too short", u".mp3", false, u" \".mp3\" \".mp3.mp3\""},
+        {"five characters suffice", u"a.mp3", false, u" --mp3input \"a.mp3\" \"a.mp3.mp3\""},
+        {"empty path", u"", false, u" \".mp3\""},
+        {"drive root keeps its closing quote", u"D:\\", false, u" \"D:\\\\\\\\\" \"D:\\\\.mp3\""},
+        {"folder with trailing backslashes", u"D:\\a\\\\", false,
+         u" \"D:\\\\a\\\\\\\\\\\\\\\\\" \"D:\\\\a\\\\\\\\.mp3\""},
+    };
+    for (const FileCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(Line(MakeRecord(c.path), false, false, c.decode), Wrapped(c.files));
+    }
+}
+
+TEST(BuildCallRunLine, LeavesTheRecordUnchanged) {
+    TrackRecord record = MakeRecord(u"C:\\x\\it's.mp3", {.title = u"a\\\"b'", .artist = u"AC\\"});
+    const WideStringRecord* path = record.fields[kPath].Record();
+    const WideStringRecord* title = record.fields[kTitle].Record();
+    Line(record, true, false, false);
+    EXPECT_EQ(record.fields[kPath].Record(), path);
+    EXPECT_EQ(record.fields[kTitle].Record(), title);
+    EXPECT_EQ(std::u16string(record.fields[kPath].Text()), u"C:\\x\\it's.mp3");
+    EXPECT_EQ(std::u16string(record.fields[kTitle].Text()), u"a\\\"b'");
+    EXPECT_EQ(std::u16string(record.fields[kArtist].Text()), u"AC\\");
+}
+
+TEST(BuildCallRunsBlock, JoinsTheLinesInTrackOrder) {
+    PointerArray<TrackRecord> tracks;
+    tracks.Add(new TrackRecord(MakeRecord(u"C:\\b.mp3", {.artist = u"B"})));
+    tracks.Add(new TrackRecord(MakeRecord(u"E:\\x\\a.wav")));
+    tracks.Add(new TrackRecord(MakeRecord(u"C:\\c.ogg", {.title = u"</"})));
+    const std::u16string block = BuildCallRunsBlock(tracks, true, false, true).Text();
+    std::u16string expected;
+    for (uint32_t i = 0; i < tracks.Count(); ++i)
+        expected += BuildCallRunLine(*tracks.GetAt(i), true, false, true).Text();
+    EXPECT_EQ(block, expected);
+    EXPECT_EQ(block.find(u"\tcallRun (' --add-id3v2 --ta \"B\" --mp3input \"C:\\\\b.mp3\" "
+                         u"\"C:\\\\b.wav\"');\r\n\tcallRun ("),
+              0u);
+}
+
+TEST(BuildCallRunsBlock, OfNoTracksIsEmpty) {
+    PointerArray<TrackRecord> tracks;
+    EXPECT_TRUE(BuildCallRunsBlock(tracks, false, false, false).IsEmpty());
+}
+
+TEST(BuildCallRunsBlock, IsBuiltInOneBlockOfTheFinalSize) {
+    PointerArray<TrackRecord> tracks;
+    for (int i = 0; i < 2000; ++i) tracks.Add(new TrackRecord(MakeRecord(u"C:\\Musik\\x.mp3")));
+    const WideString block = BuildCallRunsBlock(tracks, false, false, false);
+    const uint32_t lineLength = BuildCallRunLine(*tracks.GetAt(0), false, false, false).Length();
+    EXPECT_EQ(block.Length(), 2000 * lineLength);
+    // PrepareBuffer's rounding: the block is no larger than the text needs.
+    EXPECT_EQ(block.Capacity(), (block.Length() + 1) | 7);
+}
+
+}  // namespace

@@ -1,0 +1,114 @@
+// Where the launcher file goes, its numbered name, and the arguments shared by all tracks.
+#include <gtest/gtest.h>
+
+#include <set>
+#include <string>
+
+#include "launcher/launcher_names.h"
+
+namespace {
+
+WideString Wide(const char16_t* text) {
+    WideString s;
+    s.AssignText(text);
+    return s;
+}
+
+TEST(LauncherPathFor, PutsTheFileIntoTheFirstTracksFolder) {
+    struct PathCase {
+        const char* name;
+        const char16_t* track;
+        std::u16string expected;
+    };
+    const PathCase cases[] = {
+        {"folder", u"D:\\Musik\\a.wav", u"D:\\Musik\\Lame-Aufruf.hta"},
+        {"drive root", u"D:\\a.wav", u"D:\\Lame-Aufruf.hta"},
+        {"network share", u"\\\\srv\\share\\x.mp3", u"\\\\srv\\share\\Lame-Aufruf.hta"},
+        {"dots in folders", u"C:\\a.b\\c", u"C:\\a.b\\Lame-Aufruf.hta"},
+        {"no backslash", u"a.wav", u"Lame-Aufruf.hta"},
+    };
+    for (const PathCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(std::u16string(LauncherPathFor(Wide(c.track)).Text()), c.expected);
+    }
+}
+
+TEST(LauncherPathFor, LeavesTheTracksPathAsItWas) {
+    const WideString track = Wide(u"D:\\Musik\\a.wav");
+    const WideString launcher = LauncherPathFor(track);
+    EXPECT_EQ(std::u16string(track.Text()), u"D:\\Musik\\a.wav");
+    EXPECT_NE(launcher.Record(), track.Record());
+}
+
+struct ExistingFiles {
+    std::set<std::u16string> paths;
+    int asked = 0;
+};
+
+bool Exists(const char16_t* path, void* context) {
+    auto* files = static_cast<ExistingFiles*>(context);
+    ++files->asked;
+    return files->paths.count(path) > 0;
+}
+
+TEST(FindNumberedLauncherPath, TakesTheFirstFreeNumber) {
+    const WideString launcher = Wide(u"D:\\Musik\\Lame-Aufruf.hta");
+    ExistingFiles none;
+    EXPECT_EQ(std::u16string(FindNumberedLauncherPath(launcher, Exists, &none).Text()),
+              u"D:\\Musik\\Lame-Aufruf(1).hta");
+    EXPECT_EQ(none.asked, 1);
+
+    ExistingFiles some{{u"D:\\Musik\\Lame-Aufruf(1).hta", u"D:\\Musik\\Lame-Aufruf(3).hta"}};
+    EXPECT_EQ(std::u16string(FindNumberedLauncherPath(launcher, Exists, &some).Text()),
+              u"D:\\Musik\\Lame-Aufruf(2).hta");
+
+    ExistingFiles many;
+    for (int n = 1; n <= 120; ++n) {
+        std::u16string name = u"D:\\Musik\\Lame-Aufruf(";
+        for (char c : std::to_string(n)) name += static_cast<char16_t>(c);
+        many.paths.insert(name + u").hta");
+    }
+    EXPECT_EQ(std::u16string(FindNumberedLauncherPath(launcher, Exists, &many).Text()),
+              u"D:\\Musik\\Lame-Aufruf(121).hta");
+    EXPECT_EQ(many.asked, 121);
+}
+
+TEST(FindNumberedLauncherPath, CutsAtTheLastDotOnly) {
+    ExistingFiles none;
+    EXPECT_EQ(
+        std::u16string(
+            FindNumberedLauncherPath(Wide(u"D:\\My.Music\\Lame-Aufruf.hta"), Exists, &none).Text()),
+        u"D:\\My.Music\\Lame-Aufruf(1).hta");
+}
+
+TEST(ComposeCommonArguments, PutsPriorityFirstAndTheExtraArgumentsLast) {
+    struct CommonCase {
+        const char* name;
+        const char16_t* options;
+        const char16_t* extra;
+        std::u16string expected;
+    };
+    const CommonCase cases[] = {
+        {"options and extra", u"-m j -b 128", u"--resample 44.1",
+         u" --priority 0 -m j -b 128 --resample 44.1"},
+        {"options only", u"-b 128 -h", u"", u" --priority 0 -b 128 -h"},
+        {"nothing", u"", u"", u" --priority 0 "},
+        {"extra only", u"", u"--vbr-new", u" --priority 0  --vbr-new"},
+    };
+    for (const CommonCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(std::u16string(ComposeCommonArguments(Wide(c.options), Wide(c.extra)).Text()),
+                  c.expected);
+    }
+}
+
+TEST(IsDecodeRun, LooksForTheExactWordAnywhere) {
+    EXPECT_TRUE(IsDecodeRun(Wide(u" --priority 0 --decode")));
+    EXPECT_TRUE(IsDecodeRun(Wide(u" --priority 0 -b 128 --decode -x")));
+    EXPECT_TRUE(IsDecodeRun(Wide(u" --priority 0 --decoder")));
+    EXPECT_FALSE(IsDecodeRun(Wide(u" --priority 0 --DECODE")));
+    EXPECT_FALSE(IsDecodeRun(Wide(u" --priority 0 -decode")));
+    EXPECT_FALSE(IsDecodeRun(WideString()));
+}
+
+}  // namespace
