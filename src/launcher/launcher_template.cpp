@@ -69,15 +69,72 @@ TemplateVerdict CheckTemplateBytes(const NarrowString& bytes) {
     return TemplateVerdict::kNoPlaceholder;
 }
 
+namespace {
+struct Placeholder {
+    const char16_t* name;
+    uint32_t nameLength;
+    const char16_t* value;
+    uint32_t valueLength;
+};
+
+// The placeholder that starts at this point of the template, or null.
+const Placeholder* PlaceholderAt(const char16_t* at, const Placeholder* placeholders, int count) {
+    for (int i = 0; i < count; ++i) {
+        const Placeholder& candidate = placeholders[i];
+        uint32_t matched = 0;
+        while (matched < candidate.nameLength && at[matched] == candidate.name[matched]) ++matched;
+        if (matched == candidate.nameLength) return &candidate;
+    }
+    return nullptr;
+}
+
+// One left-to-right walk over the template's own text: a value that happens to hold a
+// placeholder's name (a "+" text with %callRuns%, say) is inserted as it is and never
+// filled in again, which would paste the whole block into a script literal.
+WideString SubstitutePlaceholders(const WideString& templ, const Placeholder* placeholders,
+                                  int count) {
+    const char16_t* text = templ.Text();
+    uint64_t length = 0;
+    bool anyFound = false;
+    for (const char16_t* at = text; *at;) {
+        const Placeholder* found = *at == u'%' ? PlaceholderAt(at, placeholders, count) : nullptr;
+        anyFound = anyFound || found;
+        length += found ? found->valueLength : 1;
+        at += found ? found->nameLength : 1;
+    }
+    WideString result;
+    if (!anyFound) return result.Assign(templ);
+    if (length >= UINT32_MAX || !result.PrepareBuffer(static_cast<uint32_t>(length)))
+        return result;
+    char16_t* out = result.Buffer();
+    for (const char16_t* at = text; *at;) {
+        const Placeholder* found = *at == u'%' ? PlaceholderAt(at, placeholders, count) : nullptr;
+        if (!found) {
+            *out++ = *at++;
+            continue;
+        }
+        CopyTextN(out, found->value, found->valueLength);
+        out += found->valueLength;
+        at += found->nameLength;
+    }
+    *out = 0;
+    return result;
+}
+}  // namespace
+
 WideString FillLauncherTemplate(const WideString& templ, bool deleteOriginals,
                                 const WideString& lamePath, const WideString& commonArguments,
                                 const WideString& callRuns) {
     // Both values stand inside double-quoted script literals.
     const WideString lameLiteral = EscapeScriptBreakers(lamePath.ReplaceAll(u"\\", u"\\\\"));
-    const WideString argumentsLiteral =
-        EscapeScriptBreakers(commonArguments.ReplaceAll(u"\\", u"\\\\").ReplaceAll(u"\"", u"\\\""));
-    return templ.ReplaceAll(u"%delOrig%", deleteOriginals ? u"1" : u"0")
-        .ReplaceAll(u"%lame_exe%", lameLiteral.Text())
-        .ReplaceAll(u"%arg_comm%", argumentsLiteral.Text())
-        .ReplaceAll(u"%callRuns%", callRuns.Text());
+    const WideString argumentsLiteral = EscapeScriptBreakers(
+        commonArguments.ReplaceAll(u"\\", u"\\\\").ReplaceAll(u"\"", u"\\\""));
+    const char16_t* deleteFlag = deleteOriginals ? u"1" : u"0";
+    const Placeholder placeholders[] = {
+        {u"%delOrig%", 9, deleteFlag, 1},
+        {u"%lame_exe%", 10, lameLiteral.Text(), lameLiteral.Length()},
+        {u"%arg_comm%", 10, argumentsLiteral.Text(), argumentsLiteral.Length()},
+        {u"%callRuns%", 10, callRuns.Text(), callRuns.Length()},
+    };
+    return SubstitutePlaceholders(templ, placeholders, 4);
 }

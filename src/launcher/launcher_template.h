@@ -22,9 +22,9 @@ extern const char16_t kTemplateNotHtmlMessage[];
 extern const char16_t kTemplateNoPlaceholderMessage[];
 extern const char16_t kTemplateNoMemoryMessage[];
 
-// Replaces %delOrig%, %lame_exe%, %arg_comm%, %callRuns% in this order, each pass over the
-// result of the one before. The path and the arguments are escaped for the script string
-// literals they stand in; the callRun lines come escaped already.
+// Replaces every %delOrig%, %lame_exe%, %arg_comm% and %callRuns% of the template's own
+// text; inserted values are never searched again. The path and the arguments are escaped
+// for the script string literals they stand in; the callRun lines come escaped already.
 WideString FillLauncherTemplate(const WideString& templ, bool deleteOriginals,
                                 const WideString& lamePath, const WideString& commonArguments,
                                 const WideString& callRuns);

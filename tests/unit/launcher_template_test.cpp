@@ -186,6 +186,16 @@ TEST(FillLauncherTemplate, ReplacesEveryOccurrenceAndOnlyThePlaceholdersPresent)
     EXPECT_EQ(std::u16string(filled.Text()), u"R|R|11|C:\\\\l|%CALLRUNS%|%arg_comm");
 }
 
+TEST(FillLauncherTemplate, NeverFillsInPlaceholderNamesThatAValueHolds) {
+    WideString templ;
+    templ.AssignText(u"[%lame_exe%][%arg_comm%][%callRuns%][%delOrig%]");
+    const WideString filled = FillLauncherTemplate(templ, false, Wide(u"C:\\%arg_comm%\\l.exe"),
+                                                   Wide(u" --tc %callRuns% %delOrig%%"),
+                                                   Wide(u"\tcallRun ('x');\r\n"));
+    EXPECT_EQ(std::u16string(filled.Text()),
+              u"[C:\\\\%arg_comm%\\\\l.exe][ --tc %callRuns% %delOrig%%][\tcallRun ('x');\r\n][0]");
+}
+
 TEST(FillLauncherTemplate, LeavesATemplateWithoutPlaceholdersShared) {
     WideString templ;
     templ.AssignText(u"<html>nothing to fill</html>");
