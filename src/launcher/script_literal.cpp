@@ -14,7 +14,12 @@ const char16_t* BreakerEscape(const char16_t* at) {
         case u'\u2029':
             return u"\\u2029";
         case u'<':
-            return at[1] == u'/' ? u"<\\" : nullptr;  // the '/' follows as it stands
+            // "</" would end the script element, and "<!--" followed later by "<script"
+            // keeps the page's own "</script>" from ending it. The '/' or '!' follows as
+            // it stands; the script reads "\/" and "\!" as the bare characters.
+            if (at[1] == u'/') return u"<\\";
+            if (at[1] == u'!' && at[2] == u'-' && at[3] == u'-') return u"<\\";
+            return nullptr;
         default:
             return nullptr;
     }

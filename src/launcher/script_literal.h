@@ -8,7 +8,8 @@
 // rules read such runs as escapes of the quote that follows (or closes the argument).
 WideString DoubleBackslashesBeforeQuotes(const WideString& text);
 
-// Writes "<\/" for "</" (which would end the page's script element) and the script escapes
+// Writes "<\/" for "</" and "<\!--" for "<!--" (either could end or swallow the page's
+// script element) and the script escapes
 // \r, \n, \u2028, \u2029 for the characters that would end a script string literal. The
 // script engine reads the text back unchanged.
 WideString EscapeScriptBreakers(const WideString& text);

@@ -90,6 +90,8 @@ TEST(BuildCallRunLine, WritesTagValuesAsTheyStand) {
         {"backslash before an apostrophe", u"a\\'b", u"a\\\\\\'b"},
         // Script breakers are escaped for the literal.
         {"end of the script element", u"</script>", u"<\\/script>"},
+        {"comment opener", u"<!--<script>", u"<\\!--<script>"},
+        {"lone angle brackets stay", u"a<b!-c<!-d", u"a<b!-c<!-d"},
         {"line breaks", u"a\r\nb\u2028c\u2029d", u"a\\r\\nb\\u2028c\\u2029d"},
     };
     for (const TagCase& c : cases) {

@@ -41,6 +41,7 @@ ReadBack ReadLauncher(const std::u16string& text) {
     const size_t scriptEnd = text.find(u"</script>\r\n<script type=\"text/vbscript\">");
     EXPECT_NE(scriptEnd, std::u16string::npos);
     EXPECT_EQ(text.find(u"</", scriptStart), scriptEnd) << "the script element ends early";
+    EXPECT_GT(text.find(u"<!--", scriptStart), scriptEnd) << "a comment opener in the script";
 
     const auto lame = LiteralAfter(text, u"\nvar lame_exe = ");
     const auto common = LiteralAfter(text, u"\nvar arg_comm = ");
@@ -98,6 +99,8 @@ const std::u16string kHostileValues[] = {
     u"\\'",
     u"</script>",
     u"</SCRIPT><script>alert(1)</script>",
+    u"<!--<script>",
+    u"<!-- x --><\\!--",
     u"<\\/",
     u"a\r\nb",
     u"\n",

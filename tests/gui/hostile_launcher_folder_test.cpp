@@ -1,0 +1,205 @@
+// A hostile launcher folder: one that may not be written in, a launcher that may not be
+// replaced, a disk that is full, fifty numbered launchers already there. An existing launcher
+// stays intact unless it is replaced whole, and the user is told what happened.
+//
+// Under Wine run as root, permissions stop nothing: chmod 555 on a folder only makes Wine
+// report FILE_ATTRIBUTE_READONLY for it (and root still creates files there), and
+// SetFileAttributesW(FILE_ATTRIBUTE_READONLY) on a folder is ignored (on Windows that
+// attribute does not stop writing into a folder either). What does stop root is the host's
+// immutable flag (chattr +i), which stands in here for a folder or file the user may not
+// write; where the host refuses that flag (no CAP_LINUX_IMMUTABLE) those cases are skipped.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <functional>
+#include <memory>
+
+#include "gui/batch_fixtures.h"
+#include "gui/harness.h"
+#include "gui/hostile_support.h"
+
+using namespace hostile;
+
+namespace {
+
+const char16_t kQuestion[] = u"Soll die bereits existierende Datei überschrieben werden?";
+
+const wchar_t* W(const std::u16string& text) {
+    return reinterpret_cast<const wchar_t*>(text.c_str());
+}
+
+// Whether a new file can be made in the folder (it is removed again at once).
+bool CanCreateIn(const std::u16string& folder) {
+    const std::u16string probe = folder + u"probe.tmp";
+    HANDLE file = CreateFileW(W(probe), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    CloseHandle(file);
+    DeleteFileW(W(probe));
+    return true;
+}
+
+// Whether the file or the folder can be written: a file opened for writing, a folder given a
+// new file.
+bool CanWrite(const std::u16string& path) {
+    if (batch::Exists(path + u"\\")) return CanCreateIn(path + u"\\");
+    HANDLE file =
+        CreateFileW(W(path), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    CloseHandle(file);
+    return true;
+}
+
+// Sets the host's immutable flag on a file or folder for the lifetime of the object. The host
+// program may still be running when Wine reports it started, so each change is awaited.
+class Immutable {
+  public:
+    explicit Immutable(const std::u16string& path)
+        : path_(path), unixPath_(batch::UnixPathOf(path)) {
+        if (unixPath_.empty()) return;
+        batch::RunHostProgram({"/usr/bin/chattr", "+i", unixPath_});
+        locked_ = PumpUntil([&] { return !CanWrite(path_); }, 3000);
+    }
+    ~Immutable() { Lift(); }
+    Immutable(const Immutable&) = delete;
+    Immutable& operator=(const Immutable&) = delete;
+
+    // False when the host refused the flag (no CAP_LINUX_IMMUTABLE, no chattr).
+    bool Locked() const { return locked_; }
+    void Lift() {
+        if (!locked_) return;
+        batch::RunHostProgram({"/usr/bin/chattr", "-i", unixPath_});
+        PumpUntil([&] { return CanWrite(path_); }, 3000);
+        locked_ = false;
+    }
+
+  private:
+    std::u16string path_;
+    std::string unixPath_;
+    bool locked_ = false;
+};
+
+std::u16string Numbered(const std::u16string& folder, int n) {
+    return folder + u"Lame-Aufruf(" + batch::FromUtf8(std::to_string(n)) + u").hta";
+}
+
+class HostileLauncherFolder : public BatchTest {
+  protected:
+    void SetUp() override {
+        BatchTest::SetUp();
+        DropFiles(dialog_, {music_ + u"a.wav"});
+    }
+    void TearDown() override {
+        // The read-only attribute would block removal (the flags are lifted by their owners).
+        for (const std::u16string& name : batch::FolderNames(music_))
+            SetFileAttributesW(W(music_ + name), FILE_ATTRIBUTE_NORMAL);
+        BatchTest::TearDown();
+    }
+};
+
+TEST_F(HostileLauncherFolder, FolderThatMayNotBeWrittenInTellsWhichFile) {
+    ASSERT_TRUE(batch::WriteBytes(launcher_, "old launcher"));
+    Immutable locked(music_);
+    if (!locked.Locked()) GTEST_SKIP() << "the host does not let this user lock a folder";
+
+    // Yes: the launcher itself cannot be replaced.
+    EXPECT_EQ(Press({IDYES}),
+              (std::vector<std::string>{PrintableText(kQuestion), NotOpened(launcher_)}));
+    // No: the numbered name cannot be created either.
+    EXPECT_EQ(Press({IDNO}),
+              (std::vector<std::string>{PrintableText(kQuestion), NotOpened(Numbered(music_, 1))}));
+    locked.Lift();
+    EXPECT_EQ(Launcher(), "old launcher");
+    EXPECT_EQ(batch::FolderNames(music_), std::vector<std::u16string>{u"Lame-Aufruf.hta"});
+
+    // Once the folder may be written again, the same press replaces the launcher whole.
+    EXPECT_EQ(Press({IDYES}),
+              (std::vector<std::string>{PrintableText(kQuestion), Written(u"Lame-Aufruf.hta")}));
+    EXPECT_EQ(Launcher().substr(0, 6), "<html>");
+}
+
+TEST_F(HostileLauncherFolder, LauncherThatMayNotBeReplacedAnsweredYesStaysIntact) {
+    struct Case {
+        const char* name;
+        std::function<bool()> lock;  // false when the host cannot make this case
+    };
+    std::unique_ptr<Immutable> immutable;
+    const Case cases[] = {
+        {"read-only attribute",
+         [&] { return SetFileAttributesW(W(launcher_), FILE_ATTRIBUTE_READONLY) != FALSE; }},
+        {"not writable even by root",
+         [&] {
+             immutable = std::make_unique<Immutable>(launcher_);
+             return immutable->Locked();
+         }},
+        {"a folder of that name",
+         [&] {
+             DeleteFileW(W(launcher_));
+             return CreateDirectoryW(W(launcher_), nullptr) != FALSE;
+         }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ASSERT_TRUE(batch::WriteBytes(launcher_, "old launcher"));
+        if (!c.lock()) {
+            std::printf("[ skipped  ] %s: the host cannot make this case\n", c.name);
+            continue;
+        }
+        const std::string before = batch::Exists(launcher_ + u"\\") ? "<folder>" : Launcher();
+
+        EXPECT_EQ(Press({IDYES}),
+                  (std::vector<std::string>{PrintableText(kQuestion), NotOpened(launcher_)}));
+        EXPECT_EQ(batch::Exists(launcher_ + u"\\") ? "<folder>" : Launcher(), before);
+        EXPECT_EQ(batch::FolderNames(music_), std::vector<std::u16string>{u"Lame-Aufruf.hta"})
+            << "nothing is left beside it";
+
+        // No: the next free name, and the kept one is still as it was.
+        EXPECT_EQ(Press({IDNO}), (std::vector<std::string>{PrintableText(kQuestion),
+                                                           Written(u"Lame-Aufruf(1).hta")}));
+        EXPECT_EQ(batch::Exists(launcher_ + u"\\") ? "<folder>" : Launcher(), before);
+        EXPECT_EQ(batch::ReadBytes(Numbered(music_, 1)).substr(0, 6), "<html>");
+
+        immutable.reset();
+        SetFileAttributesW(W(launcher_), FILE_ATTRIBUTE_NORMAL);
+        batch::RemoveTree(music_);
+        batch::MakeFolders(music_);
+    }
+}
+
+TEST_F(HostileLauncherFolder, FullDiskWhileWritingTheNumberedLauncherKeepsEverything) {
+    ASSERT_TRUE(batch::WriteBytes(launcher_, "old launcher"));
+    // The launcher is written into "<name>.tmp" first; there every write fails, disk full.
+    ASSERT_TRUE(batch::LinkToDeviceFull(Numbered(music_, 1) + u".tmp"))
+        << "cannot link to /dev/full";
+
+    EXPECT_EQ(Press({IDNO}),
+              (std::vector<std::string>{
+                  PrintableText(kQuestion),
+                  PrintableText(Numbered(music_, 1) +
+                                u"\r\nkonnte nicht vollständig geschrieben werden!")}));
+    EXPECT_EQ(Launcher(), "old launcher");
+    EXPECT_FALSE(batch::Exists(Numbered(music_, 1))) << "no broken launcher appears";
+}
+
+TEST_F(HostileLauncherFolder, FiftyNumberedLaunchersThereAnsweredNo) {
+    ASSERT_TRUE(batch::WriteBytes(launcher_, "old launcher"));
+    for (int n = 1; n <= 49; ++n)
+        ASSERT_TRUE(batch::WriteBytes(Numbered(music_, n), "launcher " + std::to_string(n)));
+    ASSERT_TRUE(batch::MakeFolders(Numbered(music_, 50) + u"\\")) << "a folder counts as taken";
+
+    EXPECT_EQ(Press({IDNO}), (std::vector<std::string>{PrintableText(kQuestion),
+                                                       Written(u"Lame-Aufruf(51).hta")}));
+    EXPECT_EQ(batch::ReadBytes(Numbered(music_, 51)).substr(0, 6), "<html>");
+    EXPECT_EQ(Launcher(), "old launcher");
+    for (int n = 1; n <= 49; ++n)
+        ASSERT_EQ(batch::ReadBytes(Numbered(music_, n)), "launcher " + std::to_string(n));
+
+    // A gap is filled first.
+    ASSERT_TRUE(DeleteFileW(W(Numbered(music_, 37))));
+    EXPECT_EQ(Press({IDNO}), (std::vector<std::string>{PrintableText(kQuestion),
+                                                       Written(u"Lame-Aufruf(37).hta")}));
+    EXPECT_EQ(batch::ReadBytes(Numbered(music_, 36)), "launcher 36");
+    EXPECT_EQ(batch::ReadBytes(Numbered(music_, 38)), "launcher 38");
+    EXPECT_EQ(batch::FolderNames(music_).size(), 52u) << "no temporary file is left";
+}
+
+}  // namespace
