@@ -9,13 +9,18 @@
 constexpr uint32_t kGenreEntryMaxLength = 128;
 // Rows per menu column, separators and blank rows included.
 constexpr uint32_t kGenreRowsPerColumn = 40;
+// Most entries taken from a genre text: 25 columns, far wider than any screen. The list grows
+// by 8 slots at a time, so a file of millions of lines would otherwise take hours to load and
+// give a menu that never opens.
+constexpr uint32_t kGenreListMaxEntries = 1000;
 
 // The program-wide genre list, in file order. Entries are text entries (leading blanks indent
 // them), separators (first unit "-") and blank entries (empty).
 PointerArray<WideString>& GenreList();
 
 // Empties the list and fills it from NUL-terminated UTF-16 text, one entry per line; lines end
-// with CR LF, LF, CR or LF CR. A list left empty gets "Rock" and "Pop".
+// with CR LF, LF, CR or LF CR. Lines after the first kGenreListMaxEntries entries are ignored.
+// A list left empty gets "Rock" and "Pop".
 void ParseGenreText(const char16_t* text, PointerArray<WideString>& list);
 
 // The built-in list as 8-bit text in the ANSI code page, 161 entries.

@@ -1,0 +1,94 @@
+// Not tests: poses for the screenshots in docs/ (the genre menu, a path menu, the enlarged
+// dialog). Run one with --gtest_also_run_disabled_tests and TONSCHLEUDER_SHOT_DIR set to a
+// folder; with the pose on screen the test creates "open" there and waits (at most a minute)
+// until "done" appears, so that a screenshot can be taken from outside.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "gui/harness.h"
+#include "gui/menu_capture.h"
+#include "resources/control_ids.h"
+
+namespace {
+
+std::wstring ShotFolder() {
+    wchar_t folder[MAX_PATH] = {};
+    const DWORD length = GetEnvironmentVariableW(L"TONSCHLEUDER_SHOT_DIR", folder, MAX_PATH);
+    return length > 0 && length < MAX_PATH ? std::wstring(folder) : std::wstring();
+}
+
+bool FileExists(const std::wstring& path) {
+    return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+// Announces the pose and waits until the screenshot has been taken.
+void HoldForScreenshot() {
+    const std::wstring folder = ShotFolder();
+    ASSERT_FALSE(folder.empty()) << "TONSCHLEUDER_SHOT_DIR is not set";
+    const std::wstring done = folder + L"\\done";
+    DeleteFileW(done.c_str());
+    HANDLE change =
+        FindFirstChangeNotificationW(folder.c_str(), FALSE, FILE_NOTIFY_CHANGE_FILE_NAME);
+    HANDLE open = CreateFileW((folder + L"\\open").c_str(), GENERIC_WRITE, 0, nullptr,
+                              CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    CloseHandle(open);
+    const DWORD start = GetTickCount();
+    while (!FileExists(done) && GetTickCount() - start < 60000) {
+        if (change == INVALID_HANDLE_VALUE) break;
+        WaitForSingleObject(change, 1000);
+        FindNextChangeNotification(change);
+    }
+    if (change != INVALID_HANDLE_VALUE) FindCloseChangeNotification(change);
+    DeleteFileW((folder + L"\\open").c_str());
+    EXPECT_TRUE(FileExists(done));
+}
+
+class Screenshot : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        dialog = OpenFreshDialog();
+        ASSERT_NE(dialog, nullptr);
+        SetWindowPos(dialog, nullptr, 40, 40, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+        DropFiles(dialog, {u"D:\\Musik\\Queen - Innuendo\\03 - Headlong.mp3",
+                           u"D:\\Musik\\Queen - Innuendo\\04 - I Can't Live With You.mp3",
+                           u"E:\\mp3\\The_Beatles-Help.wav"});
+        SelectRows(dialog, {0});
+        PumpMessages();
+    }
+    void TearDown() override { CloseDialog(dialog); }
+
+    HWND dialog = nullptr;
+};
+
+TEST_F(Screenshot, DISABLED_GenreMenu) {
+    MenuAnswer answer(0, HoldForScreenshot);
+    ClickButton(dialog, IDB_GENRE_MENU);
+    EXPECT_EQ(answer.Seen().timesShown, 1);
+}
+
+TEST_F(Screenshot, DISABLED_PathMenu) {
+    MenuAnswer answer(0, HoldForScreenshot);
+    ClickButton(dialog, IDB_ARTIST_PIECE);
+    EXPECT_EQ(answer.Seen().timesShown, 1);
+}
+
+TEST_F(Screenshot, DISABLED_EnlargedDialog) {
+    {
+        MenuAnswer answer(3);
+        ClickButton(dialog, IDB_ARTIST_PIECE);
+    }
+    {
+        MenuAnswer answer(1);  // "Rock"
+        ClickButton(dialog, IDB_GENRE_MENU);
+    }
+    RECT window;
+    GetWindowRect(dialog, &window);
+    SetWindowPos(dialog, nullptr, 0, 0, window.right - window.left + 240,
+                 window.bottom - window.top + 160, SWP_NOMOVE | SWP_NOZORDER);
+    UpdateWindow(dialog);
+    PumpMessages();
+    HoldForScreenshot();
+}
+
+}  // namespace
