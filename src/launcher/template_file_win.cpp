@@ -1,0 +1,99 @@
+// Reading the external launcher template and checking it before it replaces the built-in one.
+#include "launcher/template_file_win.h"
+
+#include "app/module_path_win.h"
+#include "app/shell_win.h"
+#include "foundation/narrow_string.h"
+#include "launcher/launcher_template.h"
+
+namespace {
+
+enum class TemplateRead { kRead, kUnreadable, kNoMemory };
+
+// Reads the whole file into bytes, NUL-terminated. Never reads more than the size taken
+// before, so a file that grows meanwhile cannot overrun the buffer.
+TemplateRead ReadTemplateBytes(HANDLE file, NarrowString& bytes) {
+    // A device or a pipe beside the program is no template.
+    if (GetFileType(file) != FILE_TYPE_DISK) return TemplateRead::kUnreadable;
+    // A size the system cannot tell leaves nothing safe to read: passed over like a file
+    // that cannot be opened.
+    LARGE_INTEGER size;
+    if (!GetFileSizeEx(file, &size) || size.QuadPart < 0) return TemplateRead::kUnreadable;
+    if (static_cast<unsigned long long>(size.QuadPart) > kLargestTemplateBytes)
+        return TemplateRead::kNoMemory;
+    const DWORD total = static_cast<DWORD>(size.QuadPart);
+    if (!bytes.PrepareBuffer(total)) return TemplateRead::kNoMemory;
+    char* buffer = bytes.Buffer();
+    DWORD done = 0;
+    while (done < total) {
+        DWORD got = 0;
+        if (!ReadFile(file, buffer + done, total - done, &got, nullptr)) {
+            done = 0;  // a failed read leaves no text: the file is then no HTML
+            break;
+        }
+        if (got == 0) break;  // the file became shorter
+        done += got;
+    }
+    buffer[done] = '\0';
+    return TemplateRead::kRead;
+}
+
+void ShowTemplateMessage(const char16_t* format, const WideString& templatePath) {
+    WideString message;
+    message.Format(format, templatePath.Text());
+    ShowMessage(message.Text());
+}
+
+}  // namespace
+
+WideString TemplateFilePath() {
+    WideString path = ProgramFolder();
+    if (path.IsEmpty()) return path;
+    // The folder keeps its backslash; the file name brings its own.
+    path.Truncate(path.Length() - 1);
+    path.Append(kTemplateFileName);
+    return path;
+}
+
+WideString ObtainLauncherTemplate() {
+    return ObtainLauncherTemplateFrom(TemplateFilePath());
+}
+
+WideString ObtainLauncherTemplateFrom(const WideString& templatePath) {
+    WideString templ = BuiltInLauncherTemplate();
+    if (templatePath.IsEmpty()) return templ;
+    // A folder of that name fails to open here, as does a missing file.
+    HANDLE file = CreateFileW(AsWide(templatePath.Text()), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return templ;
+    NarrowString bytes;
+    const TemplateRead read = ReadTemplateBytes(file, bytes);
+    CloseHandle(file);
+    switch (read) {
+        case TemplateRead::kUnreadable:
+            return templ;
+        case TemplateRead::kNoMemory:
+            ShowTemplateMessage(kTemplateNoMemoryMessage, templatePath);
+            return templ;
+        case TemplateRead::kRead:
+            break;
+    }
+    switch (CheckTemplateBytes(bytes)) {
+        case TemplateVerdict::kNotHtml:
+            ShowTemplateMessage(kTemplateNotHtmlMessage, templatePath);
+            return templ;
+        case TemplateVerdict::kNoPlaceholder:
+            ShowTemplateMessage(kTemplateNoPlaceholderMessage, templatePath);
+            return templ;
+        case TemplateVerdict::kAccepted:
+            break;
+    }
+    WideString external;
+    external.AssignAnsi(bytes.Text());
+    // Without memory for the converted text the built-in template still makes a launcher.
+    if (external.IsEmpty()) {
+        ShowTemplateMessage(kTemplateNoMemoryMessage, templatePath);
+        return templ;
+    }
+    return external;
+}

@@ -1,0 +1,31 @@
+#include "gui/batch_dialog.h"
+
+#include "gui/harness.h"
+#include "resources/control_ids.h"
+
+namespace batch {
+
+void SetFieldText(HWND dialog, int id, const std::u16string& text) {
+    SetDlgItemTextW(dialog, id, reinterpret_cast<const wchar_t*>(text.c_str()));
+    PumpMessages();
+}
+
+void ClickButton(HWND dialog, int id) {
+    SendMessageW(GetDlgItem(dialog, id), BM_CLICK, 0, 0);
+    PumpMessages();
+}
+
+void ChooseListEntry(HWND dialog, int comboId, int index) {
+    HWND combo = GetDlgItem(dialog, comboId);
+    SetFocus(combo);
+    SendMessageW(combo, CB_SETCURSEL, index, 0);
+    SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(comboId, CBN_SELCHANGE),
+                 reinterpret_cast<LPARAM>(combo));
+    PumpMessages();
+}
+
+void PressBatchButton(HWND dialog) {
+    ClickButton(dialog, IDB_BATCH);
+}
+
+}  // namespace batch

@@ -1,0 +1,91 @@
+// Times the whole batch run for 10,000 tracks on the real dialog under Wine: from the click
+// on "Batch (.hta) &speichern" until the message " wurde geschrieben." appears.
+//   tools/wine-run --prefix build/<name>-win/wineprefix
+//   build/<name>-win/tests/launcher/batch_bench.exe
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "gui/batch_dialog.h"
+#include "gui/batch_fixtures.h"
+#include "gui/harness.h"
+#include "gui/message_box_hook.h"
+#include "resources/control_ids.h"
+
+using namespace batch;
+
+namespace {
+
+constexpr int kTracks = 10000;
+constexpr int kRounds = 9;
+
+double Milliseconds(LONGLONG ticks) {
+    LARGE_INTEGER frequency;
+    QueryPerformanceFrequency(&frequency);
+    return 1000.0 * static_cast<double>(ticks) / static_cast<double>(frequency.QuadPart);
+}
+
+LONGLONG Now() {
+    LARGE_INTEGER now;
+    QueryPerformanceCounter(&now);
+    return now.QuadPart;
+}
+
+}  // namespace
+
+int main() {
+    const std::u16string folder = MakeScratchFolder(u"bench");
+    const std::u16string music = folder + u"Musik\\";
+    MakeFolders(music);
+    WriteBytes(folder + u"lame.exe", "MZ");
+    const std::u16string launcher = music + u"Lame-Aufruf.hta";
+
+    HWND dialog = OpenFreshDialog();
+    if (!dialog) return 1;
+    SetFieldText(dialog, IDE_LAME_PATH, folder + u"lame.exe");
+    std::vector<std::u16string> names;
+    for (int i = 0; i < kTracks; ++i) {
+        const std::u16string n = FromUtf8(std::to_string(i));
+        names.push_back(music + u"Künstler " + FromUtf8(std::to_string(i / 100)) + u"\\" + n +
+                        u" - Rock'n'Roll Lied.mp3");
+    }
+    names[0] = music + u"erstes Lied.wav";
+    DropFiles(dialog, names);
+    std::vector<int> all(kTracks);
+    for (int i = 0; i < kTracks; ++i) all[i] = i;
+    SelectRows(dialog, all);
+    TypeInto(dialog, IDE_ALBUM, u"Grüße \"live\"");
+    ClickButton(dialog, IDX_ID3V2);
+    std::printf("%d tracks in the list\n", ListCount(dialog));
+
+    std::vector<double> untilMessage, whole;
+    size_t bytes = 0;
+    for (int round = 0; round < kRounds; ++round) {
+        DeleteFileW(reinterpret_cast<const wchar_t*>(launcher.c_str()));
+        MessageBoxRecorder recorder;
+        const LONGLONG start = Now();
+        PressBatchButton(dialog);
+        const LONGLONG end = Now();
+        if (recorder.Texts() !=
+            std::vector<std::u16string>{u"Lame-Aufruf.hta wurde geschrieben."}) {
+            std::printf("unexpected messages\n");
+            return 1;
+        }
+        untilMessage.push_back(Milliseconds(recorder.FirstShownAt() - start));
+        whole.push_back(Milliseconds(end - start));
+        bytes = ReadBytes(launcher).size();
+    }
+    std::sort(untilMessage.begin(), untilMessage.end());
+    std::sort(whole.begin(), whole.end());
+    std::printf("launcher: %zu bytes\n", bytes);
+    std::printf("click to \" wurde geschrieben.\": min %.1f ms, median %.1f ms, max %.1f ms\n",
+                untilMessage.front(), untilMessage[kRounds / 2], untilMessage.back());
+    std::printf("click to message answered:       min %.1f ms, median %.1f ms, max %.1f ms\n",
+                whole.front(), whole[kRounds / 2], whole.back());
+    CloseDialog(dialog);
+    RemoveTree(folder);
+    return 0;
+}

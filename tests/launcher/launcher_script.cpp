@@ -1,0 +1,197 @@
+#include "launcher/launcher_script.h"
+
+#include <cctype>
+#include <sstream>
+
+#include "gui/batch_fixtures.h"
+
+using namespace batch;
+
+namespace {
+
+const wchar_t* W(const std::u16string& text) {
+    return reinterpret_cast<const wchar_t*>(text.c_str());
+}
+
+size_t FindNoCase(const std::string& text, const std::string& needle, size_t from) {
+    for (size_t at = from; at + needle.size() <= text.size(); ++at) {
+        size_t i = 0;
+        while (i < needle.size() &&
+               std::tolower(static_cast<unsigned char>(text[at + i])) == needle[i])
+            ++i;
+        if (i == needle.size()) return at;
+    }
+    return std::string::npos;
+}
+
+int HexDigit(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+}
+
+// Sets environment variables for the child processes and puts the old values back after.
+class ScopedEnvironment {
+  public:
+    explicit ScopedEnvironment(const Environment& settings) {
+        for (const auto& [name, value] : settings) {
+            wchar_t old[4096];
+            const DWORD length = GetEnvironmentVariableW(W(name), old, 4096);
+            saved_.push_back({name, length > 0 && length < 4096,
+                              std::u16string(reinterpret_cast<const char16_t*>(old),
+                                             length < 4096 ? length : 0)});
+            SetEnvironmentVariableW(W(name), W(value));
+        }
+    }
+    ~ScopedEnvironment() {
+        for (const Saved& saved : saved_)
+            SetEnvironmentVariableW(W(saved.name), saved.had ? W(saved.value) : nullptr);
+    }
+
+  private:
+    struct Saved {
+        std::u16string name;
+        bool had;
+        std::u16string value;
+    };
+    std::vector<Saved> saved_;
+};
+
+HarnessRun ParseRun(const std::u16string& text) {
+    HarnessRun run;
+    const size_t first = text.find(u' ');
+    const size_t second = text.find(u' ', first + 1);
+    if (first == std::u16string::npos || second == std::u16string::npos) return run;
+    run.style = std::stoi(Utf8(text.substr(0, first)));
+    run.exitCode = std::stoi(Utf8(text.substr(first + 1, second - first - 1)));
+    run.command = text.substr(second + 1);
+    return run;
+}
+
+}  // namespace
+
+std::string PageScript(const std::string& launcherBytes) {
+    const size_t open = FindNoCase(launcherBytes, "<script", 0);
+    if (open == std::string::npos) return std::string();
+    const size_t start = launcherBytes.find('>', open);
+    if (start == std::string::npos) return std::string();
+    for (size_t end = FindNoCase(launcherBytes, "</script", start); end != std::string::npos;
+         end = FindNoCase(launcherBytes, "</script", end + 1)) {
+        const size_t after = end + 8;
+        if (after >= launcherBytes.size()) return launcherBytes.substr(start + 1);
+        const char next = launcherBytes[after];
+        if (next == '>' || next == '/' || next == ' ' || next == '\t' || next == '\r' ||
+            next == '\n' || next == '\f')
+            return launcherBytes.substr(start + 1, end - start - 1);
+    }
+    return launcherBytes.substr(start + 1);
+}
+
+std::string AsciiScript(const std::string& utf8Script) {
+    static const char kHex[] = "0123456789abcdef";
+    std::string out;
+    for (char16_t unit : FromUtf8(utf8Script)) {
+        if (unit < 0x80) {
+            out += static_cast<char>(unit);
+            continue;
+        }
+        out += "\\u";
+        for (int shift = 12; shift >= 0; shift -= 4) out += kHex[(unit >> shift) & 0xF];
+    }
+    return out;
+}
+
+std::u16string Unescape(const std::string& text) {
+    std::u16string out;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != '\\' || i + 1 >= text.size()) {
+            out += static_cast<char16_t>(static_cast<unsigned char>(text[i]));
+            continue;
+        }
+        const char kind = text[++i];
+        if (kind == 'u' && i + 4 < text.size()) {
+            int unit = 0;
+            for (int k = 1; k <= 4; ++k) unit = unit * 16 + HexDigit(text[i + k]);
+            out += static_cast<char16_t>(unit);
+            i += 4;
+        } else {
+            out += static_cast<char16_t>(kind);
+        }
+    }
+    return out;
+}
+
+ScriptResult RunLauncherScript(const std::string& launcherBytes, const std::u16string& workFolder,
+                               const Environment& settings) {
+    ScriptResult result;
+    const std::u16string scriptPath = workFolder + u"launcher-script.js";
+    const std::u16string outputPath = workFolder + u"cscript-output.txt";
+    const std::string harness = ReadBytes(FromUtf8(TS_LAUNCHER_HARNESS_JS));
+    WriteBytes(scriptPath, harness + "\r\n" + AsciiScript(PageScript(launcherBytes)) +
+                               "\r\nrun ();\r\nharnessReport ();\r\n");
+
+    SECURITY_ATTRIBUTES inheritable{sizeof inheritable, nullptr, TRUE};
+    HANDLE output = CreateFileW(W(outputPath), GENERIC_WRITE, FILE_SHARE_READ, &inheritable,
+                                CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (output == INVALID_HANDLE_VALUE) return result;
+    wchar_t system[MAX_PATH] = {};
+    GetSystemDirectoryW(system, MAX_PATH);
+    const std::u16string cscript =
+        std::u16string(reinterpret_cast<const char16_t*>(system)) + u"\\cscript.exe";
+    // Wine's cscript knows no //E: switch; the .js ending picks JScript.
+    std::u16string commandLine = u"cscript.exe //nologo \"" + scriptPath + u"\"";
+
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdOutput = output;
+    startup.hStdError = output;
+    PROCESS_INFORMATION process{};
+    BOOL started = FALSE;
+    {
+        ScopedEnvironment environment(settings);
+        started = CreateProcessW(W(cscript), reinterpret_cast<wchar_t*>(commandLine.data()),
+                                 nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr, W(workFolder),
+                                 &startup, &process);
+    }
+    CloseHandle(output);
+    if (!started) return result;
+    if (WaitForSingleObject(process.hProcess, 180000) != WAIT_OBJECT_0)
+        TerminateProcess(process.hProcess, 1);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+
+    result.output = ReadBytes(outputPath);
+    std::istringstream lines(result.output);
+    std::string line;
+    while (std::getline(lines, line)) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (line.rfind("RUN ", 0) == 0) result.runs.push_back(ParseRun(Unescape(line.substr(4))));
+        if (line.rfind("REPORT ", 0) == 0) result.report = Unescape(line.substr(7));
+        if (line == "END") result.finished = true;
+    }
+    return result;
+}
+
+std::vector<std::vector<std::u16string>> ReadStandInLog(const std::u16string& logPath) {
+    std::vector<std::vector<std::u16string>> runs;
+    const std::string log = ReadBytes(logPath);
+    if (log == "<missing>") return runs;
+    std::istringstream lines(log);
+    std::string line;
+    while (std::getline(lines, line)) {
+        std::vector<std::u16string> arguments;
+        for (size_t i = 0; i < line.size(); ++i) {
+            if (line[i] != '"') continue;
+            std::string escaped;
+            for (++i; i < line.size() && line[i] != '"'; ++i) {
+                escaped += line[i];
+                if (line[i] == '\\' && i + 1 < line.size()) escaped += line[++i];
+            }
+            arguments.push_back(Unescape(escaped));
+        }
+        runs.push_back(arguments);
+    }
+    return runs;
+}
