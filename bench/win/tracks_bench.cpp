@@ -1,0 +1,217 @@
+// Timings of the track list on the real dialog under Wine: drop, select all and type,
+// remove, number. Each large case is printed beside a small baseline measured in the
+// same run, so the figures read as ratios. Usage: tracks_bench [repetitions]
+#include <windows.h>
+#include <shellapi.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "app/shell_win.h"
+#include "gui/harness.h"
+#include "resources/control_ids.h"
+#include "tracks/track_record.h"
+
+namespace {
+
+int g_repetitions = 3;
+
+double Now() {
+    static LARGE_INTEGER frequency = [] {
+        LARGE_INTEGER f;
+        QueryPerformanceFrequency(&f);
+        return f;
+    }();
+    LARGE_INTEGER counter;
+    QueryPerformanceCounter(&counter);
+    return static_cast<double>(counter.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
+}
+
+std::vector<std::u16string> Names(int n) {
+    std::vector<std::u16string> names;
+    names.reserve(n);
+    for (int i = 0; i < n; ++i) {
+        std::u16string name = u"C:\\Musik\\Sammlung\\Interpret\\Album\\Lied ";
+        for (char c : std::to_string(i)) name.push_back(static_cast<char16_t>(c));
+        name += u".wav";
+        names.push_back(name);
+    }
+    return names;
+}
+
+// Median of the repetitions of one case: setup (untimed), then the timed action.
+double Measure(const std::function<HWND()>& setup, const std::function<void(HWND)>& action) {
+    std::vector<double> times;
+    for (int r = 0; r < g_repetitions; ++r) {
+        HWND dialog = setup();
+        const double start = Now();
+        action(dialog);
+        times.push_back(Now() - start);
+        CloseDialog(dialog);
+    }
+    std::sort(times.begin(), times.end());
+    return times[times.size() / 2];
+}
+
+void Report(const char* what, double baseline, int baseN, double large, int largeN) {
+    std::printf("%-44s n=%-6d %9.2f ms | n=%-6d %9.2f ms | ratio %7.1f (n ratio %d)\n", what, baseN,
+                baseline, largeN, large, large / (baseline > 0.001 ? baseline : 0.001),
+                largeN / baseN);
+}
+
+HWND DialogWith(int tracks) {
+    HWND dialog = OpenFreshDialog();
+    if (tracks > 0) DropFiles(dialog, Names(tracks));
+    UpdateWindow(dialog);
+    return dialog;
+}
+
+void Repaint(HWND dialog) {
+    UpdateWindow(GetDlgItem(dialog, IDL_FILES));
+}
+
+double TimeDrop(int n) {
+    return Measure([] { return DialogWith(0); },
+                   [n](HWND dialog) {
+                       DropFiles(dialog, Names(n));
+                       Repaint(dialog);
+                   });
+}
+
+// What fetching every name with DragQueryFileW costs, its length asked first.
+double TimeDragQueryFile(int n) {
+    const auto names = Names(n);
+    return Measure([] { return static_cast<HWND>(nullptr); },
+                   [&names](HWND) {
+                       HDROP drop = static_cast<HDROP>(MakeDropHandle(names));
+                       const UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
+                       std::vector<wchar_t> buffer;
+                       for (UINT i = 0; i < count; ++i) {
+                           const UINT length = DragQueryFileW(drop, i, nullptr, 0);
+                           buffer.resize(length + 1);
+                           DragQueryFileW(drop, i, buffer.data(), length + 1);
+                       }
+                       DragFinish(drop);
+                   });
+}
+
+// The fields are enabled by a click on row 0; the focus sits in "Album:".
+HWND ReadyToSelectAll(int tracks) {
+    HWND dialog = DialogWith(tracks);
+    SelectRows(dialog, {0});
+    SetFocus(GetDlgItem(dialog, IDE_ALBUM));
+    return dialog;
+}
+
+double TimeSelectAllAndType(int n) {
+    return Measure([n] { return ReadyToSelectAll(n); },
+                   [](HWND dialog) {
+                       SendKeyThroughLoop(dialog, 'A', true);
+                       SendMessageW(GetDlgItem(dialog, IDE_ALBUM), WM_CHAR, u'x', 1);
+                       Repaint(dialog);
+                   });
+}
+
+double TimeKeystrokeWithAllSelected(int n) {
+    return Measure(
+        [n] {
+            HWND dialog = ReadyToSelectAll(n);
+            SendKeyThroughLoop(dialog, 'A', true);
+            Repaint(dialog);
+            return dialog;
+        },
+        [](HWND dialog) {
+            SendMessageW(GetDlgItem(dialog, IDE_ALBUM), WM_CHAR, u'x', 1);
+            Repaint(dialog);
+        });
+}
+
+double TimeSelectionChangeAllSelected(int n) {
+    return Measure([n] { return DialogWith(n); },
+                   [n](HWND dialog) {
+                       HWND list = GetDlgItem(dialog, IDL_FILES);
+                       SendMessageW(list, LB_SELITEMRANGE, TRUE, MAKELPARAM(0, n - 1));
+                       SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDL_FILES, LBN_SELCHANGE),
+                                    reinterpret_cast<LPARAM>(list));
+                       Repaint(dialog);
+                   });
+}
+
+// Every other row selected (half of the list), then "&Löschen".
+double TimeRemoveEveryOther(int n) {
+    return Measure(
+        [n] {
+            HWND dialog = DialogWith(n);
+            HWND list = GetDlgItem(dialog, IDL_FILES);
+            SendMessageW(list, WM_SETREDRAW, FALSE, 0);
+            for (int i = 1; i < n; i += 2) SendMessageW(list, LB_SETSEL, TRUE, i);
+            SendMessageW(list, WM_SETREDRAW, TRUE, 0);
+            Repaint(dialog);
+            return dialog;
+        },
+        [](HWND dialog) {
+            SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDB_REMOVE, BN_CLICKED), 0);
+            Repaint(dialog);
+        });
+}
+
+// The first half selected, then "&Löschen".
+double TimeRemoveFirstHalf(int n) {
+    return Measure(
+        [n] {
+            HWND dialog = DialogWith(n);
+            SendDlgItemMessageW(dialog, IDL_FILES, LB_SELITEMRANGE, TRUE, MAKELPARAM(0, n / 2 - 1));
+            Repaint(dialog);
+            return dialog;
+        },
+        [](HWND dialog) {
+            SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDB_REMOVE, BN_CLICKED), 0);
+            Repaint(dialog);
+        });
+}
+
+double TimeNumbering(int n) {
+    return Measure([n] { return DialogWith(n); },
+                   [](HWND dialog) {
+                       SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDB_NUMBER, BN_CLICKED), 0);
+                       Repaint(dialog);
+                   });
+}
+
+double TimeOpenAndClose() {
+    std::vector<double> times;
+    for (int r = 0; r < g_repetitions; ++r) {
+        const double start = Now();
+        CloseDialog(OpenFreshDialog());
+        times.push_back(Now() - start);
+    }
+    std::sort(times.begin(), times.end());
+    return times[times.size() / 2];
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc > 1) g_repetitions = std::max(1, std::atoi(argv[1]));
+    std::printf("tracks_bench: median of %d runs, wall-clock ms under this Wine\n", g_repetitions);
+    std::printf("%-44s %9.2f ms\n", "open and close the dialog", TimeOpenAndClose());
+    Report("drop files (incl. repaint)", TimeDrop(100), 100, TimeDrop(10000), 10000);
+    Report("  for reference: DragQueryFileW per index", TimeDragQueryFile(100), 100,
+           TimeDragQueryFile(10000), 10000);
+    Report("Ctrl+A, then one keystroke in Album:", TimeSelectAllAndType(100), 100,
+           TimeSelectAllAndType(10000), 10000);
+    Report("  one keystroke, all selected", TimeKeystrokeWithAllSelected(100), 100,
+           TimeKeystrokeWithAllSelected(10000), 10000);
+    Report("  selection change, all selected", TimeSelectionChangeAllSelected(100), 100,
+           TimeSelectionChangeAllSelected(10000), 10000);
+    Report("remove every other row (half)", TimeRemoveEveryOther(100), 100,
+           TimeRemoveEveryOther(20000), 20000);
+    Report("remove the first half", TimeRemoveFirstHalf(100), 100, TimeRemoveFirstHalf(20000),
+           20000);
+    Report("number all tracks", TimeNumbering(100), 100, TimeNumbering(10000), 10000);
+    return 0;
+}

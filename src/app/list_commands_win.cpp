@@ -1,0 +1,144 @@
+#include "app/list_commands_win.h"
+
+#include <shellapi.h>
+#include "app/shell_win.h"
+#include "resources/control_ids.h"
+#include "tracks/drop_names.h"
+#include "tracks/file_list_win.h"
+#include "tracks/selection_win.h"
+#include "tracks/tag_editing_win.h"
+#include "tracks/tag_rules.h"
+#include "tracks/track_numbering.h"
+#include "tracks/track_record.h"
+#include "tracks/track_removal.h"
+
+namespace {
+HWND FileList() {
+    return GetDlgItem(MainWindow(), IDL_FILES);
+}
+
+// A bulk change would otherwise repaint the list once per row.
+void SuspendRedraw(HWND list) {
+    SendMessageW(list, WM_SETREDRAW, FALSE, 0);
+}
+void ResumeRedraw(HWND list) {
+    SendMessageW(list, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(list, nullptr, TRUE);
+}
+
+// One dropped name becomes a track and a row; names of 0 or 1 characters are skipped.
+void TakeDroppedName(const WideString& name) {
+    if (name.Length() <= 1) return;
+    TrackRecord* record = MakeTrackRecord(name.Text());
+    if (record == nullptr) return;
+    if (!TrackArray().Add(record)) {
+        delete record;
+        return;
+    }
+    // The list and the array must stay in lockstep: a row the list refused takes its
+    // record back out.
+    if (!AddRecordToList(record)) TrackArray().DeleteAt(TrackArray().Count() - 1);
+}
+
+// The documented DROPFILES block behind the handle, read in one walk.
+bool TakeNamesFromDropBlock(HDROP drop, HWND list) {
+    const void* block = GlobalLock(drop);
+    if (block == nullptr) return false;
+    DropNameCursor cursor;
+    if (!OpenDropBlock(block, GlobalSize(drop), cursor)) {
+        GlobalUnlock(drop);
+        return false;
+    }
+    SendMessageW(list, LB_INITSTORAGE, CountDroppedNames(cursor), 0);
+    WideString name;
+    while (NextDroppedName(cursor, name)) TakeDroppedName(name);
+    GlobalUnlock(drop);
+    return true;
+}
+
+// Any other drop handle: ask the shell for each name, its length first, so no name is cut.
+void TakeNamesFromShell(HDROP drop) {
+    const UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
+    WideString name;
+    for (UINT i = 0; i < count; ++i) {
+        const UINT length = DragQueryFileW(drop, i, nullptr, 0);
+        if (length <= 1 || !name.PrepareBuffer(length)) continue;
+        const UINT got = DragQueryFileW(drop, i, AsWide(name.Buffer()), length + 1);
+        name.Truncate(got);
+        TakeDroppedName(name);
+    }
+}
+}  // namespace
+
+void TakeDroppedFiles(HDROP drop) {
+    HWND list = FileList();
+    SuspendRedraw(list);
+    if (!TakeNamesFromDropBlock(drop, list)) TakeNamesFromShell(drop);
+    ResumeRedraw(list);
+    DragFinish(drop);
+}
+
+void RemoveSelectedTracks() {
+    const int selected = RefreshSelectedIndices();
+    if (selected <= 0) return;
+    const int* rows = SelectedIndices();
+    HWND list = FileList();
+    // Highest row first, so the lower indices stay valid; rows go before their records,
+    // so nothing can paint a row whose record is gone.
+    SuspendRedraw(list);
+    for (int i = selected; i-- > 0;) SendMessageW(list, LB_DELETESTRING, rows[i], 0);
+    ResumeRedraw(list);
+    DeleteTracksAt(TrackArray(), rows, static_cast<uint32_t>(selected));
+}
+
+void MoveSelectionUp() {
+    const int selected = RefreshSelectedIndices();
+    if (selected <= 0) return;
+    const int first = SelectedIndices()[0];
+    const int last = SelectedIndices()[selected - 1];
+    if (first == 0) return;
+    TrackRecord* moved = TrackArray().GetAt(static_cast<uint32_t>(first - 1));
+    if (moved == nullptr) return;
+    HWND list = FileList();
+    TrackArray().RemoveAt(static_cast<uint32_t>(first - 1));
+    SendMessageW(list, LB_DELETESTRING, first - 1, 0);
+    TrackArray().InsertAt(static_cast<uint32_t>(last), moved);
+    SendMessageW(list, LB_INSERTSTRING, last, reinterpret_cast<LPARAM>(moved));
+}
+
+void MoveSelectionDown() {
+    const int selected = RefreshSelectedIndices();
+    if (selected <= 0) return;
+    const int first = SelectedIndices()[0];
+    const int last = SelectedIndices()[selected - 1];
+    HWND list = FileList();
+    if (last + 1 >= static_cast<int>(SendMessageW(list, LB_GETCOUNT, 0, 0))) return;
+    TrackRecord* moved = TrackArray().GetAt(static_cast<uint32_t>(last + 1));
+    if (moved == nullptr) return;
+    TrackArray().RemoveAt(static_cast<uint32_t>(last + 1));
+    SendMessageW(list, LB_DELETESTRING, last + 1, 0);
+    TrackArray().InsertAt(static_cast<uint32_t>(first), moved);
+    SendMessageW(list, LB_INSERTSTRING, first, reinterpret_cast<LPARAM>(moved));
+}
+
+void SelectAllTracks() {
+    HWND list = FileList();
+    const LRESULT count = SendMessageW(list, LB_GETCOUNT, 0, 0);
+    if (count <= 0) return;
+    // The range travels in two 16-bit words: no more than the first 32768 rows.
+    const WORD last = static_cast<WORD>(count - 1 < 0x7FFF ? count - 1 : 0x7FFF);
+    SendMessageW(list, LB_SELITEMRANGE, TRUE, MAKELPARAM(0, last));
+}
+
+void NumberAllTracks() {
+    NumberTracks(TrackArray());
+    // "Liednr.:" must show what the selected tracks now share, or the apply step below
+    // would write the old number over the fresh ones (with several selected, it is empty).
+    const int selected = RefreshSelectedIndices();
+    if (selected > 0) {
+        const WideString shared =
+            CommonFieldValue(TrackArray(), SelectedIndices(), SelectedIndexCount(), kTrackNumber);
+        SetDlgItemTextW(MainWindow(), IDE_TRACK_NUMBER, AsWide(shared.Text()));
+    }
+    ApplyTagFields();
+}
