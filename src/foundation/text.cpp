@@ -64,7 +64,11 @@ const char16_t* FindText(const char16_t* text, const char16_t* needle) {
 }
 
 int32_t FindTextFrom(const char16_t* text, uint32_t start, const char16_t* needle) {
-    if (!text || start >= TextLength(text)) return -1;
+    if (!text) return -1;
+    // start must lie inside the text; only the units up to it are walked, not the whole
+    // text, so a search near the start of a long text stays short.
+    for (uint32_t i = 0; i <= start; ++i)
+        if (!text[i]) return -1;
     const char16_t* found = FindText(text + start, needle);
     return found ? static_cast<int32_t>(found - text) : -1;
 }

@@ -1,44 +1,10 @@
 #include "launcher/call_run.h"
 
 #include <cstring>
-#include <new>
 
 #include "launcher/script_literal.h"
 
 namespace {
-
-// The pieces of one line, joined once at the end into a block of the exact size.
-class LinePieces {
-  public:
-    void Add(const char16_t* text) { Add(text, TextLength(text)); }
-    void Add(const WideString& text) { Add(text.Text(), text.Length()); }
-    WideString Join() const {
-        uint32_t total = 0;
-        for (int i = 0; i < count_; ++i) total += lengths_[i];
-        WideString line;
-        if (!line.PrepareBuffer(total)) return line;
-        char16_t* target = line.Buffer();
-        for (int i = 0; i < count_; ++i) {
-            std::memcpy(target, texts_[i], lengths_[i] * sizeof(char16_t));
-            target += lengths_[i];
-        }
-        *target = 0;
-        return line;
-    }
-
-  private:
-    void Add(const char16_t* text, uint32_t length) {
-        texts_[count_] = text;
-        lengths_[count_] = length;
-        ++count_;
-    }
-
-    // Start, ID3 option, 7 tags of 3, input of 3, output of 4, end: 31.
-    static constexpr int kMaxPieces = 32;
-    const char16_t* texts_[kMaxPieces];
-    uint32_t lengths_[kMaxPieces];
-    int count_ = 0;
-};
 
 struct TagOption {
     TrackField field;
@@ -51,7 +17,6 @@ constexpr TagOption kTagOptions[] = {
     {kYear, u" --ty \""},    {kTrackNumber, u" --tn \""}, {kGenre, u" --tg \""},
     {kComment, u" --tc \""},
 };
-constexpr int kTagCount = sizeof(kTagOptions) / sizeof(kTagOptions[0]);
 
 enum class InputKind { kMp3, kOgg, kMpegAudio, kOther };
 
@@ -86,6 +51,180 @@ const char16_t* Id3Option(bool id3v2, bool id3v2Only) {
     return id3v2 ? u" --add-id3v2" : u"";
 }
 
+// Where a line's units go: the counting sink only measures, the writing sink fills a buffer.
+// Both take the same walk, so a block measured first is then filled to exactly its size.
+class CountingSink {
+  public:
+    void Put(char16_t) { ++count_; }
+    void Put(const char16_t* text) { count_ += TextLength(text); }
+    void Copy(const char16_t*, uint32_t length) { count_ += length; }
+    void Repeat(char16_t, uint32_t times) { count_ += times; }
+    uint64_t Count() const { return count_; }
+
+  private:
+    uint64_t count_ = 0;
+};
+
+class WritingSink {
+  public:
+    explicit WritingSink(char16_t* target) : out_(target) {}
+    void Put(char16_t unit) { *out_++ = unit; }
+    void Put(const char16_t* text) {
+        while (*text) *out_++ = *text++;
+    }
+    void Copy(const char16_t* text, uint32_t length) {
+        std::memcpy(out_, text, length * sizeof(char16_t));
+        out_ += length;
+    }
+    void Repeat(char16_t unit, uint32_t times) {
+        while (times-- > 0) *out_++ = unit;
+    }
+    char16_t* End() const { return out_; }
+
+  private:
+    char16_t* out_;
+};
+
+// The escapes of a text in the line, in one walk and without intermediate strings: the same
+// text as the whole-text steps DoubleBackslashesBeforeQuotes (when asked), EscapeTagValue or
+// EscapePath, then EscapeScriptBreakers. The first steps only widen backslashes, apostrophes
+// and double quotes, none of which the script-breaker rule looks ahead for, so that rule
+// reads the source where it would read their result. Its look-ahead may pass the end of a
+// cut output name: the cut is at a dot, which none of its sequences holds.
+struct Escaping {
+    bool doubleRunsBeforeQuotes;  // backslash runs before '"' or at the end count twice
+    bool doubleQuotes;            // '"' becomes '""' (tag values, not paths)
+};
+constexpr Escaping kTagEscaping{true, true};
+constexpr Escaping kInputPathEscaping{true, false};
+constexpr Escaping kOutputPathEscaping{false, false};
+
+constexpr bool NeedsEscape(char16_t unit) {
+    return unit == u'\\' || unit == u'\'' || unit == u'"' || MayStartScriptBreaker(unit);
+}
+
+// The same test as one bit per unit below 64, where nearly all the units of a path are.
+constexpr uint64_t LowUnitsNeedingEscape() {
+    uint64_t mask = 0;
+    for (char16_t unit = 0; unit < 64; ++unit)
+        if (NeedsEscape(unit)) mask |= uint64_t(1) << unit;
+    return mask;
+}
+constexpr uint64_t kLowUnitsNeedingEscape = LowUnitsNeedingEscape();
+
+bool StaysAsItIs(char16_t unit) {
+    return unit < 64 ? ((kLowUnitsNeedingEscape >> unit) & 1) == 0 : !NeedsEscape(unit);
+}
+
+template <class Sink>
+void PutEscaped(Sink& sink, const char16_t* text, uint32_t length, Escaping escaping) {
+    for (uint32_t i = 0; i < length;) {
+        // Most of a name or value stays as it is: copied as a span.
+        uint32_t plainEnd = i;
+        while (plainEnd < length && StaysAsItIs(text[plainEnd])) ++plainEnd;
+        sink.Copy(text + i, plainEnd - i);
+        i = plainEnd;
+        if (i == length) break;
+
+        const char16_t unit = text[i];
+        if (unit == u'\\') {
+            uint32_t run = 1;
+            while (i + run < length && text[i + run] == u'\\') ++run;
+            const bool beforeQuote = i + run == length || text[i + run] == u'"';
+            const uint32_t copies = escaping.doubleRunsBeforeQuotes && beforeQuote ? 4 : 2;
+            sink.Repeat(u'\\', copies * run);
+            i += run;
+            continue;
+        }
+        if (unit == u'\'') {
+            sink.Put(u"\\'");
+        } else if (unit == u'"') {
+            sink.Put(escaping.doubleQuotes ? u"\"\"" : u"\"");
+        } else if (const char16_t* escape = ScriptBreakerEscape(text + i)) {
+            sink.Put(escape);
+        } else {
+            sink.Put(unit);
+        }
+        ++i;
+    }
+}
+
+bool IsEscapedWithBackslash(char16_t unit) {
+    return unit == u'\\' || unit == u'\'';
+}
+
+// What the extension rule reads from the path-escaped text, found on the path itself: that
+// escaping puts a backslash before each backslash and apostrophe and changes nothing else,
+// so the last dot stands after the escaped text's last backslash exactly when no backslash
+// or apostrophe of the path follows it.
+struct PathShape {
+    bool hasExtension = false;
+    uint32_t dot = 0;  // the last dot, when hasExtension
+    InputKind kind = InputKind::kOther;
+};
+
+PathShape ShapeOfPath(const char16_t* path, uint32_t length) {
+    PathShape shape;
+    uint32_t at = length;
+    while (at > 0 && path[at - 1] != u'.' && !IsEscapedWithBackslash(path[at - 1])) --at;
+    if (at == 0 || path[at - 1] != u'.') return shape;
+    // The escaped text must be longer than four units.
+    uint32_t escapedLength = length;
+    for (uint32_t i = 0; i < length && escapedLength <= 4; ++i)
+        if (IsEscapedWithBackslash(path[i])) ++escapedLength;
+    if (escapedLength <= 4) return shape;
+    shape.hasExtension = true;
+    shape.dot = at - 1;
+    // The escaped text's last four units, gathered backwards from the path's end.
+    char16_t tail[5] = {};
+    int filled = 0;
+    for (uint32_t k = length; k-- > 0 && filled < 4;) {
+        tail[3 - filled++] = path[k];
+        if (IsEscapedWithBackslash(path[k]) && filled < 4) tail[3 - filled++] = u'\\';
+    }
+    shape.kind = KindOfExtension(tail);
+    return shape;
+}
+
+template <class Sink>
+void PutCallRunLine(Sink& sink, const TrackRecord& record, bool id3v2, bool id3v2Only,
+                    bool decode) {
+    sink.Put(u"\tcallRun ('");
+    sink.Put(Id3Option(id3v2, id3v2Only));
+    for (const TagOption& tag : kTagOptions) {
+        const WideString& value = record.fields[tag.field];
+        if (value.IsEmpty()) continue;
+        sink.Put(tag.option);
+        PutEscaped(sink, value.Text(), value.Length(), kTagEscaping);
+        sink.Put(u'"');
+    }
+
+    const char16_t* path = record.fields[kPath].Text();
+    const uint32_t length = record.fields[kPath].Length();
+    const PathShape shape = ShapeOfPath(path, length);
+    const char16_t* suffix = u".mp3";
+    uint32_t baseLength = length;
+    // The input keeps the backslashes of a path that ends in one (a drive root), or they
+    // would escape its closing quote; the output name has a suffix after them.
+    if (shape.hasExtension) {
+        baseLength = shape.dot;
+        sink.Put(InputOption(shape.kind));
+        PutEscaped(sink, path, length, kInputPathEscaping);
+        sink.Put(u'"');
+        suffix = OutputSuffix(shape.kind, decode);
+    } else if (length > 0) {
+        sink.Put(u" \"");
+        PutEscaped(sink, path, length, kInputPathEscaping);
+        sink.Put(u'"');
+    }
+    sink.Put(u" \"");
+    PutEscaped(sink, path, baseLength, kOutputPathEscaping);
+    sink.Put(suffix);
+    sink.Put(u"\"');\r\n");
+}
+
+constexpr uint64_t kLongestText = 0xFFFFFFF0u;
+
 }  // namespace
 
 WideString EscapeTagValue(const WideString& value) {
@@ -100,78 +239,35 @@ WideString EscapePath(const WideString& path) {
 }
 
 WideString BuildCallRunLine(const TrackRecord& record, bool id3v2, bool id3v2Only, bool decode) {
-    LinePieces pieces;
-    pieces.Add(u"\tcallRun ('");
-    pieces.Add(Id3Option(id3v2, id3v2Only));
-
-    WideString values[kTagCount];
-    for (int i = 0; i < kTagCount; ++i) {
-        const WideString& value = record.fields[kTagOptions[i].field];
-        if (value.IsEmpty()) continue;
-        values[i] = EscapeScriptBreakers(EscapeTagValue(value));
-        pieces.Add(kTagOptions[i].option);
-        pieces.Add(values[i]);
-        pieces.Add(u"\"");
-    }
-
-    // The extension rules look at the escaped path, as the script will hold it.
-    const WideString escaped = EscapePath(record.fields[kPath]);
-    WideString base = escaped;
-    // A path ending in a backslash (a drive root) would escape its closing quote.
-    const WideString input =
-        EscapeScriptBreakers(EscapePath(DoubleBackslashesBeforeQuotes(record.fields[kPath])));
-    const int32_t dot = escaped.FindLastChar(u'.');
-    const int32_t backslash = escaped.FindLastChar(u'\\');
-    const uint32_t length = escaped.Length();
-    const char16_t* suffix = u".mp3";
-    if (dot >= 0 && dot > backslash && length > 4) {
-        base.Truncate(static_cast<uint32_t>(dot));
-        const InputKind kind = KindOfExtension(escaped.Text() + length - 4);
-        pieces.Add(InputOption(kind));
-        pieces.Add(input);
-        pieces.Add(u"\"");
-        suffix = OutputSuffix(kind, decode);
-    } else if (length > 0) {
-        pieces.Add(u" \"");
-        pieces.Add(input);
-        pieces.Add(u"\"");
-    }
-    const WideString output = EscapeScriptBreakers(base);
-    pieces.Add(u" \"");
-    pieces.Add(output);
-    pieces.Add(suffix);
-    pieces.Add(u"\"');\r\n");
-    return pieces.Join();
+    CountingSink counter;
+    PutCallRunLine(counter, record, id3v2, id3v2Only, decode);
+    WideString line;
+    if (counter.Count() >= kLongestText ||
+        !line.PrepareBuffer(static_cast<uint32_t>(counter.Count())))
+        return line;
+    WritingSink writer(line.Buffer());
+    PutCallRunLine(writer, record, id3v2, id3v2Only, decode);
+    *writer.End() = 0;
+    return line;
 }
 
 WideString BuildCallRunsBlock(const PointerArray<TrackRecord>& tracks, bool id3v2, bool id3v2Only,
                               bool decode) {
-    WideString block;
+    // Two walks over the tracks, the first only measuring: one block of the final size and
+    // no string per line.
+    CountingSink counter;
     const uint32_t count = tracks.Count();
-    if (count == 0) return block;
-    WideString* lines = new (std::nothrow) WideString[count];
-    if (!lines) {
-        // No room for the line table: the slow way still gives the same text.
-        for (uint32_t i = 0; i < count; ++i)
-            if (const TrackRecord* record = tracks.GetAt(i))
-                block.Append(BuildCallRunLine(*record, id3v2, id3v2Only, decode));
+    for (uint32_t i = 0; i < count; ++i)
+        if (const TrackRecord* record = tracks.GetAt(i))
+            PutCallRunLine(counter, *record, id3v2, id3v2Only, decode);
+    WideString block;
+    if (counter.Count() == 0 || counter.Count() >= kLongestText ||
+        !block.PrepareBuffer(static_cast<uint32_t>(counter.Count())))
         return block;
-    }
-    uint64_t total = 0;
-    for (uint32_t i = 0; i < count; ++i) {
-        if (const TrackRecord* record = tracks.GetAt(i)) {
-            lines[i] = BuildCallRunLine(*record, id3v2, id3v2Only, decode);
-            total += lines[i].Length();
-        }
-    }
-    if (total > 0 && total < 0xFFFFFFF0u && block.PrepareBuffer(static_cast<uint32_t>(total))) {
-        char16_t* target = block.Buffer();
-        for (uint32_t i = 0; i < count; ++i) {
-            std::memcpy(target, lines[i].Text(), lines[i].Length() * sizeof(char16_t));
-            target += lines[i].Length();
-        }
-        *target = 0;
-    }
-    delete[] lines;
+    WritingSink writer(block.Buffer());
+    for (uint32_t i = 0; i < count; ++i)
+        if (const TrackRecord* record = tracks.GetAt(i))
+            PutCallRunLine(writer, *record, id3v2, id3v2Only, decode);
+    *writer.End() = 0;
     return block;
 }

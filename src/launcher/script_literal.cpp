@@ -4,6 +4,7 @@ namespace {
 
 // The escape that replaces one unit, or null when the unit stays.
 const char16_t* BreakerEscape(const char16_t* at) {
+    if (!MayStartScriptBreaker(at[0])) return nullptr;
     switch (at[0]) {
         case u'\r':
             return u"\\r";
@@ -33,6 +34,10 @@ uint32_t BackslashRun(const char16_t* text, uint32_t i) {
 }
 
 }  // namespace
+
+const char16_t* ScriptBreakerEscape(const char16_t* at) {
+    return BreakerEscape(at);
+}
 
 WideString DoubleBackslashesBeforeQuotes(const WideString& text) {
     const char16_t* source = text.Text();

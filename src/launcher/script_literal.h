@@ -13,3 +13,13 @@ WideString DoubleBackslashesBeforeQuotes(const WideString& text);
 // \r, \n, \u2028, \u2029 for the characters that would end a script string literal. The
 // script engine reads the text back unchanged.
 WideString EscapeScriptBreakers(const WideString& text);
+
+// For writers that escape while they copy. The units at which EscapeScriptBreakers may write
+// an escape; every other unit stays as it is.
+constexpr bool MayStartScriptBreaker(char16_t unit) {
+    return unit <= u'<' ? unit == u'<' || unit == u'\r' || unit == u'\n'
+                        : unit == u'\u2028' || unit == u'\u2029';
+}
+// The escape that EscapeScriptBreakers writes for the unit at `at` (read on from there, up to
+// three units, up to a NUL), or null when the unit stays.
+const char16_t* ScriptBreakerEscape(const char16_t* at);
