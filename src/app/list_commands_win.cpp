@@ -49,7 +49,9 @@ bool TakeNamesFromDropBlock(HDROP drop, HWND list) {
         GlobalUnlock(drop);
         return false;
     }
-    SendMessageW(list, LB_INITSTORAGE, CountDroppedNames(cursor), 0);
+    const uint32_t names = CountDroppedNames(cursor);
+    SendMessageW(list, LB_INITSTORAGE, names, 0);
+    TrackArray().ReserveRoom(names);  // one growth instead of one per 8 names
     WideString name;
     while (NextDroppedName(cursor, name)) TakeDroppedName(name);
     GlobalUnlock(drop);

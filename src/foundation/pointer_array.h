@@ -16,6 +16,9 @@ public:
     T* const* Items() const { return items_; }
 
     bool EnsureRoom();
+    // Room for `more` further items in one growth (still a multiple of 8 slots), so a bulk
+    // of adds does not copy every pointer once per 8 items.
+    bool ReserveRoom(uint32_t more);
     bool Add(T* item);
     bool InsertAt(uint32_t index, T* item);
     T* GetAt(uint32_t index) const { return index < count_ ? items_[index] : nullptr; }
@@ -24,6 +27,7 @@ public:
     void DeleteAll();
 
 private:
+    bool GrowTo(uint32_t capacity);
     void FreeBlockWhenEmpty();
 
     uint32_t count_ = 0;

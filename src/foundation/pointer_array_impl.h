@@ -8,7 +8,20 @@ template <class T>
 bool PointerArray<T>::EnsureRoom() {
     if (count_ + 1 < capacity_) return true;
     if (capacity_ > UINT32_MAX - 8) return false;
-    const uint32_t grown = capacity_ + 8;
+    return GrowTo(capacity_ + 8);
+}
+
+template <class T>
+bool PointerArray<T>::ReserveRoom(uint32_t more) {
+    const uint64_t needed = uint64_t(count_) + more + 1;  // one slot always stays free
+    if (needed <= capacity_) return true;
+    const uint64_t grown = (needed + 7) / 8 * 8;
+    if (grown > UINT32_MAX - 7) return false;
+    return GrowTo(static_cast<uint32_t>(grown));
+}
+
+template <class T>
+bool PointerArray<T>::GrowTo(uint32_t grown) {
     // An overflowing byte size asks for the largest size, which fails.
     const size_t bytes = grown > SIZE_MAX / sizeof(T*) ? SIZE_MAX : size_t(grown) * sizeof(T*);
     auto** block = static_cast<T**>(std::malloc(bytes));

@@ -125,18 +125,19 @@ WideString WideString::ReplaceAll(const char16_t* find, const char16_t* replacem
         !result.PrepareBuffer(static_cast<uint32_t>(finalLength)))
         return result.Assign(this);
 
+    // Each search starts behind the last match, so the walk stays linear in the text.
     char16_t* out = result.record_->characters;
-    uint32_t reading = 0;
-    for (int32_t pos = FindTextFrom(source, 0, find); pos != -1;
-         pos = FindTextFrom(source, reading, find)) {
-        const uint32_t before = static_cast<uint32_t>(pos) - reading;
-        CopyTextN(out, source + reading, before);
+    const char16_t* reading = source;
+    for (const char16_t* match = FindText(reading, find); match;
+         match = FindText(reading, find)) {
+        const uint32_t before = static_cast<uint32_t>(match - reading);
+        CopyTextN(out, reading, before);
         out += before;
         CopyTextN(out, replacement, replacementLength);
         out += replacementLength;
-        reading = static_cast<uint32_t>(pos) + findLength;
+        reading = match + findLength;
     }
-    CopyText(out, source + reading);
+    CopyText(out, reading);
     return result;
 }
 

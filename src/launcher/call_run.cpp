@@ -86,8 +86,9 @@ class WritingSink {
 };
 
 // The escapes of a text in the line, in one walk and without intermediate strings: the same
-// text as the whole-text steps DoubleBackslashesBeforeQuotes (when asked), EscapeTagValue or
-// EscapePath, then EscapeScriptBreakers. The first steps only widen backslashes, apostrophes
+// text as the whole-text steps DoubleBackslashesBeforeQuotes (when asked), then every
+// backslash doubled, every apostrophe escaped with a backslash and (tag values) every double
+// quote doubled, then EscapeScriptBreakers. The first steps only widen backslashes, apostrophes
 // and double quotes, none of which the script-breaker rule looks ahead for, so that rule
 // reads the source where it would read their result. Its look-ahead may pass the end of a
 // cut output name: the cut is at a dot, which none of its sequences holds.
@@ -226,17 +227,6 @@ void PutCallRunLine(Sink& sink, const TrackRecord& record, bool id3v2, bool id3v
 constexpr uint64_t kLongestText = 0xFFFFFFF0u;
 
 }  // namespace
-
-WideString EscapeTagValue(const WideString& value) {
-    return DoubleBackslashesBeforeQuotes(value)
-        .ReplaceAll(u"\\", u"\\\\")
-        .ReplaceAll(u"'", u"\\'")
-        .ReplaceAll(u"\"", u"\"\"");
-}
-
-WideString EscapePath(const WideString& path) {
-    return path.ReplaceAll(u"\\", u"\\\\").ReplaceAll(u"'", u"\\'");
-}
 
 WideString BuildCallRunLine(const TrackRecord& record, bool id3v2, bool id3v2Only, bool decode) {
     CountingSink counter;

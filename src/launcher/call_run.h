@@ -5,13 +5,6 @@
 #include "foundation/wide_string.h"
 #include "tracks/track_record.h"
 
-// For a tag value between double quotes: backslash runs before a double quote or at the
-// end doubled, then every backslash doubled, every apostrophe escaped with a backslash and
-// every double quote doubled.
-WideString EscapeTagValue(const WideString& value);
-// For a file path: every backslash doubled and every apostrophe escaped with a backslash.
-WideString EscapePath(const WideString& path);
-
 // A tab, "callRun ('", the track command, "');" and CR LF. decode: the common arguments
 // contain "--decode", so decodable inputs get a ".wav" output.
 WideString BuildCallRunLine(const TrackRecord& record, bool id3v2, bool id3v2Only, bool decode);

@@ -57,6 +57,24 @@ TEST_F(PointerArrayTest, GrowsByEightKeepingOneSlotFree) {
     EXPECT_EQ(array.GetAt(16), nullptr);
 }
 
+TEST_F(PointerArrayTest, ReserveRoomGrowsOnceToAMultipleOfEightWithASlotFree) {
+    AddIds(1, 3);
+    ASSERT_TRUE(array.ReserveRoom(13));  // 3 + 13 items and the free slot: 17 -> 24
+    EXPECT_EQ(array.Capacity(), 24u);
+    EXPECT_EQ(IdsOf(array), (std::vector<int>{1, 2, 3}));
+    const auto* block = array.Items();
+    AddIds(4, 16);
+    EXPECT_EQ(array.Items(), block) << "the reserved adds must not grow the block";
+    EXPECT_TRUE(array.ReserveRoom(7));  // 16 + 7 + 1 = 24 fits already
+    EXPECT_EQ(array.Capacity(), 24u);
+    AddIds(17, 23);
+    EXPECT_EQ(array.Capacity(), 24u);
+    AddIds(24, 24);  // the ordinary growth by 8 goes on from there
+    EXPECT_EQ(array.Capacity(), 32u);
+    EXPECT_FALSE(array.ReserveRoom(0xFFFFFFF0u));
+    EXPECT_EQ(array.Capacity(), 32u);
+}
+
 TEST_F(PointerArrayTest, InsertAtBeyondCountAppendsAndAtZeroMovesUp) {
     AddIds(1, 3);
     ASSERT_TRUE(array.InsertAt(100, Make(4)));
