@@ -7,6 +7,7 @@
 #include "gui/batch_dialog.h"
 #include "gui/batch_fixtures.h"
 #include "gui/harness.h"
+#include "launcher_decoder.h"
 #include "resources/control_ids.h"
 
 namespace hostile {
@@ -16,88 +17,15 @@ const wchar_t* W(const std::u16string& text) {
     return reinterpret_cast<const wchar_t*>(text.c_str());
 }
 
-int HexDigit(char16_t unit) {
-    if (unit >= u'0' && unit <= u'9') return unit - u'0';
-    if (unit >= u'a' && unit <= u'f') return unit - u'a' + 10;
-    if (unit >= u'A' && unit <= u'F') return unit - u'A' + 10;
-    return -1;
-}
-
-bool EndsScriptLine(char16_t unit) {
-    return unit == u'\r' || unit == u'\n' || unit == u'\u2028' || unit == u'\u2029';
-}
-
-// Reads the script string literal whose opening quote stands at text[pos], as JScript does;
-// pos ends behind the closing quote. False when the literal is not closed on its line.
-bool ReadScriptLiteral(const std::u16string& text, size_t& pos, std::u16string& value) {
-    const char16_t quote = text[pos++];
-    value.clear();
-    while (pos < text.size()) {
-        const char16_t unit = text[pos++];
-        if (unit == quote) return true;
-        if (EndsScriptLine(unit)) return false;
-        if (unit != u'\\') {
-            value += unit;
-            continue;
-        }
-        if (pos >= text.size()) return false;
-        const char16_t escaped = text[pos++];
-        switch (escaped) {
-            case u'n':
-                value += u'\n';
-                break;
-            case u'r':
-                value += u'\r';
-                break;
-            case u't':
-                value += u'\t';
-                break;
-            case u'b':
-                value += u'\b';
-                break;
-            case u'f':
-                value += u'\f';
-                break;
-            case u'v':
-                value += u'\v';
-                break;
-            case u'0':
-                value += u'\0';
-                break;
-            case u'\r':  // a line continuation
-                if (pos < text.size() && text[pos] == u'\n') ++pos;
-                break;
-            case u'\n':
-            case u'\u2028':
-            case u'\u2029':
-                break;
-            case u'x':
-            case u'u': {
-                const size_t digits = escaped == u'x' ? 2 : 4;
-                char16_t code = 0;
-                for (size_t k = 0; k < digits; ++k) {
-                    const int digit = pos < text.size() ? HexDigit(text[pos]) : -1;
-                    if (digit < 0) return false;
-                    code = static_cast<char16_t>(code * 16 + digit);
-                    ++pos;
-                }
-                value += code;
-                break;
-            }
-            default:
-                value += escaped;  // \\ \' \" \/ and any other character stand for themselves
-        }
-    }
-    return false;
-}
-
 // The literal after the marker; true and nothing read when the marker is not there.
 bool ReadLiteralAfter(const std::u16string& text, const std::u16string& marker,
                       std::u16string& value) {
     size_t pos = text.find(marker);
     if (pos == std::u16string::npos) return true;
     pos += marker.size();
-    return ReadScriptLiteral(text, pos, value);
+    const std::optional<std::u16string> literal = ReadScriptLiteral(text, pos);
+    if (literal) value = *literal;
+    return literal.has_value();
 }
 
 bool IsHtmlSpace(char16_t unit) {
@@ -277,46 +205,10 @@ bool PasteInto(HWND dialog, int editId, const std::u16string& text) {
 }
 
 std::vector<std::u16string> SplitArguments(const std::u16string& commandLine) {
-    std::vector<std::u16string> arguments;
-    size_t pos = 0;
-    const size_t size = commandLine.size();
-    for (;;) {
-        while (pos < size && (commandLine[pos] == u' ' || commandLine[pos] == u'\t')) ++pos;
-        if (pos >= size) return arguments;
-        std::u16string argument;
-        bool quoted = false;
-        while (pos < size) {
-            const char16_t unit = commandLine[pos];
-            if (!quoted && (unit == u' ' || unit == u'\t')) break;
-            if (unit == u'\\') {
-                size_t run = 0;
-                while (pos < size && commandLine[pos] == u'\\') ++run, ++pos;
-                if (pos < size && commandLine[pos] == u'"') {
-                    argument.append(run / 2, u'\\');
-                    if (run % 2 == 1) {
-                        argument += u'"';
-                        ++pos;
-                    }
-                } else {
-                    argument.append(run, u'\\');
-                }
-                continue;
-            }
-            if (unit == u'"') {
-                if (quoted && pos + 1 < size && commandLine[pos + 1] == u'"') {
-                    argument += u'"';
-                    pos += 2;
-                } else {
-                    quoted = !quoted;
-                    ++pos;
-                }
-                continue;
-            }
-            argument += unit;
-            ++pos;
-        }
-        arguments.push_back(argument);
-    }
+    // The C runtime's rules, behind a program name of our own.
+    std::vector<std::u16string> arguments = SplitCommandLine(u"lame " + commandLine);
+    arguments.erase(arguments.begin());
+    return arguments;
 }
 
 LauncherParts ReadLauncher(const std::string& utf8) {
@@ -327,12 +219,12 @@ LauncherParts ReadLauncher(const std::string& utf8) {
     const std::u16string call = u"\tcallRun (";
     for (size_t at = text.find(call); at != std::u16string::npos; at = text.find(call, at)) {
         size_t pos = at + call.size();
-        std::u16string command;
-        if (!ReadScriptLiteral(text, pos, command)) {
+        const std::optional<std::u16string> command = ReadScriptLiteral(text, pos);
+        if (!command) {
             parts.readable = false;
             break;
         }
-        parts.trackArguments.push_back(SplitArguments(command));
+        parts.trackArguments.push_back(SplitArguments(*command));
         at = pos;
     }
     return parts;
