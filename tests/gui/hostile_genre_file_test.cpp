@@ -34,19 +34,6 @@ void Tile(std::string& chunk, uint64_t offset, const std::string& pattern) {
     }
 }
 
-// Bytes no editor would write: a fixed-seed xorshift stream.
-std::string BinaryBytes(size_t size, uint32_t seed) {
-    std::string bytes(size, '\0');
-    uint32_t state = seed;
-    for (char& byte : bytes) {
-        state ^= state << 13;
-        state ^= state >> 17;
-        state ^= state << 5;
-        byte = static_cast<char>(state >> 24);
-    }
-    return bytes;
-}
-
 class HostileGenreFile : public ::testing::Test {
   protected:
     void TearDown() override {

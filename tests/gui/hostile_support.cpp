@@ -93,6 +93,19 @@ size_t ScriptDataEnd(const std::u16string& html, size_t pos) {
 
 }  // namespace
 
+// Bytes no editor would write: a fixed-seed xorshift stream.
+std::string BinaryBytes(size_t size, uint32_t seed) {
+    std::string bytes(size, '\0');
+    uint32_t state = seed;
+    for (char& byte : bytes) {
+        state ^= state << 13;
+        state ^= state >> 17;
+        state ^= state << 5;
+        byte = static_cast<char>(state >> 24);
+    }
+    return bytes;
+}
+
 std::u16string ProgramFolder() {
     std::u16string path(32768, u'\0');
     const DWORD length = GetModuleFileNameW(nullptr, reinterpret_cast<wchar_t*>(path.data()),

@@ -18,6 +18,9 @@ namespace hostile {
 // The folder of the test program, ending in a backslash: "beside the program".
 std::u16string ProgramFolder();
 
+// Bytes no editor would write: a fixed-seed xorshift stream.
+std::string BinaryBytes(size_t size, uint32_t seed);
+
 // A file (or folder) of the given name beside the program, removed again when the object
 // goes, so a failing test leaves nothing that would change the next dialog.
 class BesideProgram {

@@ -18,19 +18,6 @@ namespace {
 
 const char kBuiltInStart[] = "<html>\r\n<head>\r\n\t<title>Call Lame</title>\r\n";
 
-// Bytes no editor would write: a fixed-seed xorshift stream.
-std::string BinaryBytes(size_t size, uint32_t seed) {
-    std::string bytes(size, '\0');
-    uint32_t state = seed;
-    for (char& byte : bytes) {
-        state ^= state << 13;
-        state ^= state >> 17;
-        state ^= state << 5;
-        byte = static_cast<char>(state >> 24);
-    }
-    return bytes;
-}
-
 // 8-bit text in the ANSI code page as the launcher holds it: UTF-8.
 std::string AnsiToUtf8(const std::string& ansi) {
     const int size = static_cast<int>(ansi.size());
