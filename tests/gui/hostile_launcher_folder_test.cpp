@@ -28,13 +28,20 @@ const wchar_t* W(const std::u16string& text) {
     return reinterpret_cast<const wchar_t*>(text.c_str());
 }
 
-// Whether a new file can be made in the folder (it is removed again at once).
+// Probe files that could be made but not removed again, because the flag landed in between;
+// they are removed once the flag is lifted.
+std::vector<std::u16string> strayProbes;
+
+// Whether a new file can be made in the folder. Each probe has a name of its own, so one left
+// behind by a race with the host cannot make a later probe fail.
 bool CanCreateIn(const std::u16string& folder) {
-    const std::u16string probe = folder + u"probe.tmp";
+    static int probes = 0;
+    const std::u16string probe =
+        folder + u"probe" + batch::FromUtf8(std::to_string(++probes)) + u".tmp";
     HANDLE file = CreateFileW(W(probe), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
     if (file == INVALID_HANDLE_VALUE) return false;
     CloseHandle(file);
-    DeleteFileW(W(probe));
+    if (!DeleteFileW(W(probe))) strayProbes.push_back(probe);
     return true;
 }
 
@@ -49,6 +56,9 @@ bool CanWrite(const std::u16string& path) {
     return true;
 }
 
+// How long a host program may take to start and finish on a busy machine.
+constexpr DWORD kHostTimeoutMs = 15000;
+
 // Sets the host's immutable flag on a file or folder for the lifetime of the object. The host
 // program may still be running when Wine reports it started, so each change is awaited.
 class Immutable {
@@ -56,8 +66,8 @@ class Immutable {
     explicit Immutable(const std::u16string& path)
         : path_(path), unixPath_(batch::UnixPathOf(path)) {
         if (unixPath_.empty()) return;
-        batch::RunHostProgram({"/usr/bin/chattr", "+i", unixPath_});
-        locked_ = PumpUntil([&] { return !CanWrite(path_); }, 3000);
+        started_ = batch::RunHostProgram({"/usr/bin/chattr", "+i", unixPath_});
+        locked_ = started_ && PumpUntil([&] { return !CanWrite(path_); }, kHostTimeoutMs);
     }
     ~Immutable() { Lift(); }
     Immutable(const Immutable&) = delete;
@@ -65,16 +75,23 @@ class Immutable {
 
     // False when the host refused the flag (no CAP_LINUX_IMMUTABLE, no chattr).
     bool Locked() const { return locked_; }
+    // Clears the flag; also when it was only asked for, in case it landed after the wait.
     void Lift() {
-        if (!locked_) return;
+        if (!started_) return;
+        started_ = false;
         batch::RunHostProgram({"/usr/bin/chattr", "-i", unixPath_});
-        PumpUntil([&] { return CanWrite(path_); }, 3000);
+        if (locked_) PumpUntil([&] { return CanWrite(path_); }, kHostTimeoutMs);
         locked_ = false;
+        for (const std::u16string& probe : strayProbes)
+            PumpUntil([&] { return DeleteFileW(W(probe)) || !batch::Exists(probe); },
+                      kHostTimeoutMs);
+        strayProbes.clear();
     }
 
   private:
     std::u16string path_;
     std::string unixPath_;
+    bool started_ = false;
     bool locked_ = false;
 };
 
