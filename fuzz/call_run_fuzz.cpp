@@ -140,6 +140,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                where());
     // Nothing in the line may end the page's script element.
     FUZZ_CHECK(kTarget, line.find(u"</") == std::u16string::npos, where());
+    // The launcher is UTF-8, which has no form for a surrogate without its partner.
+    FUZZ_CHECK(kTarget, !HasLoneSurrogate(line), where() + ": a lone surrogate in the line");
 
     size_t pos = prefix.size();
     FUZZ_CHECK(kTarget, line[pos] == u'\'', where());

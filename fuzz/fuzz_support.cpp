@@ -182,3 +182,14 @@ std::vector<std::u16string> SplitPieces(const std::u16string& text,
     pieces.push_back(TrimmedBlanks(text.substr(from)));
     return pieces;
 }
+
+bool HasLoneSurrogate(const std::u16string& text) {
+    for (size_t i = 0; i < text.size(); ++i) {
+        const char16_t unit = text[i];
+        if (unit < 0xD800 || unit > 0xDFFF) continue;
+        if (unit > 0xDBFF || i + 1 == text.size() || text[i + 1] < 0xDC00 || text[i + 1] > 0xDFFF)
+            return true;
+        ++i;  // a pair
+    }
+    return false;
+}

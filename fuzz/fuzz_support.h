@@ -36,6 +36,9 @@ bool DecodeUtf8Strict(const std::string& bytes, std::u32string& codePoints);
 // The code points of UTF-16 text, each lone surrogate read as U+FFFD.
 std::u32string CodePointsReplacingLoneSurrogates(const std::u16string& text);
 
+// Whether the text holds a surrogate that is not part of a pair.
+bool HasLoneSurrogate(const std::u16string& text);
+
 // The text up to its first NUL unit, as a NUL-terminated reader sees it.
 std::u16string UpToNul(const std::u16string& text);
 

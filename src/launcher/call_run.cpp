@@ -141,10 +141,15 @@ void PutEscaped(Sink& sink, const char16_t* text, uint32_t length, Escaping esca
             sink.Put(u"\\'");
         } else if (unit == u'"') {
             sink.Put(escaping.doubleQuotes ? u"\"\"" : u"\"");
-        } else if (const char16_t* escape = ScriptBreakerEscape(text + i)) {
-            sink.Put(escape);
         } else {
-            sink.Put(unit);
+            ScriptBreakerScratch scratch;
+            const ScriptBreakerStep step = ScriptBreakerEscape(text + i, scratch);
+            if (step.escape)
+                sink.Put(step.escape);
+            else
+                sink.Copy(text + i, step.units);
+            i += step.units;
+            continue;
         }
         ++i;
     }

@@ -94,7 +94,8 @@ TEST_F(LauncherRun, EveryPathAndTagValueArrivesExactly) {
     // Single percent signs, and a variable's name in percent signs: Wine's WScript.Shell
     // passes it on as it stands (Windows' would put the variable's value in).
     const std::u16string comment = u"</script> it's & 50% %TEMP% ^ | <b> \u2028 \\'";
-    const std::u16string genre = u"Hörspiel \U0001F600";
+    // A surrogate without its partner arrives as the very unit it is.
+    const std::u16string genre = u"Hörspiel \U0001F600 \xDC00";
     SetTags(0, {{IDE_TITLE, title}, {IDE_ARTIST, u"AC\\DC"}});
     SetTags(1, {{IDE_ALBUM, album},
                 {IDE_YEAR, u"1999"},
@@ -125,7 +126,9 @@ TEST_F(LauncherRun, EveryPathAndTagValueArrivesExactly) {
     ASSERT_EQ(received.size(), expected.size()) << result.output;
     for (size_t i = 0; i < expected.size(); ++i) {
         SCOPED_TRACE("track " + std::to_string(i));
-        EXPECT_EQ(Shown(received[i]), Shown(expected[i]));
+        // Compared unit for unit: the shown form cannot tell a lone surrogate from U+FFFD.
+        EXPECT_TRUE(received[i] == expected[i])
+            << "received " << Shown(received[i]) << "\nexpected " << Shown(expected[i]);
     }
     // Nothing is deleted without "Orig. löschen"; the report names each output.
     for (const auto& source : {intro, greeting, wave, readme, dotted}) EXPECT_TRUE(Exists(source));

@@ -62,9 +62,12 @@ std::u16string FillOneTrack(const TrackRecord& record, const std::u16string& lam
                             const std::u16string& common) {
     PointerArray<TrackRecord> tracks;
     tracks.Add(new TrackRecord(record));
-    return FillLauncherTemplate(BuiltInLauncherTemplate(), true, Wide(lame), Wide(common),
-                                BuildCallRunsBlock(tracks, false, false, false))
-        .Text();
+    // Through the launcher file's UTF-8 bytes, as the page loader reads them.
+    const NarrowString bytes =
+        FillLauncherTemplate(BuiltInLauncherTemplate(), true, Wide(lame), Wide(common),
+                             BuildCallRunsBlock(tracks, false, false, false))
+            .ToUtf8();
+    return Utf16OfUtf8(std::string(bytes.Text(), bytes.Length()));
 }
 
 void ExpectArgs(const Args& got, const Args& expected) {
@@ -116,6 +119,12 @@ const std::u16string kHostileValues[] = {
     u"--decode",
     u"$1...",
     u"\\u0041\\x41\\n",
+    // Surrogates that are not part of a pair (a file system may hold them) and one pair.
+    u"\xD800",
+    u"a\xDC00" u"b",
+    u"\xDC00\xD800",
+    u"x\xD83D",
+    u"\xDBFF\xDFFF",
 };
 
 TEST(LauncherRoundTrip, TagValuesReachTheEncoderExactly) {
@@ -168,6 +177,8 @@ TEST(LauncherRoundTrip, PathsReachTheEncoderExactly) {
          {u"--ogginput", u"\\\\srv\\share\\x.ogg", u"\\\\srv\\share\\x.mp3"}},
         {u"C:\\a b\\c d.wav", {u"C:\\a b\\c d.wav", u"C:\\a b\\c d.mp3"}},
         {u"C:\\it's\\a.b'c", {u"C:\\it's\\a.b'c", u"C:\\it's\\a.b'c.mp3"}},
+        {u"C:\\\xD800\\a\xDC00.wav", {u"C:\\\xD800\\a\xDC00.wav", u"C:\\\xD800\\a\xDC00.mp3"}},
+        {u"C:\\a\xD83D.mp3", {u"--mp3input", u"C:\\a\xD83D.mp3", u"C:\\a\xD83D.mp3.mp3"}},
         {u"C:\\\U0001F3B5\\\u00E4.mpa",
          {u"C:\\\U0001F3B5\\\u00E4.mpa", u"C:\\\U0001F3B5\\\u00E4.mp3"}},
     };
@@ -197,6 +208,9 @@ TEST(LauncherRoundTrip, CommonArgumentsAndLamePathReachTheEncoderAsTyped) {
         {u"\\\\srv\\tools\\lame.exe",
          u" --priority 0 --tt \"</script>\" -x",
          {u"\\\\srv\\tools\\lame.exe", u"--priority", u"0", u"--tt", u"</script>", u"-x"}},
+        {u"C:\\\xDC00\\lame.exe",
+         u" --priority 0 --tt \"\xD800\"",
+         {u"C:\\\xDC00\\lame.exe", u"--priority", u"0", u"--tt", u"\xD800"}},
         {u"C:\\it's\\lame.exe",
          u" --priority 0 --tl \"x\"\"y\"",
          {u"C:\\it's\\lame.exe", u"--priority", u"0", u"--tl", u"x\"y"}},

@@ -159,6 +159,8 @@ TEST(FillLauncherTemplate, EscapesPathAndArgumentsForTheirScriptLiterals) {
          u"var arg_comm = \" a\\r\\nb\\u2028\";"},
         {"backslashes in the path", u"\\\\server\\tools\\lame.exe", u" ", 19,
          u"var lame_exe = \"\\\"\\\\\\\\server\\\\tools\\\\lame.exe\\\"\";"},
+        {"a lone surrogate in the path, a pair in the arguments", u"C:\\\xDFFF\\l.exe",
+         u" \U0001F3B5", 19, u"var lame_exe = \"\\\"C:\\\\\\uDFFF\\\\l.exe\\\"\";"},
         {"the end of the script element in the path", u"C:\\a</b\\l.exe", u" ", 19,
          u"var lame_exe = \"\\\"C:\\\\a<\\/b\\\\l.exe\\\"\";"},
     };
@@ -189,9 +191,9 @@ TEST(FillLauncherTemplate, ReplacesEveryOccurrenceAndOnlyThePlaceholdersPresent)
 TEST(FillLauncherTemplate, NeverFillsInPlaceholderNamesThatAValueHolds) {
     WideString templ;
     templ.AssignText(u"[%lame_exe%][%arg_comm%][%callRuns%][%delOrig%]");
-    const WideString filled = FillLauncherTemplate(templ, false, Wide(u"C:\\%arg_comm%\\l.exe"),
-                                                   Wide(u" --tc %callRuns% %delOrig%%"),
-                                                   Wide(u"\tcallRun ('x');\r\n"));
+    const WideString filled =
+        FillLauncherTemplate(templ, false, Wide(u"C:\\%arg_comm%\\l.exe"),
+                             Wide(u" --tc %callRuns% %delOrig%%"), Wide(u"\tcallRun ('x');\r\n"));
     EXPECT_EQ(std::u16string(filled.Text()),
               u"[C:\\\\%arg_comm%\\\\l.exe][ --tc %callRuns% %delOrig%%][\tcallRun ('x');\r\n][0]");
 }
