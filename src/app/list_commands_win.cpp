@@ -130,6 +130,10 @@ void SelectAllTracks() {
     // The range travels in two 16-bit words: no more than the first 32768 rows.
     const WORD last = static_cast<WORD>(count - 1 < 0x7FFF ? count - 1 : 0x7FFF);
     SendMessageW(list, LB_SELITEMRANGE, TRUE, MAKELPARAM(0, last));
+    // The list sends no selection notification for this. Without a refresh the fields
+    // would still show the previously selected track, and the next edit, numbering or menu
+    // choice would write its title and number into every track.
+    TakeSelectionChange();
 }
 
 void NumberAllTracks() {

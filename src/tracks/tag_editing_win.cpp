@@ -16,11 +16,18 @@ static_assert(sizeof(kTagFieldIds) / sizeof(kTagFieldIds[0]) == kLastTag - kFirs
 // selected track's path after a selection change.
 TrackRecord g_tagValues;
 
+// True while the fields are being filled. Text set into the field that has the focus (Ctrl+A
+// pressed in a tag field) reports EN_CHANGE as typing does; applying then would read fields
+// still showing the previous selection and write them into the new one.
+bool g_showingValues = false;
+
 void ShowTagValues() {
+    g_showingValues = true;
     for (int field = kFirstTag; field <= kLastTag; ++field) {
         SetDlgItemTextW(MainWindow(), kTagFieldIds[field - kFirstTag],
                         AsWide(g_tagValues.fields[field].Text()));
     }
+    g_showingValues = false;
 }
 
 void ReadTagFields() {
@@ -58,6 +65,7 @@ void TakeSelectionChange() {
 }
 
 void ApplyTagFields() {
+    if (g_showingValues) return;
     RefreshSelectedIndices();
     ReadTagFields();
     // The track array holds the rows' records in row order: no list query per record.

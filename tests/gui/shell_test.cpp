@@ -269,9 +269,11 @@ TEST_F(Shell, AltSlashAndAltQuestionMarkAreConsumedByTheAccelerators) {
 TEST_F(Shell, CtrlAInAnEditSelectsEveryTrackAndNotTheText) {
     HWND dialog = Open();
     DropFiles(dialog, {u"C:\\a.wav", u"C:\\b.wav", u"C:\\c.wav"});
-    SelectRows(dialog, {0});
+    SelectRows(dialog, {0, 1, 2});
     TypeInto(dialog, IDE_ARTIST, u"Queen");
+    SelectRows(dialog, {0});
     HWND edit = GetDlgItem(dialog, IDE_ARTIST);
+    SetFocus(edit);
     SendMessageW(edit, EM_SETSEL, 0, 0);
     SendKeyThroughLoop(dialog, 'A', true);
     EXPECT_EQ(SelectedRows(dialog), (std::vector<int>{0, 1, 2}));

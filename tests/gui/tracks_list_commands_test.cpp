@@ -1,5 +1,7 @@
 // The list commands: remove, move up and down, select all and number, each keeping
 // the list and the track array in lockstep.
+#include <functional>
+
 #include "gui/tracks_fixture.h"
 
 namespace {
@@ -101,11 +103,50 @@ TEST_F(ListCommandsTest, CtrlAOnAnEmptyListDoesNothing) {
     EXPECT_TRUE(SelectedRows(dialog).empty());
 }
 
-TEST_F(ListCommandsTest, CtrlASelectsAllWithoutNotifying) {
+TEST_F(ListCommandsTest, CtrlASelectsAllAndShowsWhatTheyShare) {
     DropNumbered(5);
+    for (int i = 0; i < 5; ++i) Track(i)->fields[kArtist].AssignText(u"Queen");
+    Track(2)->fields[kTitle].AssignText(u"Innuendo");
     SendKeyThroughLoop(dialog, 'A', true);
     EXPECT_EQ(SelectedRows(dialog), (std::vector<int>{0, 1, 2, 3, 4}));
-    EXPECT_FALSE(FieldEnabled(IDE_ARTIST));  // no LBN_SELCHANGE followed
+    EXPECT_TRUE(FieldEnabled(IDE_ARTIST));
+    EXPECT_EQ(ControlText(dialog, IDE_ARTIST), u"Queen");
+    EXPECT_EQ(ControlText(dialog, IDE_TITLE), u"");
+}
+
+// After Ctrl+A the fields must not still show the one track selected before, or the next
+// step that applies the fields writes that track's tags into all of them.
+TEST_F(ListCommandsTest, AfterCtrlAEveryTrackKeepsItsOwnTags) {
+    const char16_t* const titles[] = {u"Intro", u"Song B", u"Song C"};
+    struct Step {
+        const char* name;
+        std::function<void()> act;
+        const char16_t* album;  // what every track's album is afterwards
+    };
+    const Step steps[] = {
+        {"typing in Album:", [this] { TypeInto(dialog, IDE_ALBUM, u"Live"); }, u"Live"},
+        {"numbering", [this] { ClickButton(IDB_NUMBER); }, u""},
+    };
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.name);
+        DropNumbered(3);
+        for (int i = 0; i < 3; ++i) {
+            Track(i)->fields[kTitle].AssignText(titles[i]);
+            Track(i)->fields[kTrackNumber].AssignText(Decimal(7 + i).c_str());
+        }
+        SelectRows(dialog, {0});
+        ASSERT_EQ(ControlText(dialog, IDE_TITLE), u"Intro");
+        SetFocus(GetDlgItem(dialog, IDE_ARTIST));
+        SendKeyThroughLoop(dialog, 'A', true);
+        step.act();
+        for (int i = 0; i < 3; ++i) {
+            EXPECT_EQ(TrackField(i, kTitle), titles[i]) << i;
+            EXPECT_EQ(TrackField(i, kAlbum), step.album) << i;
+        }
+        EXPECT_NE(TrackField(1, kTrackNumber), TrackField(0, kTrackNumber));
+        SelectRows(dialog, {0, 1, 2});
+        ClickButton(IDB_REMOVE);
+    }
 }
 
 TEST_F(ListCommandsTest, CtrlASelectsNoMoreThanTheFirst32768Rows) {
