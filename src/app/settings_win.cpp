@@ -8,25 +8,48 @@ namespace {
 const wchar_t kKeyPath[] = L"Software\\Morgenfeld-Software\\Tonschleuder\\1.0";
 const wchar_t kValueName[] = L"Lame-Path";
 const wchar_t kDefaultLamePath[] = L"Lame.exe";
-constexpr DWORD kPathUnits = MAX_PATH;
+// The longest path Windows accepts, in units without the terminator; the chooser offers
+// as much, and a batch run stores what it chose.
+constexpr uint32_t kMaxPathUnits = 32767;
+constexpr DWORD kMaxDataBytes = (kMaxPathUnits + 1) * sizeof(char16_t);
+// Rounds of asking the size again when the value grew between asking and reading.
+constexpr int kReadRounds = 4;
+
+// Reads the stored path whole. False when the value is missing, is not REG_SZ or holds
+// more than the longest path.
+bool ReadStoredPath(HKEY key, WideString& path) {
+    DWORD type = 0;
+    DWORD size = 0;
+    LONG result = RegQueryValueExW(key, kValueName, nullptr, &type, nullptr, &size);
+    for (int round = 0; round < kReadRounds; ++round) {
+        if (result != ERROR_SUCCESS || type != REG_SZ || size > kMaxDataBytes) return false;
+        // One unit more than the data fills (PrepareBuffer adds it), so data stored
+        // without a terminator still ends inside the buffer.
+        if (!path.PrepareBuffer(size / sizeof(char16_t))) return false;
+        DWORD read = size;
+        result = RegQueryValueExW(key, kValueName, nullptr, &type,
+                                  reinterpret_cast<BYTE*>(path.Buffer()), &read);
+        if (result == ERROR_MORE_DATA) {
+            result = RegQueryValueExW(key, kValueName, nullptr, &type, nullptr, &size);
+            continue;
+        }
+        if (result != ERROR_SUCCESS || type != REG_SZ) return false;
+        path.Buffer()[read / sizeof(char16_t)] = u'\0';
+        return path.Length() <= kMaxPathUnits;
+    }
+    return false;
+}
 }  // namespace
 
 void ReadLamePathIntoField() {
-    // One unit more than the value may fill, so data stored without a terminator
-    // still ends inside the buffer.
-    wchar_t path[kPathUnits + 1] = {};
+    WideString path;
     bool found = false;
     HKEY key;
     if (RegOpenKeyW(HKEY_CURRENT_USER, kKeyPath, &key) == ERROR_SUCCESS) {
-        DWORD type = 0;
-        DWORD size = kPathUnits * sizeof(wchar_t);
-        LONG result =
-            RegQueryValueExW(key, kValueName, nullptr, &type, reinterpret_cast<BYTE*>(path), &size);
+        found = ReadStoredPath(key, path);
         RegCloseKey(key);
-        found = result == ERROR_SUCCESS && type == REG_SZ;
-        if (found) path[size / sizeof(wchar_t)] = L'\0';
     }
-    SetDlgItemTextW(MainWindow(), IDE_LAME_PATH, found ? path : kDefaultLamePath);
+    SetDlgItemTextW(MainWindow(), IDE_LAME_PATH, found ? AsWide(path.Text()) : kDefaultLamePath);
 }
 
 void StoreLamePath(const WideString& path) {

@@ -13,10 +13,18 @@ bool IsDeleteKeyMessage(const MSG& message) {
 }
 }  // namespace
 
-HINSTANCE ProgramInstance() { return g_instance; }
-void SetProgramInstance(HINSTANCE instance) { g_instance = instance; }
-HWND MainWindow() { return g_mainWindow; }
-void SetMainWindow(HWND window) { g_mainWindow = window; }
+HINSTANCE ProgramInstance() {
+    return g_instance;
+}
+void SetProgramInstance(HINSTANCE instance) {
+    g_instance = instance;
+}
+HWND MainWindow() {
+    return g_mainWindow;
+}
+void SetMainWindow(HWND window) {
+    g_mainWindow = window;
+}
 
 HWND CreateMainDialog(HINSTANCE instance) {
     if (!g_instance) g_instance = instance;
@@ -42,11 +50,14 @@ void ProcessLoopMessage(HWND mainWindow, HACCEL accelerators, MSG& message) {
 }
 
 int RunMessageLoop(HWND mainWindow, HACCEL accelerators) {
-    MSG message;
-    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+    MSG message{};
+    for (;;) {
+        const BOOL got = GetMessageW(&message, nullptr, 0, 0);
+        // WM_QUIT carries the exit code; a failing GetMessageW leaves no message to read.
+        if (got == 0) return static_cast<int>(message.wParam);
+        if (got == -1) return 0;
         ProcessLoopMessage(mainWindow, accelerators, message);
     }
-    return static_cast<int>(message.wParam);
 }
 
 int ShowMessage(const char16_t* text, UINT buttons) {
