@@ -97,10 +97,12 @@ void RunBatchWriter(bool deleteOriginals) {
     const WideString text = FillLauncherTemplate(ObtainLauncherTemplate(), deleteOriginals,
                                                  lamePath, commonArguments, callRuns);
     const NarrowString bytes = text.ToUtf8();
-    // Every track yields a line and every text some bytes: an empty result means memory ran
-    // out, and a launcher without its tracks must not be reported as written.
+    // Every track yields a line, every filled template some text (the built-in one, or a
+    // file that holds "html") and every text some bytes: an empty result means memory ran
+    // out or the text grew too long, and a launcher without its tracks or its text must not
+    // be reported as written.
     const bool tracksLost = TrackArray().Count() > 0 && callRuns.IsEmpty();
-    const bool textLost = !text.IsEmpty() && bytes.IsEmpty();
+    const bool textLost = text.IsEmpty() || bytes.IsEmpty();
 
     switch (FinishLauncherFile(file, bytes, !tracksLost && !textLost)) {
         case LauncherWrite::kWritten:

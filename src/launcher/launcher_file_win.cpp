@@ -3,6 +3,7 @@
 #include "launcher/launcher_file_win.h"
 
 #include "app/shell_win.h"
+#include "launcher/launcher_names.h"
 
 namespace {
 
@@ -42,16 +43,10 @@ void RemoveTemporary(LauncherFile& file) {
 
 }  // namespace
 
-WideString TemporaryPathFor(const WideString& targetPath) {
-    WideString path = targetPath;
-    path.Append(u".tmp");
-    return path;
-}
-
 bool OpenLauncherFile(const WideString& targetPath, LauncherFile& file) {
     file.targetPath = targetPath;
-    file.temporaryPath = TemporaryPathFor(targetPath);
-    if (!MayReplace(targetPath)) return false;
+    file.temporaryPath = TemporaryLauncherPathFor(targetPath);
+    if (file.temporaryPath.IsEmpty() || !MayReplace(targetPath)) return false;
     // A temporary file left by an earlier run that ended half-way is simply overwritten.
     file.handle = CreateFileW(AsWide(file.temporaryPath.Text()), GENERIC_WRITE, FILE_SHARE_READ,
                               nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_ARCHIVE, nullptr);

@@ -1,5 +1,6 @@
 // The launcher file, written whole or not at all: the text goes into a temporary file
-// beside the target, which takes the target's place only when every byte is written.
+// beside the target ("Lame-Aufruf.tmp" for "Lame-Aufruf.hta"), which takes the target's
+// place only when every byte is written.
 #pragma once
 #include <windows.h>
 
@@ -11,9 +12,6 @@ struct LauncherFile {
     WideString targetPath;
     WideString temporaryPath;
 };
-
-// The target's path with ".tmp" appended: the file the text is written into first.
-WideString TemporaryPathFor(const WideString& targetPath);
 
 // Makes sure an existing target may be replaced and creates the temporary file.
 // False when either fails; nothing is left behind then.

@@ -1,5 +1,7 @@
 #include "launcher/launcher_names.h"
 
+#include "foundation/text.h"
+
 const char16_t kLauncherFileName[] = u"Lame-Aufruf.hta";
 
 namespace {
@@ -30,6 +32,18 @@ WideString FindNumberedLauncherPath(const WideString& launcherPath, PathExistsTe
         AppendNumberedEnding(candidate, n);
         if (!exists(candidate.Text(), context) || n == 0x7FFFFFFF) return candidate;
     }
+}
+
+WideString TemporaryLauncherPathFor(const WideString& launcherPath) {
+    const uint32_t length = launcherPath.Length();
+    const bool hta = length >= 4 && CompareNoCase(launcherPath.Text() + length - 4, u".hta") == 0;
+    const uint32_t stem = hta ? length - 4 : length;
+    WideString path;
+    path.AssignText(launcherPath.Text(), stem);
+    path.Append(u".tmp");
+    // Without memory for it, no path at all rather than one naming some other file.
+    if (path.Length() != stem + 4) path.Clear();
+    return path;
 }
 
 WideString ComposeCommonArguments(const WideString& optionArguments,

@@ -1,5 +1,6 @@
 // Pure pieces of the batch run: where the launcher file goes, the numbered name when the
-// user keeps an existing file, and the arguments shared by all tracks.
+// user keeps an existing file, the temporary file it is written into first, and the
+// arguments shared by all tracks.
 #pragma once
 #include "foundation/wide_string.h"
 
@@ -13,6 +14,11 @@ using PathExistsTest = bool (*)(const char16_t* path, void* context);
 // The first of "<path up to its last dot>(1).hta", "(2).hta", ... at which nothing exists.
 WideString FindNumberedLauncherPath(const WideString& launcherPath, PathExistsTest exists,
                                     void* context);
+
+// The file the launcher is written into before it takes the launcher's place: its ".hta"
+// (in any case) replaced by ".tmp", so the temporary path is never longer than the
+// launcher's and fits wherever the launcher does. A path without ".hta" gets ".tmp" added.
+WideString TemporaryLauncherPathFor(const WideString& launcherPath);
 
 // " --priority 0 " before the option arguments, then a blank and the extra arguments
 // when there are any.

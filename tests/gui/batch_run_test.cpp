@@ -198,8 +198,8 @@ TEST_F(BatchRun, LauncherInAFolderThatIsGoneCannotBeOpened) {
 
 TEST_F(BatchRun, FailedWriteIsReportedAndLeavesNoBrokenLauncher) {
     DropFiles(dialog_, {music_ + u"a.wav"});
-    // The launcher is written into "<name>.tmp" first; there every write fails, disk full.
-    const std::u16string temporary = launcher_ + u".tmp";
+    // The launcher is written into "Lame-Aufruf.tmp" first; there every write fails, disk full.
+    const std::u16string temporary = music_ + u"Lame-Aufruf.tmp";
     ASSERT_TRUE(LinkToDeviceFull(temporary)) << "cannot link to /dev/full";
 
     auto shown = Press();

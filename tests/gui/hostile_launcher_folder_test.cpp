@@ -1,6 +1,7 @@
 // A hostile launcher folder: one that may not be written in, a launcher that may not be
-// replaced, a disk that is full, fifty numbered launchers already there. An existing launcher
-// stays intact unless it is replaced whole, and the user is told what happened.
+// replaced, a disk that is full, a text too long to be made, fifty numbered launchers already
+// there. An existing launcher stays intact unless it is replaced whole, and the user is told
+// what happened.
 //
 // Under Wine run as root, permissions stop nothing: chmod 555 on a folder only makes Wine
 // report FILE_ATTRIBUTE_READONLY for it (and root still creates files there), and
@@ -17,6 +18,8 @@
 #include "gui/batch_fixtures.h"
 #include "gui/harness.h"
 #include "gui/hostile_support.h"
+#include "launcher/template_file_win.h"
+#include "resources/control_ids.h"
 
 using namespace hostile;
 
@@ -140,6 +143,7 @@ TEST_F(HostileLauncherFolder, LauncherThatMayNotBeReplacedAnsweredYesStaysIntact
         std::function<bool()> lock;  // false when the host cannot make this case
     };
     std::unique_ptr<Immutable> immutable;
+    HANDLE held = INVALID_HANDLE_VALUE;
     const Case cases[] = {
         {"read-only attribute",
          [&] { return SetFileAttributesW(W(launcher_), FILE_ATTRIBUTE_READONLY) != FALSE; }},
@@ -152,6 +156,14 @@ TEST_F(HostileLauncherFolder, LauncherThatMayNotBeReplacedAnsweredYesStaysIntact
          [&] {
              DeleteFileW(W(launcher_));
              return CreateDirectoryW(W(launcher_), nullptr) != FALSE;
+         }},
+        // Still writable, so the new text is written beside it; only taking its place fails.
+        {"open in a program that does not share its deletion",
+         [&] {
+             held = CreateFileW(W(launcher_), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                nullptr, OPEN_EXISTING, 0, nullptr);
+             EXPECT_TRUE(CanWrite(launcher_));
+             return held != INVALID_HANDLE_VALUE;
          }},
     };
     for (const Case& c : cases) {
@@ -176,6 +188,8 @@ TEST_F(HostileLauncherFolder, LauncherThatMayNotBeReplacedAnsweredYesStaysIntact
         EXPECT_EQ(batch::ReadBytes(Numbered(music_, 1)).substr(0, 6), "<html>");
 
         immutable.reset();
+        if (held != INVALID_HANDLE_VALUE) CloseHandle(held);
+        held = INVALID_HANDLE_VALUE;
         SetFileAttributesW(W(launcher_), FILE_ATTRIBUTE_NORMAL);
         batch::RemoveTree(music_);
         batch::MakeFolders(music_);
@@ -184,8 +198,9 @@ TEST_F(HostileLauncherFolder, LauncherThatMayNotBeReplacedAnsweredYesStaysIntact
 
 TEST_F(HostileLauncherFolder, FullDiskWhileWritingTheNumberedLauncherKeepsEverything) {
     ASSERT_TRUE(batch::WriteBytes(launcher_, "old launcher"));
-    // The launcher is written into "<name>.tmp" first; there every write fails, disk full.
-    ASSERT_TRUE(batch::LinkToDeviceFull(Numbered(music_, 1) + u".tmp"))
+    // The launcher is written into "Lame-Aufruf(1).tmp" first; there every write fails, disk
+    // full.
+    ASSERT_TRUE(batch::LinkToDeviceFull(music_ + u"Lame-Aufruf(1).tmp"))
         << "cannot link to /dev/full";
 
     EXPECT_EQ(Press({IDNO}),
@@ -195,6 +210,36 @@ TEST_F(HostileLauncherFolder, FullDiskWhileWritingTheNumberedLauncherKeepsEveryt
                                 u"\r\nkonnte nicht vollständig geschrieben werden!")}));
     EXPECT_EQ(Launcher(), "old launcher");
     EXPECT_FALSE(batch::Exists(Numbered(music_, 1))) << "no broken launcher appears";
+}
+
+// A template holding nothing but "%arg_comm%", as large as the program takes it, and a "+"
+// text so long that the filled text would hold more than a string can: the text is lost,
+// and that must not be written over the old launcher as an empty one.
+TEST_F(HostileLauncherFolder, TextTooLongToBeMadeKeepsTheOldLauncher) {
+    ASSERT_TRUE(batch::WriteBytes(launcher_, "old launcher"));
+    BesideProgram templ(u"Tonschleuder-Vorlage.htm");
+    const std::string head = "<html>";
+    const std::string placeholder = "%arg_comm%";
+    const uint64_t count = (kLargestTemplateBytes - head.size()) / placeholder.size();
+    ASSERT_TRUE(templ.WriteGenerated(
+        head.size() + count * placeholder.size(), [&](std::string& chunk, uint64_t offset) {
+            for (size_t i = 0; i < chunk.size(); ++i) {
+                const uint64_t at = offset + i;
+                chunk[i] = at < head.size() ? head[at]
+                                            : placeholder[(at - head.size()) % placeholder.size()];
+            }
+        }));
+    const std::u16string extra(static_cast<size_t>((1ull << 32) / count + 1), u'x');
+    SetDlgItemTextW(dialog_, IDE_EXTRA_ARGS, W(extra));
+    ASSERT_EQ(ControlText(dialog_, IDE_EXTRA_ARGS).size(), extra.size());
+
+    EXPECT_EQ(Press({IDYES}),
+              (std::vector<std::string>{
+                  PrintableText(kQuestion),
+                  PrintableText(launcher_ + u"\r\nkonnte nicht vollständig geschrieben werden!")}));
+    EXPECT_EQ(Launcher(), "old launcher");
+    EXPECT_EQ(batch::FolderNames(music_), std::vector<std::u16string>{u"Lame-Aufruf.hta"})
+        << "no temporary file is left";
 }
 
 TEST_F(HostileLauncherFolder, FiftyNumberedLaunchersThereAnsweredNo) {

@@ -1,4 +1,5 @@
-// Where the launcher file goes, its numbered name, and the arguments shared by all tracks.
+// Where the launcher file goes, its numbered name, its temporary name, and the arguments
+// shared by all tracks.
 #include <gtest/gtest.h>
 
 #include <set>
@@ -79,6 +80,42 @@ TEST(FindNumberedLauncherPath, CutsAtTheLastDotOnly) {
         std::u16string(
             FindNumberedLauncherPath(Wide(u"D:\\My.Music\\Lame-Aufruf.hta"), Exists, &none).Text()),
         u"D:\\My.Music\\Lame-Aufruf(1).hta");
+}
+
+// Without a long-path manifest a path must fit into MAX_PATH: the temporary file may be no
+// longer than the launcher, or a launcher that fits could fail for its temporary name alone.
+TEST(TemporaryLauncherPathFor, ReplacesTheEndingSoTheNameGrowsNoLonger) {
+    struct TemporaryCase {
+        const char* name;
+        const char16_t* launcher;
+        std::u16string expected;
+    };
+    const TemporaryCase cases[] = {
+        {"launcher", u"D:\\Musik\\Lame-Aufruf.hta", u"D:\\Musik\\Lame-Aufruf.tmp"},
+        {"numbered", u"D:\\Musik\\Lame-Aufruf(3).hta", u"D:\\Musik\\Lame-Aufruf(3).tmp"},
+        {"dots in folders", u"\\\\srv\\a.hta\\Lame-Aufruf(12).hta",
+         u"\\\\srv\\a.hta\\Lame-Aufruf(12).tmp"},
+        {"upper-case ending", u"C:\\Lame-Aufruf.HTA", u"C:\\Lame-Aufruf.tmp"},
+        {"no folder", u"Lame-Aufruf.hta", u"Lame-Aufruf.tmp"},
+        {"ending alone", u".hta", u".tmp"},
+    };
+    for (const TemporaryCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        const WideString launcher = Wide(c.launcher);
+        const WideString temporary = TemporaryLauncherPathFor(launcher);
+        EXPECT_EQ(std::u16string(temporary.Text()), c.expected);
+        EXPECT_LE(temporary.Length(), launcher.Length());
+        EXPECT_NE(std::u16string(temporary.Text()), std::u16string(launcher.Text()));
+        EXPECT_EQ(std::u16string(launcher.Text()), c.launcher) << "the launcher path is kept";
+    }
+}
+
+TEST(TemporaryLauncherPathFor, OtherPathsStillGetADifferentName) {
+    for (const char16_t* other : {u"D:\\Musik\\Lame-Aufruf", u"D:\\x.tmp", u"hta", u""}) {
+        SCOPED_TRACE(::testing::PrintToString(std::u16string(other)));
+        EXPECT_EQ(std::u16string(TemporaryLauncherPathFor(Wide(other)).Text()),
+                  std::u16string(other) + u".tmp");
+    }
 }
 
 TEST(ComposeCommonArguments, PutsPriorityFirstAndTheExtraArgumentsLast) {

@@ -206,6 +206,26 @@ TEST(FillLauncherTemplate, LeavesATemplateWithoutPlaceholdersShared) {
     EXPECT_EQ(filled.Record(), templ.Record());
 }
 
+// The batch run takes an empty filled text for a text lost to lack of memory and does not
+// write it over a launcher: so a template lost the same way must fill to nothing, and a
+// text too long for a string must come back empty rather than cut off.
+TEST(FillLauncherTemplate, YieldsNoTextForNoTemplateOrATextTooLong) {
+    EXPECT_TRUE(FillLauncherTemplate(WideString(), true, Wide(u"C:\\l.exe"), Wide(u" a"),
+                                     Wide(u"\tcallRun ('x');\r\n"))
+                    .IsEmpty());
+
+    // 1024 placeholders, each filled with 4 Mi units: 4 Gi units, more than a string holds.
+    WideString templ;
+    ASSERT_TRUE(templ.PrepareBuffer(1024 * 10));
+    for (int i = 0; i < 1024; ++i) CopyTextN(templ.Buffer() + i * 10, u"%callRuns%", 10);
+    templ.Buffer()[1024 * 10] = 0;
+    WideString callRuns;
+    ASSERT_TRUE(callRuns.PrepareBuffer(4u << 20));
+    for (uint32_t i = 0; i < (4u << 20); ++i) callRuns.Buffer()[i] = u'x';
+    callRuns.Buffer()[4u << 20] = 0;
+    EXPECT_TRUE(FillLauncherTemplate(templ, false, Wide(u"l"), Wide(u" a"), callRuns).IsEmpty());
+}
+
 TEST(CheckTemplateBytes, AcceptsHtmlWithAnExactPlaceholder) {
     struct CheckCase {
         const char* name;
