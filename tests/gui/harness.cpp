@@ -218,3 +218,13 @@ std::u16string TrackField(int track, int field) {
 int ListCount(HWND dialog) {
     return static_cast<int>(SendDlgItemMessageW(dialog, IDL_FILES, LB_GETCOUNT, 0, 0));
 }
+
+std::string Utf16Bytes(const std::u16string& text) {
+    std::string bytes;
+    bytes.reserve(text.size() * 2);
+    for (char16_t unit : text) {
+        bytes.push_back(static_cast<char>(unit & 0xFF));
+        bytes.push_back(static_cast<char>(unit >> 8));
+    }
+    return bytes;
+}

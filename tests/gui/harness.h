@@ -53,3 +53,6 @@ TrackRecord* Track(int i);
 std::u16string TrackField(int track, int field);
 // Number of rows of the file list.
 int ListCount(HWND dialog);
+
+// The bytes of a UTF-16 text as a file holds them (little-endian, no byte-order mark).
+std::string Utf16Bytes(const std::u16string& text);

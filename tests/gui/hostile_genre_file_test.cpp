@@ -17,12 +17,6 @@ using namespace hostile;
 
 namespace {
 
-std::string Utf16Bytes(const std::u16string& text) {
-    std::string bytes(text.size() * 2, '\0');
-    std::memcpy(bytes.data(), text.data(), bytes.size());
-    return bytes;
-}
-
 // Fills the chunk with the pattern repeated from the file's first byte on.
 void Tile(std::string& chunk, uint64_t offset, const std::string& pattern) {
     size_t at = static_cast<size_t>(offset % pattern.size());

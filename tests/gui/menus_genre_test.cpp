@@ -57,15 +57,6 @@ class GenreFileBesideProgram {
     bool written_ = false;
 };
 
-std::string Utf16Bytes(const std::u16string& text) {
-    std::string bytes;
-    for (char16_t unit : text) {
-        bytes.push_back(static_cast<char>(unit & 0xFF));
-        bytes.push_back(static_cast<char>(unit >> 8));
-    }
-    return bytes;
-}
-
 TEST_F(GenreMenuTest, BuiltInListShowsFourColumnsOfForty) {
     MenuAnswer answer(0);
     ClickButton(dialog, IDB_GENRE_MENU);

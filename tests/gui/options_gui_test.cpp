@@ -212,6 +212,11 @@ TEST_F(OptionLists, VbrNineDropsTheLowestBitrateAndNeverTakesTheMaximum) {
 
 // Focus and a drop-down opened and closed again: the control's own notifications.
 void FocusOpenAndClose(HWND dialog, int id) {
+    // Wine's open drop-down takes the entry under the mouse pointer, wherever an earlier
+    // test left it: the pointer waits in the screen's far corner meanwhile.
+    POINT cursor{};
+    GetCursorPos(&cursor);
+    SetCursorPos(GetSystemMetrics(SM_CXSCREEN) - 1, GetSystemMetrics(SM_CYSCREEN) - 1);
     HWND list = GetDlgItem(dialog, id);
     SetFocus(list);
     SendMessageW(list, CB_SHOWDROPDOWN, TRUE, 0);
@@ -219,6 +224,7 @@ void FocusOpenAndClose(HWND dialog, int id) {
     SendMessageW(list, CB_SHOWDROPDOWN, FALSE, 0);
     SetFocus(GetDlgItem(dialog, IDE_LAME_PATH));
     PumpMessages();
+    SetCursorPos(cursor.x, cursor.y);
 }
 
 TEST_F(OptionLists, OpeningPresetWithoutAChangeKeepsTheResult) {

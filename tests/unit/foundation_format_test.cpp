@@ -39,6 +39,25 @@ TEST(FormatText, Directives) {
     EXPECT_EQ(Formatted(nullptr), u"");
 }
 
+TEST(FormatText, SequenceWrittenAsItStandsTakesNoArgument) {
+    // The later %d directives still read the first and second arguments. Three are passed,
+    // so a sequence that took one would shift the output rather than read past the list.
+    const struct {
+        const char16_t* format;
+        const char16_t* expected;
+    } rows[] = {
+        {u"%ls|%d|%d", u"%ls|5|6"},
+        {u"%c%d%d", u"%c56"},
+        {u"%5d|%d|%d", u"%5d|5|6"},
+        {u"%x %d %d", u"%x 5 6"},
+        {u"%lame_exe% %d %d", u"%lame_exe% 5 6"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(::testing::Message() << "row " << (&row - rows));
+        EXPECT_EQ(Formatted(row.format, 5, 6, 7), row.expected);
+    }
+}
+
 TEST(FormatText, WritesAtMostTheLimitAndReportsOverflow) {
     const struct {
         const char16_t* format;

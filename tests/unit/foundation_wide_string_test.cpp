@@ -1,8 +1,10 @@
 // WideString: sizing, sharing, copy on write and the text operations.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 
+#include "foundation/narrow_string.h"
 #include "foundation/wide_string.h"
 
 namespace {
@@ -315,6 +317,146 @@ TEST(WideString, FindLastChar) {
         EXPECT_EQ(s.FindLastChar(row.unit), row.expected);
         const char16_t* pointer = s.FindLastCharPointer(row.unit);
         EXPECT_EQ(pointer ? pointer - s.Text() : -1, row.expected);
+    }
+}
+
+// The shape that a failed PrepareBuffer leaves behind: a record without a characters block.
+// A size beyond any block makes it without an allocator hook.
+bool MakeRecordWithoutCharacters(WideString& s) {
+    return !s.PrepareBuffer(0xFFFFFFFFu) && s.Record() && !s.Record()->characters &&
+           s.Capacity() == 0 && CountOf(s) == 1;
+}
+
+TEST(WideString, RecordWithoutCharactersIsEmptyTextToEveryOperation) {
+    WideString s;
+    ASSERT_TRUE(MakeRecordWithoutCharacters(s));
+    EXPECT_EQ(s.Text(), kEmptyText);
+    EXPECT_EQ(s.Length(), 0u);
+    EXPECT_TRUE(s.IsEmpty());
+    for (char16_t unit : {u'a', u'\\', char16_t(0)}) {
+        SCOPED_TRACE(static_cast<int>(unit));
+        EXPECT_EQ(s.FindLastCharPointer(unit), nullptr);
+        EXPECT_EQ(s.FindLastChar(unit), unit ? -1 : 0);
+    }
+
+    // What each operation leaves in such a string.
+    enum class After { kUntouched, kOwnBlock, kSharesOther, kNull };
+    WideString other;
+    other.AssignText(u"xyz");
+    const struct {
+        const char* name;
+        std::function<void(WideString&)> operation;
+        const char16_t* text;
+        uint32_t capacity;
+        After after;
+    } rows[] = {
+        {"Truncate(0)", [](WideString& w) { w.Truncate(0); }, u"", 0, After::kUntouched},
+        {"Truncate(-1)", [](WideString& w) { w.Truncate(0xFFFFFFFFu); }, u"", 0, After::kUntouched},
+        {"TrimRight", [](WideString& w) { w.TrimRight(); }, u"", 0, After::kUntouched},
+        {"MakeUnique of a unique record", [](WideString& w) { w.MakeUnique(); }, u"", 0,
+         After::kUntouched},
+        {"Append(text)", [](WideString& w) { w.Append(u"ab"); }, u"ab", 7, After::kOwnBlock},
+        {"Append(empty text)", [](WideString& w) { w.Append(u""); }, u"", 0, After::kUntouched},
+        {"Append(string)", [&](WideString& w) { w.Append(other); }, u"xyz", 7, After::kSharesOther},
+        {"Append(null string)", [](WideString& w) { w.Append(WideString()); }, u"", 0,
+         After::kNull},
+        {"Prepend(text)", [](WideString& w) { w.Prepend(u"ab"); }, u"ab", 7, After::kOwnBlock},
+        {"Prepend(empty text)", [](WideString& w) { w.Prepend(u""); }, u"", 0, After::kUntouched},
+        {"AssignText(text)", [](WideString& w) { w.AssignText(u"abcdefgh"); }, u"abcdefgh", 15,
+         After::kOwnBlock},
+        {"AssignText(empty text)", [](WideString& w) { w.AssignText(u""); }, u"", 0, After::kNull},
+        {"AssignAnsi(text)", [](WideString& w) { w.AssignAnsi("abc"); }, u"abc", 7,
+         After::kOwnBlock},
+        {"AssignAnsi(empty text)", [](WideString& w) { w.AssignAnsi(""); }, u"", 7,
+         After::kOwnBlock},
+        {"PrepareBuffer(10)", [](WideString& w) { ASSERT_TRUE(w.PrepareBuffer(10)); }, u"", 15,
+         After::kOwnBlock},
+        {"Format", [](WideString& w) { w.Format(u"%d", 5); }, u"5", 7, After::kOwnBlock},
+        {"Clear", [](WideString& w) { w.Clear(); }, u"", 0, After::kNull},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        WideString w;
+        ASSERT_TRUE(MakeRecordWithoutCharacters(w));
+        const WideStringRecord* before = w.Record();
+        row.operation(w);
+        EXPECT_EQ(TextOf(w), row.text);
+        EXPECT_EQ(w.Capacity(), row.capacity);
+        switch (row.after) {
+            case After::kUntouched:
+                EXPECT_EQ(w.Record(), before);
+                EXPECT_EQ(w.Record()->characters, nullptr);
+                EXPECT_EQ(CountOf(w), 1);
+                break;
+            case After::kOwnBlock:
+                ASSERT_NE(w.Record(), nullptr);
+                EXPECT_NE(w.Record()->characters, nullptr);
+                EXPECT_EQ(CountOf(w), 1);
+                break;
+            case After::kSharesOther:
+                EXPECT_EQ(w.Record(), other.Record());
+                EXPECT_EQ(CountOf(other), 2);
+                break;
+            case After::kNull:
+                EXPECT_EQ(w.Record(), nullptr);
+                break;
+        }
+    }
+
+    // ReplaceAll finds nothing to replace and hands back the source's record.
+    const struct {
+        const char16_t* find;
+        const char16_t* replacement;
+    } replacements[] = {{u"a", u"b"}, {u"", u"b"}, {nullptr, u"b"}, {u"a", nullptr}};
+    for (const auto& row : replacements) {
+        SCOPED_TRACE(::testing::Message() << "ReplaceAll row " << (&row - replacements));
+        WideString result = s.ReplaceAll(row.find, row.replacement);
+        EXPECT_EQ(result.Record(), s.Record());
+        EXPECT_EQ(CountOf(s), 2);
+    }
+
+    // ToUtf8 gives an allocated empty narrow string and leaves the source as it was.
+    const NarrowString utf8 = s.ToUtf8();
+    EXPECT_NE(utf8.Record(), nullptr);
+    EXPECT_EQ(utf8.Length(), 0u);
+    EXPECT_EQ(utf8.Capacity(), 7u);
+    EXPECT_EQ(s.Record()->characters, nullptr);
+    EXPECT_EQ(CountOf(s), 1);
+}
+
+TEST(WideString, WriterOnASharedRecordWithoutCharactersLeavesTheOtherHolderAlone) {
+    const struct {
+        const char* name;
+        std::function<void(WideString&)> operation;
+        const char16_t* text;
+        uint32_t capacity;
+    } rows[] = {
+        // The copy takes all capacity units of the shared block, which are none: a block of 7.
+        {"MakeUnique", [](WideString& w) { w.MakeUnique(); }, u"", 7},
+        {"PrepareBuffer(3)", [](WideString& w) { ASSERT_TRUE(w.PrepareBuffer(3)); }, u"", 7},
+        {"Append(text)", [](WideString& w) { w.Append(u"ab"); }, u"ab", 7},
+        {"Prepend(text)", [](WideString& w) { w.Prepend(u"ab"); }, u"ab", 7},
+        {"AssignText(text)", [](WideString& w) { w.AssignText(u"ab"); }, u"ab", 7},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        WideString original;
+        ASSERT_TRUE(MakeRecordWithoutCharacters(original));
+        WideString copy(original);
+        // Nothing to cut: Truncate and TrimRight keep sharing.
+        copy.Truncate(0);
+        copy.TrimRight();
+        ASSERT_EQ(copy.Record(), original.Record());
+        ASSERT_EQ(CountOf(original), 2);
+
+        row.operation(copy);
+        EXPECT_NE(copy.Record(), original.Record());
+        EXPECT_EQ(TextOf(copy), row.text);
+        EXPECT_EQ(copy.Capacity(), row.capacity);
+        EXPECT_EQ(CountOf(copy), 1);
+        EXPECT_EQ(CountOf(original), 1);
+        EXPECT_EQ(original.Record()->characters, nullptr);
+        EXPECT_TRUE(original.IsEmpty());
     }
 }
 
