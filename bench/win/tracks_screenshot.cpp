@@ -1,6 +1,7 @@
 // Shows the dialog with a dozen tracks, two of them selected, for a screenshot of the
 // file list (docs/tracks.png). Prints the dialog's screen rectangle, then keeps the
-// dialog up for the given number of seconds. Usage: tracks_screenshot [seconds]
+// dialog up for the given number of seconds. With "ctrl-a", the first track is clicked and
+// Ctrl+A pressed in "Künstler:" instead. Usage: tracks_screenshot [seconds [ctrl-a]]
 #include <windows.h>
 
 #include <cstdio>
@@ -59,8 +60,14 @@ int main(int argc, char** argv) {
             Track(i)->fields[kFirstTag + tag].AssignText(kSamples[i].tags[tag]);
         }
     }
-    SelectRows(dialog, {1, 2});
-    SetFocus(GetDlgItem(dialog, IDL_FILES));
+    if (argc > 2 && std::string(argv[2]) == "ctrl-a") {
+        SelectRows(dialog, {0});
+        SetFocus(GetDlgItem(dialog, IDE_ARTIST));
+        SendKeyThroughLoop(dialog, 'A', true);
+    } else {
+        SelectRows(dialog, {1, 2});
+        SetFocus(GetDlgItem(dialog, IDL_FILES));
+    }
     InvalidateRect(dialog, nullptr, TRUE);
     UpdateWindow(dialog);
 
