@@ -228,3 +228,14 @@ std::string Utf16Bytes(const std::u16string& text) {
     }
     return bytes;
 }
+
+unsigned ScreenDpi() {
+    HDC screen = GetDC(nullptr);
+    const int dpi = GetDeviceCaps(screen, LOGPIXELSX);
+    ReleaseDC(nullptr, screen);
+    return static_cast<unsigned>(dpi);
+}
+
+int AtScreenDpi(int pixelsAt96) {
+    return MulDiv(pixelsAt96, static_cast<int>(ScreenDpi()), 96);
+}

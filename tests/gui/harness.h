@@ -56,3 +56,15 @@ int ListCount(HWND dialog);
 
 // The bytes of a UTF-16 text as a file holds them (little-endian, no byte-order mark).
 std::string Utf16Bytes(const std::u16string& text);
+
+// The DPI this test program runs at (96 unless started at another scale), and a size in
+// pixels at 96 DPI scaled to it.
+unsigned ScreenDpi();
+int AtScreenDpi(int pixelsAt96);
+
+// A user32 function of newer systems, or null where this one lacks it.
+template <typename Function>
+Function User32Function(const char* name) {
+    const FARPROC found = GetProcAddress(GetModuleHandleW(L"user32.dll"), name);
+    return reinterpret_cast<Function>(reinterpret_cast<void*>(found));
+}
