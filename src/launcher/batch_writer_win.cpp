@@ -2,8 +2,7 @@
 // launcher file in the first track's folder and writes it as UTF-8.
 #include "launcher/batch_writer_win.h"
 
-#include <shlwapi.h>
-
+#include "app/file_exists_win.h"
 #include "app/settings_win.h"
 #include "app/shell_win.h"
 #include "launcher/call_run.h"
@@ -27,7 +26,7 @@ const char16_t kNotWritten[] = u"\r\nkonnte nicht vollständig geschrieben werde
 const char16_t kWritten[] = u" wurde geschrieben.";
 
 bool PathExists(const char16_t* path, void*) {
-    return PathFileExistsW(AsWide(path)) != FALSE;
+    return FileOrFolderExists(path);
 }
 
 bool IsChecked(int id) {

@@ -186,6 +186,26 @@ TEST_F(HostilePaths, ThirtyTwoThousandCharacterLamePathIsWrong) {
     EXPECT_EQ(Launcher(), "<missing>");
 }
 
+TEST_F(HostilePaths, LamePathLongerThan260UnitsIsFoundAndALongLauncherFolderTaken) {
+    // Beyond MAX_PATH, where a system with long paths turned on lets the program go.
+    std::u16string deep = folder_;
+    for (int i = 0; i < 3; ++i)
+        deep += std::u16string(120, static_cast<char16_t>(u'p' + i)) + u"\\";
+    ASSERT_TRUE(batch::MakeFolders(deep));
+    const std::u16string longLame = deep + u"lame.exe";
+    ASSERT_GT(longLame.size(), 260u);
+    ASSERT_TRUE(batch::WriteBytes(longLame, "MZ"));
+    batch::SetFieldText(dialog_, IDE_LAME_PATH, longLame);
+    // The launcher's existence test takes the long name too: the user is asked before it
+    // is replaced.
+    ASSERT_TRUE(batch::WriteBytes(deep + u"Lame-Aufruf.hta", "old"));
+    DropFiles(dialog_, {deep + u"a.wav"});
+    EXPECT_EQ(Press({IDYES}),
+              (std::vector<std::string>{
+                  PrintableText(u"Soll die bereits existierende Datei überschrieben werden?"),
+                  Written(u"Lame-Aufruf.hta")}));
+}
+
 TEST_F(HostilePaths, DroppedDriveRootAndFolderAreTracksOfTheirOwn) {
     // A drive letter for the scratch folder, so the drive root's launcher lands there.
     std::unique_ptr<batch::DriveMapping> drive;
