@@ -5,6 +5,7 @@
 #include <shellapi.h>
 #include <windowsx.h>
 
+#include "app/dpi_win.h"
 #include "app/layout_win.h"
 #include "app/list_commands_win.h"
 #include "app/settings_win.h"
@@ -47,13 +48,9 @@ void RecordMinimumSize(HWND dialog) {
     g_minimumHeight = rect.bottom - rect.top;
 }
 
-void InstallSmallIcon(HWND dialog) {
-    HICON icon = LoadIconW(ProgramInstance(), MAKEINTRESOURCEW(IDI_SMALL));
-    SetClassLongPtrW(dialog, GCLP_HICON, reinterpret_cast<LONG_PTR>(icon));
-}
-
 BOOL InitializeMainDialog(HWND dialog) {
     SetMainWindow(dialog);
+    RecordDialogDpi(dialog);
     InstallSmallIcon(dialog);
     // A new dialog starts with an empty list and no selection bookkeeping.
     TrackArray().DeleteAll();
@@ -142,6 +139,17 @@ void RouteCommand(HWND dialog, int id, HWND control, UINT code) {
     }
 }
 
+// The window moved to a display of another scale: laid out anew for it, its minimum and
+// anchors taken again, then moved where the system suggests.
+BOOL TakeNewDpi(HWND dialog, UINT dpi, const RECT* suggested) {
+    g_minimumWidth = g_minimumHeight = 0;  // the old minimum would keep the window from shrinking
+    ArrangeForDpi(dialog, dpi);
+    RecordMinimumSize(dialog);
+    RecordLayoutAnchors(dialog);
+    if (suggested) MoveToSuggestedRect(dialog, *suggested, {g_minimumWidth, g_minimumHeight});
+    return TRUE;
+}
+
 BOOL LimitTrackSize(MINMAXINFO* info) {
     if (g_minimumWidth == 0) return TRUE;
     info->ptMinTrackSize.x = g_minimumWidth;
@@ -167,6 +175,8 @@ INT_PTR CALLBACK MainDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
         case WM_SIZE:
             if (wParam != SIZE_MINIMIZED) LayOutDialog(dialog);
             return FALSE;
+        case WM_DPICHANGED:
+            return TakeNewDpi(dialog, LOWORD(wParam), reinterpret_cast<const RECT*>(lParam));
         case WM_GETMINMAXINFO:
             return LimitTrackSize(reinterpret_cast<MINMAXINFO*>(lParam));
         case WM_CLOSE:

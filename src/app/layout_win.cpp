@@ -2,6 +2,7 @@
 // edges when the dialog is resized; the file list takes up what is won or lost.
 #include "app/layout_win.h"
 
+#include "app/dpi_win.h"
 #include "resources/control_ids.h"
 
 namespace {
@@ -18,7 +19,8 @@ constexpr int kRightColumn[] = {
 static_assert(sizeof(kRightColumn) / sizeof(kRightColumn[0]) == 32);
 constexpr int kBottomRow[] = {IDB_UP, IDB_DOWN, IDB_REMOVE};
 
-// Gap between the list and the group box, and between the list and the buttons below it.
+// Gap between the list and the group box, and between the list and the buttons below it,
+// in pixels at 96 DPI.
 constexpr int kListGapRight = 4;
 constexpr int kListGapBottom = 3;
 constexpr UINT kMoveFlags =
@@ -49,8 +51,9 @@ void StretchFileList(HWND dialog) {
         !TopLeftInClient(dialog, IDB_UP, upButton)) {
         return;
     }
-    MoveWindow(GetDlgItem(dialog, IDL_FILES), list.x, list.y, groupBox.x - list.x - kListGapRight,
-               upButton.y - list.y - kListGapBottom, FALSE);
+    MoveWindow(GetDlgItem(dialog, IDL_FILES), list.x, list.y,
+               groupBox.x - list.x - DialogPixels(kListGapRight),
+               upButton.y - list.y - DialogPixels(kListGapBottom), FALSE);
 }
 
 }  // namespace

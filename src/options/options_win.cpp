@@ -2,6 +2,7 @@
 // the composed arguments shown in "Param.:".
 #include "options/options_win.h"
 
+#include "app/dpi_win.h"
 #include "app/shell_win.h"
 #include "options/compose.h"
 #include "options/option_tables.h"
@@ -40,7 +41,7 @@ void FillOptionLists() {
     FillList(IDC_QUALITY, kQualityList);
     FillList(IDC_PRESET, kPresetList);
     // The preset names are longer than the narrow box.
-    SendDlgItemMessageW(MainWindow(), IDC_PRESET, CB_SETDROPPEDWIDTH, kPresetDroppedWidth, 0);
+    SetPresetDropDownWidth(MainWindow());
 }
 
 void PresetReaction() {

@@ -1,11 +1,11 @@
 #include "tracks/file_list_win.h"
 
+#include "app/dpi_win.h"
 #include "app/shell_win.h"
 #include "resources/control_ids.h"
+#include "tracks/flag_column_win.h"
 
 namespace {
-// The flag column: the last pixels of a row; the path stops before it.
-constexpr LONG kFlagColumnWidth = 42;
 constexpr COLORREF kSelectedTextColour = 200;  // RGB(200, 0, 0)
 }  // namespace
 
@@ -17,8 +17,8 @@ BOOL PaintTrackRow(const DRAWITEMSTRUCT* item) {
     HDC dc = item->hDC;
 
     RECT text = item->rcItem;
-    text.left += 2;
-    text.top += 1;
+    text.left += DialogPixels(2);
+    text.top += DialogPixels(1);
 
     const bool selected = (item->itemState & ODS_SELECTED) != 0;
     COLORREF previous = 0;
@@ -26,7 +26,7 @@ BOOL PaintTrackRow(const DRAWITEMSTRUCT* item) {
 
     // DT_NOPREFIX: a path is shown as it is, an ampersand included, not as a mnemonic.
     RECT pathRect = text;
-    pathRect.right -= kFlagColumnWidth;
+    pathRect.right -= FlagColumnWidth(dc);
     const WideString& path = record->fields[kPath];
     DrawTextW(dc, AsWide(path.Text()), static_cast<int>(path.Length()), &pathRect,
               DT_PATH_ELLIPSIS | DT_NOPREFIX);

@@ -9,11 +9,10 @@ TrackRecord* MakeTrackRecord(const char16_t* path) {
 }
 
 void BuildFlagText(const TrackRecord& record, char16_t (&text)[kFlagTextLength + 1]) {
-    static constexpr char16_t kLetters[] = u"KATNJ#G";
     text[0] = u' ';
     text[1] = u' ';
     for (int field = kFirstTag; field <= kLastTag; ++field) {
-        text[field + 1] = record.fields[field].IsEmpty() ? u'-' : kLetters[field - kFirstTag];
+        text[field + 1] = record.fields[field].IsEmpty() ? u'-' : kFlagLetters[field - kFirstTag];
     }
     text[kFlagTextLength] = u'\0';
 }

@@ -2,6 +2,7 @@
 // right and bottom edges, the file list stretches, the top strip stays.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 #include <random>
 
@@ -91,8 +92,8 @@ class LayoutTest : public ::testing::Test {
         const RECT list = RectInClient(dialog, IDL_FILES);
         EXPECT_EQ(list.left, start[IDL_FILES].left);
         EXPECT_EQ(list.top, start[IDL_FILES].top);
-        EXPECT_EQ(RectInClient(dialog, IDG_TAGS).left - list.right, 4);
-        EXPECT_EQ(RectInClient(dialog, IDB_UP).top - list.bottom, 3);
+        EXPECT_EQ(RectInClient(dialog, IDG_TAGS).left - list.right, AtScreenDpi(4));
+        EXPECT_EQ(RectInClient(dialog, IDB_UP).top - list.bottom, AtScreenDpi(3));
     }
 
     HWND dialog = nullptr;
@@ -102,9 +103,12 @@ class LayoutTest : public ::testing::Test {
 };
 
 TEST_F(LayoutTest, WiderAndTallerMovesTheColumnAndTheRowByTheDifference) {
-    ResizeBy(100, 50);
+    // At 200 percent the dialog nearly fills the test screen: it grows by what still fits.
+    const int wider = std::min<int>(
+        100, GetSystemMetrics(SM_CXMAXTRACK) - (startWindow.right - startWindow.left));
+    ResizeBy(wider, 50);
     const SIZE now = ClientSize(dialog);
-    EXPECT_EQ(now.cx - startClient.cx, 100);
+    EXPECT_EQ(now.cx - startClient.cx, wider);
     EXPECT_EQ(now.cy - startClient.cy, 50);
     ExpectLaidOutForCurrentSize();
     // The template's own gaps are a pixel or so off; the first layout makes them 4 and 3.
@@ -112,8 +116,10 @@ TEST_F(LayoutTest, WiderAndTallerMovesTheColumnAndTheRowByTheDifference) {
     const RECT startList = start[IDL_FILES];
     const int startGapRight = start[IDG_TAGS].left - startList.right;
     const int startGapBottom = start[IDB_UP].top - startList.bottom;
-    EXPECT_EQ(list.right - list.left, startList.right - startList.left + 100 + startGapRight - 4);
-    EXPECT_EQ(list.bottom - list.top, startList.bottom - startList.top + 50 + startGapBottom - 3);
+    EXPECT_EQ(list.right - list.left,
+              startList.right - startList.left + wider + startGapRight - AtScreenDpi(4));
+    EXPECT_EQ(list.bottom - list.top,
+              startList.bottom - startList.top + 50 + startGapBottom - AtScreenDpi(3));
 }
 
 TEST_F(LayoutTest, BackToTheStartSizeRestoresEveryPosition) {

@@ -73,6 +73,18 @@ TEST_F(Screenshot, DISABLED_PathMenu) {
     EXPECT_EQ(answer.Seen().timesShown, 1);
 }
 
+// Started at another scale (tests/gui/display-scale-shot.sh): rows with flags and a long path.
+TEST_F(Screenshot, DISABLED_AtDisplayScale) {
+    DropFiles(dialog, {u"D:\\Musik\\Queen - Innuendo\\Sehr lange Ordnernamen machen den Pfad "
+                       u"l\u00e4nger als die Zeile\\05 - The Hitman.mp3"});
+    for (int field = kFirstTag; field <= kLastTag; ++field)
+        Track(0)->fields[field].AssignText(u"x");
+    Track(1)->fields[kGenre].AssignText(u"Rock");
+    InvalidateRect(GetDlgItem(dialog, IDL_FILES), nullptr, TRUE);
+    PumpMessages();
+    HoldForScreenshot();
+}
+
 TEST_F(Screenshot, DISABLED_EnlargedDialog) {
     {
         MenuAnswer answer(3);

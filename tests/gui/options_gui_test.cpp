@@ -117,7 +117,7 @@ TEST_F(OptionLists, StartWithTheirEntriesAndStartSelections) {
             EXPECT_EQ(EntryText(dialog_, c.id, i), c.list.entries[i]) << "entry " << i;
     }
     EXPECT_EQ(EntryText(dialog_, IDC_QUALITY, 12), u"VBR 0 - gro\u00DF");
-    EXPECT_EQ(SendDlgItemMessageW(dialog_, IDC_PRESET, CB_GETDROPPEDWIDTH, 0, 0), 150);
+    EXPECT_EQ(SendDlgItemMessageW(dialog_, IDC_PRESET, CB_GETDROPPEDWIDTH, 0, 0), AtScreenDpi(150));
 }
 
 TEST_F(OptionLists, PresetDisablesTheOtherListsAndNoneBringsThemBack) {

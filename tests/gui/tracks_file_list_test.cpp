@@ -1,6 +1,7 @@
 // Dropped files become tracks and rows; the owner-drawn rows as the list paints them.
 #include <shlobj.h>
 
+#include <algorithm>
 #include <cstring>
 
 #include "gui/tracks_fixture.h"
@@ -107,8 +108,9 @@ bool IsInk(uint32_t pixel) {
     return (pixel & 0xFFFFFF) != 0xFFFFFF;
 }
 
-// Paints the list's client area on white and returns its pixels.
-Pixels PaintList(HWND list) {
+// Paints the list's client area on white and returns its pixels. Drawn transparently,
+// text hidden under later text's background stays visible.
+Pixels PaintList(HWND list, int backgroundMode = OPAQUE) {
     RECT client;
     GetClientRect(list, &client);
     Pixels pixels;
@@ -127,6 +129,7 @@ Pixels PaintList(HWND list) {
     HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
     HGDIOBJ old = SelectObject(dc, bitmap);
     std::memset(bits, 0xFF, static_cast<size_t>(pixels.width) * pixels.height * 4);
+    SetBkMode(dc, backgroundMode);
     SendMessageW(list, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
     GdiFlush();
     const auto* words = static_cast<const uint32_t*>(bits);
@@ -201,46 +204,115 @@ TEST_F(FileListTest, NothingButTextIsPainted) {
     }
 }
 
-TEST_F(FileListTest, LongPathsStopBeforeTheFlagColumn) {
+// Width and ink of a text as drawn in the list's font, on a canvas tall enough for all of it.
+struct DrawnText {
+    int width = 0;
+    int ink = 0;
+    POINT firstInk = {-1, -1};  // leftmost column and top line with ink, from the text's origin
+};
+
+DrawnText DrawUnclipped(HWND list, const wchar_t* text) {
+    HDC dc = CreateCompatibleDC(nullptr);
+    HGDIOBJ oldFont =
+        SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(list, WM_GETFONT, 0, 0)));
+    const int length = static_cast<int>(wcslen(text));
+    SIZE extent{};
+    GetTextExtentPoint32W(dc, text, length, &extent);
+    const int width = extent.cx + 20, height = extent.cy * 3;
+    BITMAPINFO info{};
+    info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ oldBitmap = SelectObject(dc, bitmap);
+    std::memset(bits, 0xFF, static_cast<size_t>(width) * height * 4);
+    RECT where = {10, extent.cy, width, height};
+    DrawTextW(dc, text, length, &where, DT_NOCLIP | DT_NOPREFIX);
+    GdiFlush();
+    DrawnText drawn;
+    drawn.width = extent.cx;
+    const auto* words = static_cast<const uint32_t*>(bits);
+    drawn.firstInk = {width, height};
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            if (!IsInk(words[y * width + x])) continue;
+            ++drawn.ink;
+            drawn.firstInk.x = std::min<LONG>(drawn.firstInk.x, x - where.left);
+            drawn.firstInk.y = std::min<LONG>(drawn.firstInk.y, y - where.top);
+        }
+    }
+    SelectObject(dc, oldBitmap);
+    SelectObject(dc, oldFont);
+    DeleteObject(bitmap);
+    DeleteDC(dc);
+    return drawn;
+}
+
+TEST_F(FileListTest, LongPathsEndBeforeTheFlagsAndAllNineFlagCharactersAreInTheRow) {
     std::u16string longPath = u"C:\\";
     while (longPath.size() < 400) longPath += u"Sehr langer Ordnername\\";
     longPath += u"Lied.wav";
     DropFiles(dialog, {u"C:\\k.wav", longPath});
-    Track(0)->fields[kArtist].AssignText(u"a");
-    Track(1)->fields[kArtist].AssignText(u"a");
-    const Pixels pixels = PaintList(list);
-    RECT shortRow = RowRect(list, 0);
-    RECT longRow = RowRect(list, 1);
-    // The flag column: identical in both rows, whatever the path.
-    for (int dx = 1; dx <= 42; ++dx) {
-        for (int dy = 0; dy < shortRow.bottom - shortRow.top; ++dy) {
-            ASSERT_EQ(pixels.At(shortRow.right - dx, shortRow.top + dy),
-                      pixels.At(longRow.right - dx, longRow.top + dy))
-                << "column " << dx << " from the right, line " << dy;
+    // Every tag set: the flags are the seven letters, the widest the column must take.
+    for (int track = 0; track < 2; ++track) {
+        for (int field = kFirstTag; field <= kLastTag; ++field)
+            Track(track)->fields[field].AssignText(u"x");
+    }
+    // Transparent: a path running under the flags would show as a difference there.
+    const Pixels pixels = PaintList(list, TRANSPARENT);
+    const RECT shortRow = RowRect(list, 0);
+    const RECT longRow = RowRect(list, 1);
+    const DrawnText flags = DrawUnclipped(list, L"  KATNJ#G");
+    ASSERT_GT(flags.ink, 0);
+
+    // The rows differ only in the path; where they differ must lie left of the flags.
+    int rightmostPathInk = -1;
+    for (int y = 0; y < shortRow.bottom - shortRow.top; ++y) {
+        for (int x = 0; x < longRow.right; ++x) {
+            if (pixels.At(x, shortRow.top + y) != pixels.At(x, longRow.top + y))
+                rightmostPathInk = std::max(rightmostPathInk, x);
         }
     }
-    // The long path fills its part of the row up to near the flag column.
-    RECT pathPart = longRow;
-    pathPart.right -= 42;
-    EXPECT_GT(CountInk(pixels, pathPart).rightmost, pathPart.right - 15);
+    EXPECT_LT(rightmostPathInk, longRow.right - flags.width);
+    // The long path fills its part of the row up to near the flags.
+    EXPECT_GT(rightmostPathInk, longRow.right - flags.width - AtScreenDpi(15));
+
+    // Every pixel of the nine characters made it into the row: nothing cut off at the
+    // bottom, top or left.
+    RECT flagPart = shortRow;
+    flagPart.left = shortRow.right - flags.width;
+    EXPECT_EQ(CountInk(pixels, flagPart).ink, flags.ink);
+}
+
+TEST_F(FileListTest, TextStandsAtItsOffsetsFromTheRowCorner) {
+    DropFiles(dialog, {u"C:\\a.wav", u"C:\\b.wav"});
+    const Pixels pixels = PaintList(list);
+    const RECT row = RowRect(list, 1);
+    POINT firstInk = {row.right, row.bottom};
+    for (int y = row.top; y < row.bottom; ++y) {
+        for (int x = row.left; x < row.right; ++x) {
+            if (!IsInk(pixels.At(x, y))) continue;
+            firstInk.x = std::min<LONG>(firstInk.x, x);
+            firstInk.y = std::min<LONG>(firstInk.y, y);
+        }
+    }
+    // 2 pixels from the left and 1 from the top at 96 DPI, in proportion at other scales.
+    const DrawnText path = DrawUnclipped(list, L"C:\\b.wav");
+    EXPECT_EQ(firstInk.x - row.left, AtScreenDpi(2) + path.firstInk.x);
+    EXPECT_EQ(firstInk.y - row.top, AtScreenDpi(1) + path.firstInk.y);
 }
 
 TEST_F(FileListTest, AnAmpersandInAPathIsShownAsItIs) {
     DropFiles(dialog, {u"C:\\AB", u"C:\\A&B"});
     const Pixels pixels = PaintList(list);
+    const int flagsWidth = DrawUnclipped(list, L"  -------").width;
     RECT plain = RowRect(list, 0);
     RECT withAmpersand = RowRect(list, 1);
-    plain.right -= 42;
-    withAmpersand.right -= 42;
-    HDC dc = GetDC(list);
-    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(list, WM_GETFONT, 0, 0)));
-    SIZE ampersand{};
-    GetTextExtentPoint32W(dc, L"&", 1, &ampersand);
-    SelectObject(dc, old);
-    ReleaseDC(list, dc);
+    plain.right -= flagsWidth;
+    withAmpersand.right -= flagsWidth;
+    const int ampersandWidth = DrawUnclipped(list, L"&").width;
     // Drawn as a mnemonic prefix it would take no room; drawn as text it takes its width.
     const int grown = CountInk(pixels, withAmpersand).rightmost - CountInk(pixels, plain).rightmost;
-    EXPECT_GE(grown, ampersand.cx - 1);
+    EXPECT_GE(grown, ampersandWidth - 1);
 }
 
 TEST_F(FileListTest, ARowWithoutARecordPaintsNothing) {

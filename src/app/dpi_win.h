@@ -1,0 +1,30 @@
+// The main dialog at the scale of its display: the DPI it is laid out for, pixel sizes
+// scaled to it, and the new arrangement when the window moves to a display of another scale.
+#pragma once
+#include <windows.h>
+
+// The DPI of a window's display: GetDpiForWindow where the system has it (Windows 10),
+// otherwise the screen's.
+UINT WindowDpi(HWND window);
+
+// The DPI the main dialog is laid out for: its window's at creation (RecordDialogDpi),
+// then the one of each WM_DPICHANGED (ArrangeForDpi).
+UINT DialogDpi();
+void RecordDialogDpi(HWND dialog);
+// A size in pixels at 96 DPI, at the dialog's DPI.
+int DialogPixels(int pixelsAt96);
+
+// Loads the program's small icon at the system's small-icon size for the dialog's DPI and
+// installs it as the class icon.
+void InstallSmallIcon(HWND dialog);
+// The drop-down of "Prg.:" is wider than its box, by a width scaled to the dialog's DPI.
+void SetPresetDropDownWidth(HWND dialog);
+
+// Lays the dialog out for a new DPI, as the dialog manager would have created it there:
+// the template's font at its size for that DPI in every control, each control at its
+// template place, the window at its template size; then the list's rows, the drop-down
+// width and the icon follow. The caller then takes the anchors and the place it is given.
+void ArrangeForDpi(HWND dialog, UINT dpi);
+// Moves the dialog to the rectangle the system suggests, never smaller than the minimum,
+// and repaints the list.
+void MoveToSuggestedRect(HWND dialog, const RECT& suggested, SIZE minimum);
