@@ -97,8 +97,8 @@ void PlaceControls(HWND dialog, const DialogTemplateLayout& layout, SIZE base, H
     }
 }
 
-}  // namespace
-
+// The DPI of a window's display: GetDpiForWindow where the system has it (Windows 10),
+// otherwise the screen's.
 UINT WindowDpi(HWND window) {
     using ForWindow = UINT(WINAPI*)(HWND);
     static const ForWindow dpiForWindow = User32Function<ForWindow>("GetDpiForWindow");
@@ -112,9 +112,7 @@ UINT WindowDpi(HWND window) {
     return dpi > 0 ? static_cast<UINT>(dpi) : kStandardDpi;
 }
 
-UINT DialogDpi() {
-    return g_dpi;
-}
+}  // namespace
 
 void RecordDialogDpi(HWND dialog) {
     g_dpi = WindowDpi(dialog);

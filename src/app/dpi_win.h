@@ -3,13 +3,8 @@
 #pragma once
 #include <windows.h>
 
-// The DPI of a window's display: GetDpiForWindow where the system has it (Windows 10),
-// otherwise the screen's.
-UINT WindowDpi(HWND window);
-
-// The DPI the main dialog is laid out for: its window's at creation (RecordDialogDpi),
-// then the one of each WM_DPICHANGED (ArrangeForDpi).
-UINT DialogDpi();
+// Takes the DPI of the dialog's display as the one it is laid out for, until the next
+// WM_DPICHANGED (ArrangeForDpi).
 void RecordDialogDpi(HWND dialog);
 // A size in pixels at 96 DPI, at the dialog's DPI.
 int DialogPixels(int pixelsAt96);
