@@ -86,27 +86,16 @@ class DesktopLogPixels {
 
 // Starts this program at the DPI with the tests of every scale; yields its exit code.
 DWORD RunAtDpi(DWORD dpi) {
-    std::vector<wchar_t> self(32768);
-    GetModuleFileNameW(nullptr, self.data(), static_cast<DWORD>(self.size()));
-    std::wstring command = L"\"" + std::wstring(self.data()) +
-                           L"\" --gtest_also_run_disabled_tests --gtest_filter=" + kAtEveryScale;
     const std::wstring eventName =
         L"TonschleuderScaleStarted-" + std::to_wstring(GetCurrentProcessId());
     HANDLE started = CreateEventW(nullptr, TRUE, FALSE, eventName.c_str());
     SetEnvironmentVariableW(kExpectedDpiVariable, std::to_wstring(dpi).c_str());
     SetEnvironmentVariableW(kStartedEventVariable, eventName.c_str());
-
     PROCESS_INFORMATION process{};
-    STARTUPINFOW startup{};
-    startup.cb = sizeof(startup);
-    BOOL created = FALSE;
     {
         DesktopLogPixels scale(dpi);
-        if (scale.IsSet()) {
-            created = CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                                     nullptr, &startup, &process);
-        }
-        if (created) {
+        if (scale.IsSet()) process = StartTestProgram(ThisTestProgram(), kAtEveryScale);
+        if (process.hProcess) {
             const HANDLE waits[] = {started, process.hProcess};
             WaitForMultipleObjects(2, waits, FALSE, 60000);
         }
@@ -114,13 +103,7 @@ DWORD RunAtDpi(DWORD dpi) {
     SetEnvironmentVariableW(kExpectedDpiVariable, nullptr);
     SetEnvironmentVariableW(kStartedEventVariable, nullptr);
     CloseHandle(started);
-    if (!created) return 0xFFFFFFFF;
-    DWORD exitCode = 0xFFFFFFFE;
-    if (WaitForSingleObject(process.hProcess, 600000) == WAIT_OBJECT_0)
-        GetExitCodeProcess(process.hProcess, &exitCode);
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-    return exitCode;
+    return WaitForTestProgram(process);
 }
 
 TEST(DisplayScale, EveryScaleHoldsInAProgramStartOfItsOwn) {

@@ -239,3 +239,33 @@ unsigned ScreenDpi() {
 int AtScreenDpi(int pixelsAt96) {
     return MulDiv(pixelsAt96, static_cast<int>(ScreenDpi()), 96);
 }
+
+std::wstring ThisTestProgram() {
+    std::wstring path(32768, L'\0');
+    path.resize(GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size())));
+    return path;
+}
+
+PROCESS_INFORMATION StartTestProgram(const std::wstring& program, const std::wstring& filter) {
+    std::wstring command =
+        L"\"" + program + L"\" --gtest_also_run_disabled_tests --gtest_filter=" + filter;
+    PROCESS_INFORMATION process{};
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &process)) {
+        process = PROCESS_INFORMATION{};
+    }
+    return process;
+}
+
+DWORD WaitForTestProgram(PROCESS_INFORMATION& process) {
+    if (!process.hProcess) return 0xFFFFFFFF;
+    DWORD exitCode = 0xFFFFFFFE;
+    if (WaitForSingleObject(process.hProcess, 600000) == WAIT_OBJECT_0)
+        GetExitCodeProcess(process.hProcess, &exitCode);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    process = PROCESS_INFORMATION{};
+    return exitCode;
+}

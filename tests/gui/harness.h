@@ -68,3 +68,12 @@ Function User32Function(const char* name) {
     const FARPROC found = GetProcAddress(GetModuleHandleW(L"user32.dll"), name);
     return reinterpret_cast<Function>(reinterpret_cast<void*>(found));
 }
+
+// This test program's full path.
+std::wstring ThisTestProgram();
+// Starts a test program (this one or a copy) with the tests of the filter, disabled ones
+// included; hProcess is null when it could not be started.
+PROCESS_INFORMATION StartTestProgram(const std::wstring& program, const std::wstring& filter);
+// Waits (at most ten minutes) for its end; its exit code, or -1 and -2 for "not started" and
+// "did not end".
+DWORD WaitForTestProgram(PROCESS_INFORMATION& process);
