@@ -123,6 +123,13 @@ std::u16string Unescape(const std::string& text) {
     return out;
 }
 
+// An error the launcher does not catch ends the script with its message, where Wine's script
+// host would wait on it.
+const char kScriptEnd[] =
+    "\r\ntry {\r\n\trun ();\r\n} catch (e) {\r\n"
+    "\tWScript.Echo (\"SCRIPT ERROR \" + e.number + \" \" + e.message);\r\n"
+    "\tWScript.Quit (1);\r\n}\r\nharnessReport ();\r\n";
+
 const char kEnvironmentWrite[] = "\t\tshell.Environment (\"Process\") (name) = \"%\";\r\n";
 const char kEnvironmentWriteInModel[] =
     "\t\tshell.Environment (\"Process\").put (name, \"%\");\r\n";
@@ -145,8 +152,7 @@ ScriptResult RunLauncherScript(const std::string& launcherBytes, const std::u16s
     const std::u16string scriptPath = workFolder + u"launcher-script.js";
     const std::u16string outputPath = workFolder + u"cscript-output.txt";
     const std::string harness = ReadBytes(FromUtf8(TS_LAUNCHER_HARNESS_JS));
-    WriteBytes(scriptPath,
-               harness + "\r\n" + AsciiScript(script) + "\r\nrun ();\r\nharnessReport ();\r\n");
+    WriteBytes(scriptPath, harness + "\r\n" + AsciiScript(script) + kScriptEnd);
 
     SECURITY_ATTRIBUTES inheritable{sizeof inheritable, nullptr, TRUE};
     HANDLE output = CreateFileW(W(outputPath), GENERIC_WRITE, FILE_SHARE_READ, &inheritable,
