@@ -83,7 +83,7 @@ var document = {
 // which is never looked at again, and the scan goes on after the closing '%'. An undefined
 // or empty name, or a '%' with no later one, leaves that '%' as it stands and the scan goes
 // on at the next unit, so the closing '%' may open the next reference: "%UNDEFINED%OS%"
-// gives "%UNDEFINEDWindows_NT". Nothing escapes a '%'.
+// gives "%UNDEFINEDWindows_NT". No name is empty ("%%" stays), and nothing escapes a '%'.
 function harnessExpand(text, lookUp) {
     var out = "";
     for (var at = 0; at < text.length;) {

@@ -2,7 +2,10 @@
 // and a stand-in encoder records the arguments it receives. Every path and tag value must
 // arrive exactly as the user gave it, exactly the encoded sources are deleted, and the report
 // shows what was typed as text. Each test runs in two hosts: with Wine's WScript.Shell, and
-// with a model of Windows' one, whose Run replaces %NAME% first (launcher_harness.js).
+// with a model of Windows' one, whose Run replaces %NAME% first and whose process environment
+// can be written (launcher_harness.js). For the model, the launcher's one write of a
+// parameterised property, which Wine's JScript cannot run, is turned into a call of the model
+// before the script runs (RunLauncherScript).
 #include <gtest/gtest.h>
 
 #include "gui/batch_dialog.h"
