@@ -85,7 +85,8 @@ TEST(SampleTemplate, TakesEveryValueWhereItsScriptReadsItBack) {
     EXPECT_NE(filled.find(u"function run ()\r\n{\r\n" + std::u16string(callRuns.Text()) + u"}"),
               std::u16string::npos);
     EXPECT_NE(filled.find(u"function callRun (arg)"), std::u16string::npos);
-    EXPECT_NE(filled.find(u"Function vbRun (arg, opt)"), std::u16string::npos);
+    EXPECT_NE(filled.find(u"shell.Run(command.replace(/%/g, percent),"), std::u16string::npos);
+    EXPECT_EQ(filled.find(u"vbscript"), std::u16string::npos) << "JScript alone";
     EXPECT_NE(filled.find(u"onload=\"startRuns()\""), std::u16string::npos);
 }
 

@@ -38,7 +38,7 @@ ReadBack ReadLauncher(const std::u16string& text) {
     ReadBack result;
     // The page script must run to its own end tag: no "</" before it.
     const size_t scriptStart = text.find(u"<script>\r\n");
-    const size_t scriptEnd = text.find(u"</script>\r\n<script type=\"text/vbscript\">");
+    const size_t scriptEnd = text.find(u"</script>\r\n</html>\r\n");
     EXPECT_NE(scriptEnd, std::u16string::npos);
     EXPECT_EQ(text.find(u"</", scriptStart), scriptEnd) << "the script element ends early";
     EXPECT_GT(text.find(u"<!--", scriptStart), scriptEnd) << "a comment opener in the script";
