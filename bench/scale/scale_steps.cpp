@@ -7,7 +7,7 @@
 #include <map>
 #include <utility>
 
-#include "app/shell_win.h"
+#include "win/utf16_cast.h"
 #include "gui/harness.h"
 #include "gui/message_box_hook.h"
 #include "launcher/call_run.h"
@@ -229,7 +229,7 @@ struct Session {
     void TimeBatchStages() {
         WideString block;
         Time("  batch text: callRun lines",
-             [&] { block = BuildCallRunsBlock(TrackArray(), false, false, false); });
+             [&] { block = BuildCallRunsBlock(OpenDialogState()->tracks, false, false, false); });
         WideString templ = BuiltInLauncherTemplate();
         WideString lame;
         lame.AssignText(lamePath.c_str());

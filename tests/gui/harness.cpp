@@ -8,13 +8,16 @@
 
 namespace {
 
+// The dialog the last OpenFreshDialog made: the loop step and Track reach it.
+HWND g_openDialog = nullptr;
+
 HACCEL ProgramAccelerators() {
     static HACCEL accelerators = LoadProgramAccelerators(GetModuleHandleW(nullptr));
     return accelerators;
 }
 
 void RunThroughLoopStep(MSG& message) {
-    HWND main = MainWindow();
+    HWND main = g_openDialog;
     if (main != nullptr && IsWindow(main)) {
         ProcessLoopMessage(main, ProgramAccelerators(), message);
     } else {
@@ -66,6 +69,7 @@ void SendOneKeyMessage(HWND dialog, UINT message, UINT vk, LPARAM lParam) {
 HWND OpenFreshDialog() {
     HWND dialog = CreateMainDialog(GetModuleHandleW(nullptr));
     if (dialog == nullptr) return nullptr;
+    g_openDialog = dialog;
     ShowWindow(dialog, SW_SHOWNORMAL);
     UpdateWindow(dialog);
     SetForegroundWindow(dialog);
@@ -205,8 +209,13 @@ std::u16string ControlText(HWND dialog, int id) {
     return text;
 }
 
+DialogState* OpenDialogState() {
+    return MainDialogState(g_openDialog);
+}
+
 TrackRecord* Track(int i) {
-    return i < 0 ? nullptr : TrackArray().GetAt(static_cast<uint32_t>(i));
+    const DialogState* state = OpenDialogState();
+    return i < 0 || state == nullptr ? nullptr : state->tracks.GetAt(static_cast<uint32_t>(i));
 }
 
 std::u16string TrackField(int track, int field) {

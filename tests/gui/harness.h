@@ -5,7 +5,7 @@
 #include <functional>
 #include <string>
 #include <vector>
-#include "tracks/track_record.h"
+#include "tracks/dialog_state.h"
 
 // Creates the main dialog from the real resources, shows it and pumps its start-up messages.
 HWND OpenFreshDialog();
@@ -45,7 +45,9 @@ void SendCharThroughLoop(HWND dialog, char16_t unit, bool alt = false);
 
 // The text of a dialog control.
 std::u16string ControlText(HWND dialog, int id);
-// Track i of the program-wide track array, or null.
+// The state of the dialog the last OpenFreshDialog made; null once it is closed.
+DialogState* OpenDialogState();
+// Track i of that dialog's track array, or null.
 TrackRecord* Track(int i);
 // Field `field` (kPath, kArtist, ...) of track `track` as a std::u16string, for readable
 // expectations; "<no track>" when there is none. (This function hides the enum name

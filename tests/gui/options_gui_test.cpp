@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "app/shell_win.h"
+#include "win/utf16_cast.h"
 #include "gui/harness.h"
 #include "options/option_tables.h"
 #include "options/options_win.h"
@@ -256,7 +256,7 @@ TEST_F(OptionLists, ComposeFromControlsReadsTheCurrentSelections) {
     Choose(dialog_, IDC_MODE, 1);
     Choose(dialog_, IDC_QUALITY, 0);
     WideString arguments;
-    ComposeOptionArgumentsFromControls(arguments);
+    ComposeOptionArgumentsFromControls(*OpenDialogState(), arguments);
     EXPECT_EQ(std::u16string(arguments.Text()), u"-m s -b 128 -f");
 }
 

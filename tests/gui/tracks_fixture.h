@@ -46,7 +46,7 @@ class TracksTest : public ::testing::Test {
     // Row i of the list carries track i of the array, and the counts agree.
     void ExpectLockstep() const {
         const int rows = ListCount(dialog);
-        ASSERT_EQ(static_cast<uint32_t>(rows), TrackArray().Count());
+        ASSERT_EQ(static_cast<uint32_t>(rows), OpenDialogState()->tracks.Count());
         for (int i = 0; i < rows; ++i) {
             const LRESULT data = SendMessageW(list, LB_GETITEMDATA, i, 0);
             ASSERT_EQ(reinterpret_cast<TrackRecord*>(data), Track(i)) << "row " << i;

@@ -5,6 +5,7 @@
 #include <set>
 #include <string>
 
+#include "launcher/common_arguments.h"
 #include "launcher/launcher_names.h"
 
 namespace {
