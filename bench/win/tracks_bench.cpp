@@ -35,10 +35,7 @@ std::vector<std::u16string> Names(int n) {
     std::vector<std::u16string> names;
     names.reserve(n);
     for (int i = 0; i < n; ++i) {
-        std::u16string name = u"C:\\Musik\\Sammlung\\Interpret\\Album\\Lied ";
-        for (char c : std::to_string(i)) name.push_back(static_cast<char16_t>(c));
-        name += u".wav";
-        names.push_back(name);
+        names.push_back(u"C:\\Musik\\Sammlung\\Interpret\\Album\\Lied " + Decimal(i) + u".wav");
     }
     return names;
 }

@@ -8,7 +8,7 @@ extern const char16_t kLauncherFileName[];  // "Lame-Aufruf.hta"
 // The first track's folder (cut after its last backslash) followed by "Lame-Aufruf.hta".
 WideString LauncherPathFor(const WideString& firstTrackPath);
 
-// Whether something exists at a path; the batch run passes PathFileExistsW.
+// Whether something exists at a path; the launcher write passes PathFileExistsW.
 using PathExistsTest = bool (*)(const char16_t* path, void* context);
 // The first of "<path up to its last dot>(1).hta", "(2).hta", ... at which nothing exists.
 WideString FindNumberedLauncherPath(const WideString& launcherPath, PathExistsTest exists,

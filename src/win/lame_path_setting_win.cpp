@@ -10,7 +10,7 @@ const wchar_t kKeyPath[] = L"Software\\Morgenfeld-Software\\Tonschleuder\\1.0";
 const wchar_t kValueName[] = L"Lame-Path";
 const char16_t kDefaultLamePath[] = u"Lame.exe";
 // The longest path Windows accepts, in units without the terminator; the chooser offers
-// as much, and a batch run stores what it chose.
+// as much, and a launcher write stores what it chose.
 constexpr uint32_t kMaxPathUnits = 32767;
 constexpr DWORD kMaxDataBytes = (kMaxPathUnits + 1) * sizeof(char16_t);
 // Rounds of asking the size again when the value grew between asking and reading.

@@ -1,55 +1,5 @@
-// Files, folders and Wine drive mappings for the tests of the batch run. Everything lives
-// under the Wine prefix's temporary folder and is removed again by the test.
+// Former name of support/files_win.h, still included by the launcher end-to-end tests.
 #pragma once
-#include <windows.h>
+#include "support/files_win.h"
 
-#include <functional>
-#include <string>
-#include <vector>
-
-namespace batch {
-
-std::string Utf8(const std::u16string& text);
-std::u16string FromUtf8(const std::string& text);
-
-// A fresh, empty folder under the temporary folder, its path ending in a backslash.
-std::u16string MakeScratchFolder(const std::u16string& name);
-// Removes a folder with everything in it (also links that Win32 cannot delete).
-void RemoveTree(const std::u16string& folder);
-// Creates the folder and any missing parents.
-bool MakeFolders(const std::u16string& folder);
-
-bool Exists(const std::u16string& path);
-bool WriteBytes(const std::u16string& path, const std::string& bytes);
-// The file's bytes; "<missing>" when it cannot be read.
-std::string ReadBytes(const std::u16string& path);
-// The names in a folder (no "." and ".."), sorted.
-std::vector<std::u16string> FolderNames(const std::u16string& folder);
-
-// The host path Wine uses for a Windows path.
-std::string UnixPathOf(const std::u16string& path);
-// Starts a host program with the given arguments (Wine starts host binaries too). Wine gives
-// no handle to wait on, so the caller waits for the program's effect.
-bool RunHostProgram(const std::vector<std::string>& argv);
-// Checks the condition until it holds or the bound runs out; yields its last value.
-bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs = 20000);
-// Makes path a symbolic link to /dev/full: opening it works, every write fails, disk full.
-bool LinkToDeviceFull(const std::u16string& path);
-
-// Maps a drive letter to a folder through a link in the prefix's dosdevices folder, for the
-// lifetime of the object. Active() is false when the letter is taken or the link failed.
-class DriveMapping {
-  public:
-    DriveMapping(char16_t letter, const std::u16string& folder);
-    ~DriveMapping();
-    DriveMapping(const DriveMapping&) = delete;
-    DriveMapping& operator=(const DriveMapping&) = delete;
-    bool Active() const { return active_; }
-
-  private:
-    char16_t letter_;
-    std::string link_;
-    bool active_ = false;
-};
-
-}  // namespace batch
+namespace batch = support;

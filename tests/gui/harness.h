@@ -5,6 +5,7 @@
 #include <functional>
 #include <string>
 #include <vector>
+#include "support/test_text.h"
 #include "tracks/dialog_state.h"
 
 // Creates the main dialog from the real resources, shows it and pumps its start-up messages.
@@ -55,6 +56,3 @@ TrackRecord* Track(int i);
 std::u16string TrackField(int track, int field);
 // Number of rows of the file list.
 int ListCount(HWND dialog);
-
-// The bytes of a UTF-16 text as a file holds them (little-endian, no byte-order mark).
-std::string Utf16Bytes(const std::u16string& text);

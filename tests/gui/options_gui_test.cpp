@@ -48,23 +48,6 @@ OptionArea ReadOptionArea(HWND dialog) {
             ControlText(dialog, IDE_PARAMS),   ControlText(dialog, IDE_EXTRA_ARGS)};
 }
 
-std::string Utf8(const std::u16string& text) {
-    std::string out;
-    for (char16_t c : text) {
-        if (c < 0x80) {
-            out += static_cast<char>(c);
-        } else if (c < 0x800) {
-            out += static_cast<char>(0xC0 | (c >> 6));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        } else {
-            out += static_cast<char>(0xE0 | (c >> 12));
-            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        }
-    }
-    return out;
-}
-
 void PrintTo(const OptionArea& a, std::ostream* os) {
     auto on = [](bool b) { return b ? "" : " (disabled)"; };
     *os << "{Modus " << Utf8(a.mode) << on(a.modeOn) << ", kBit/s " << Utf8(a.bitrate)

@@ -8,6 +8,7 @@
 #include "app/shell_win.h"
 #include "gui/harness.h"
 #include "resources/control_ids.h"
+#include "support/window_text_win.h"
 
 #define WIDEN_LITERAL(text) L##text
 #define WIDEN(text) WIDEN_LITERAL(text)
@@ -86,12 +87,6 @@ const ControlRow kControls[] = {
 
 const int kTagFields[] = {IDE_ARTIST, IDE_ALBUM,        IDE_TITLE, IDE_COMMENT,
                           IDE_YEAR,   IDE_TRACK_NUMBER, IDE_GENRE};
-
-std::u16string WindowText(HWND window) {
-    wchar_t buffer[512] = {};
-    GetWindowTextW(window, buffer, 512);
-    return std::u16string(reinterpret_cast<const char16_t*>(buffer));
-}
 
 std::u16string ClassOf(HWND window) {
     wchar_t buffer[64] = {};
@@ -294,6 +289,27 @@ TEST_F(Shell, CannotShrinkBelowItsStartSize) {
     SendMessageW(dialog, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&info));
     EXPECT_EQ(info.ptMinTrackSize.x, start.right - start.left);
     EXPECT_EQ(info.ptMinTrackSize.y, start.bottom - start.top);
+}
+
+// Each dialog holds its own state: a second dialog starts empty beside a first one with tracks.
+TEST_F(Shell, EveryDialogOwnsItsState) {
+    HWND first = Open();
+    DropFiles(first, {u"C:\\a.wav"});
+    HWND second = OpenFreshDialog();
+    ASSERT_NE(second, nullptr);
+    const DialogState* firstState = MainDialogState(first);
+    const DialogState* secondState = MainDialogState(second);
+    ASSERT_NE(firstState, nullptr);
+    ASSERT_NE(secondState, nullptr);
+    EXPECT_NE(firstState, secondState);
+    EXPECT_EQ(firstState->tracks.Count(), 1u);
+    EXPECT_EQ(secondState->tracks.Count(), 0u);
+    EXPECT_EQ(secondState->dialog, second);
+    EXPECT_EQ(secondState->controls.files, GetDlgItem(second, IDL_FILES));
+    EXPECT_GT(secondState->genres.Count(), 0u);
+    CloseDialog(second);
+    EXPECT_EQ(MainDialogState(second), nullptr);
+    EXPECT_EQ(MainDialogState(first)->tracks.Count(), 1u);
 }
 
 TEST(ShellProcess, RealProgramExitsWithCodeZeroOnClose) {

@@ -9,12 +9,7 @@
 #include "gui/harness.h"
 #include "resources/control_ids.h"
 
-// The decimal text of a number, and the test track name "t<number>".
-inline std::u16string Decimal(int i) {
-    std::u16string text;
-    for (char c : std::to_string(i)) text.push_back(static_cast<char16_t>(c));
-    return text;
-}
+// The test track name "t<number>".
 inline std::u16string Name(int i) {
     std::u16string text = Decimal(i);
     text.insert(text.begin(), u't');

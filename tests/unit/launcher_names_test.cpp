@@ -7,6 +7,7 @@
 
 #include "launcher/common_arguments.h"
 #include "launcher/launcher_names.h"
+#include "support/test_text.h"
 
 namespace {
 
@@ -66,9 +67,7 @@ TEST(FindNumberedLauncherPath, TakesTheFirstFreeNumber) {
 
     ExistingFiles many;
     for (int n = 1; n <= 120; ++n) {
-        std::u16string name = u"D:\\Musik\\Lame-Aufruf(";
-        for (char c : std::to_string(n)) name += static_cast<char16_t>(c);
-        many.paths.insert(name + u").hta");
+        many.paths.insert(u"D:\\Musik\\Lame-Aufruf(" + Decimal(n) + u").hta");
     }
     EXPECT_EQ(std::u16string(FindNumberedLauncherPath(launcher, Exists, &many).Text()),
               u"D:\\Musik\\Lame-Aufruf(121).hta");

@@ -1,0 +1,19 @@
+// What a user does on the main dialog before and when pressing "Batch (.hta) &speichern".
+#pragma once
+#include <windows.h>
+
+#include <string>
+
+namespace support {
+
+// Puts text into a field as pasting it would (the path field and the "+" field react to
+// nothing but the launcher write, so no typing is needed there).
+void SetFieldText(HWND dialog, int id, const std::u16string& text);
+// Clicks a check box or push button (BM_CLICK: button down and up, then BN_CLICKED).
+void ClickButton(HWND dialog, int id);
+// Chooses an entry of an option list: the selection, then the CBN_SELCHANGE it sends.
+void ChooseListEntry(HWND dialog, int comboId, int index);
+// Presses the batch button; returns when the run and all its message boxes are done.
+void PressBatchButton(HWND dialog);
+
+}  // namespace support
