@@ -1,6 +1,6 @@
 // Keeps the right column and the bottom row anchored when the dialog is resized.
 #pragma once
-#include "tracks/dialog_state.h"
+#include "tracks/dialog_state_win.h"
 
 // Keeps the handles the layout moves and their distances from the right and bottom edges.
 void RecordLayoutAnchors(DialogState& state);

@@ -3,7 +3,7 @@
 #include <windows.h>
 #include <shellapi.h>
 
-#include "tracks/dialog_state.h"
+#include "tracks/dialog_state_win.h"
 
 void TakeDroppedFiles(DialogState& state, HDROP drop);
 void RemoveSelectedTracks(DialogState& state);

@@ -3,7 +3,7 @@
 #pragma once
 #include <windows.h>
 
-#include "tracks/dialog_state.h"
+#include "tracks/dialog_state_win.h"
 
 // Creates the modeless main dialog from template IDD_MAIN; null on failure.
 HWND CreateMainDialog(HINSTANCE instance);

@@ -1,7 +1,7 @@
 // The five encoder option lists of the dialog and their interplay.
 #pragma once
 #include "foundation/wide_string.h"
-#include "tracks/dialog_state.h"
+#include "tracks/dialog_state_win.h"
 
 void FillOptionLists(const DialogState& state);
 // Any notification of "Prg.:": a preset overrides the other lists; recomposes "Param.:".

@@ -1,6 +1,6 @@
 // Editing the seven tag fields for the selected tracks.
 #pragma once
-#include "tracks/dialog_state.h"
+#include "tracks/dialog_state_win.h"
 
 void EnableTagFields(const DialogState& state, bool enable);
 // LBN_SELCHANGE of the file list: refresh, then show the common values or disable.

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 #include "support/test_text.h"
-#include "tracks/dialog_state.h"
+#include "tracks/dialog_state_win.h"
 
 // Creates the main dialog from the real resources, shows it and pumps its start-up messages.
 HWND OpenFreshDialog();
