@@ -1,7 +1,7 @@
 // Times the whole launcher write for 10,000 tracks on the real dialog under Wine: from the click
 // on "Batch (.hta) &speichern" until the message " wurde geschrieben." appears.
-//   tools/wine-run --prefix build/<name>-win/wineprefix
-//   build/<name>-win/bench/win/launcher_write_bench.exe
+//   tools/wine-run --prefix build/windows/wineprefix
+//   build/windows/bench/win/launcher_write_bench.exe
 #include <windows.h>
 
 #include <algorithm>

@@ -10,16 +10,11 @@
 #include "launcher/launcher_template.h"
 #include "launcher_decoder.h"
 #include "support/test_text.h"
+#include "support/wide_text.h"
 
 namespace {
 
 using Args = std::vector<std::u16string>;
-
-WideString Wide(const std::u16string& text) {
-    WideString s;
-    s.AssignText(text.c_str());
-    return s;
-}
 
 // The commands the launcher runs, one per callRun line: lame_exe + arg_comm + arg.
 struct ReadBack {
