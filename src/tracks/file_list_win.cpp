@@ -1,7 +1,6 @@
 #include "tracks/file_list_win.h"
 
-#include "app/shell_win.h"
-#include "resources/control_ids.h"
+#include "win/utf16_cast.h"
 
 namespace {
 // The flag column: the last pixels of a row; the path stops before it.
@@ -39,15 +38,14 @@ BOOL PaintTrackRow(const DRAWITEMSTRUCT* item) {
     return TRUE;
 }
 
-bool AddRecordToList(TrackRecord* record) {
+bool AddRecordToList(HWND list, TrackRecord* record) {
     if (record == nullptr) return false;
-    const LRESULT row = SendDlgItemMessageW(MainWindow(), IDL_FILES, LB_ADDSTRING, 0,
-                                            reinterpret_cast<LPARAM>(record));
+    const LRESULT row = SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(record));
     return row >= 0;
 }
 
-TrackRecord* RecordOfRow(int row) {
-    const LRESULT data = SendDlgItemMessageW(MainWindow(), IDL_FILES, LB_GETITEMDATA, row, 0);
+TrackRecord* RecordOfRow(HWND list, int row) {
+    const LRESULT data = SendMessageW(list, LB_GETITEMDATA, row, 0);
     if (data == LB_ERR || data == 0) return nullptr;
     return reinterpret_cast<TrackRecord*>(data);
 }

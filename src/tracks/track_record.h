@@ -27,6 +27,3 @@ TrackRecord* MakeTrackRecord(const char16_t* path);
 // Two blanks, then per tag its flag letter (K A T N J # G) or '-' when empty, then NUL.
 constexpr int kFlagTextLength = 9;
 void BuildFlagText(const TrackRecord& record, char16_t (&text)[kFlagTextLength + 1]);
-
-// The program-wide track array, in the order of the file list rows.
-PointerArray<TrackRecord>& TrackArray();

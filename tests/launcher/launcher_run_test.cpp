@@ -8,14 +8,14 @@
 // before the script runs (RunLauncherScript).
 #include <gtest/gtest.h>
 
-#include "gui/batch_dialog.h"
-#include "gui/batch_fixtures.h"
 #include "gui/harness.h"
+#include "gui/launcher_dialog.h"
 #include "gui/message_box_hook.h"
 #include "launcher/launcher_script.h"
 #include "resources/control_ids.h"
+#include "support/files_win.h"
 
-using namespace batch;
+using namespace support;
 
 namespace {
 

@@ -4,9 +4,9 @@
 #include <cstring>
 #include <sstream>
 
-#include "gui/batch_fixtures.h"
+#include "support/files_win.h"
 
-using namespace batch;
+using namespace support;
 
 namespace {
 

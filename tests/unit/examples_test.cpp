@@ -15,6 +15,7 @@
 #include "launcher/launcher_template.h"
 #include "launcher_decoder.h"
 #include "tracks/genre_list.h"
+#include "support/wide_text.h"
 
 namespace {
 
@@ -35,12 +36,6 @@ NarrowString Bytes(const std::string& bytes) {
     std::memcpy(text.Buffer(), bytes.data(), bytes.size());
     text.Buffer()[bytes.size()] = 0;
     return text;
-}
-
-WideString Wide(const char16_t* text) {
-    WideString s;
-    s.AssignText(text);
-    return s;
 }
 
 // The script literal that follows the first occurrence of marker.

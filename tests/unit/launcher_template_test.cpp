@@ -22,7 +22,7 @@
 #include <string>
 
 #include "launcher/call_run.h"
-#include "launcher/launcher_names.h"
+#include "launcher/common_arguments.h"
 #include "launcher/launcher_template.h"
 #include "options/compose.h"
 
