@@ -18,6 +18,7 @@
 #include "foundation/pointer_array.h"
 #include "foundation/wide_string.h"
 #include "launcher/call_run.h"
+#include "support/test_text.h"
 #include "launcher/launcher_template.h"
 #include "tracks/track_record.h"
 
@@ -36,25 +37,15 @@ const char16_t* const kAlbums[] = {
 const char16_t* const kGenres[] = {u"Rock", u"Pop", u"Punk", u"Folk", u"Metal"};
 const char16_t* const kExtensions[] = {u".wav", u".mp3", u".flac", u".ogg"};
 
-std::u16string Number(uint32_t value, int width = 0) {
-    std::u16string digits;
-    do {
-        digits.insert(digits.begin(), static_cast<char16_t>(u'0' + value % 10));
-        value /= 10;
-    } while (value != 0);
-    while (static_cast<int>(digits.size()) < width) digits.insert(digits.begin(), u'0');
-    return digits;
-}
-
 // Track i of a large collection: 12 tracks per album, six tags set, a comment on every tenth.
 TrackRecord* MakeTrack(uint32_t i) {
     const std::u16string artist = kArtists[(i / 96) % 8];
     const std::u16string album = kAlbums[(i / 12) % 6];
-    const std::u16string year = Number(1970 + (i / 12) % 50);
-    const std::u16string trackNumber = Number(i % 12 + 1);
-    const std::u16string title = u"Lied Nummer " + Number(i);
+    const std::u16string year = Decimal(1970 + (i / 12) % 50);
+    const std::u16string trackNumber = Decimal(i % 12 + 1);
+    const std::u16string title = u"Lied Nummer " + Decimal(i);
     const std::u16string path = u"C:\\Users\\Birgit\\Musik\\Sammlung\\" + artist + u"\\" + year +
-                                u" - " + album + u"\\" + Number(i % 12 + 1, 2) + u" - " + title +
+                                u" - " + album + u"\\" + Decimal(i % 12 + 1, 2) + u" - " + title +
                                 kExtensions[i % 4];
     TrackRecord* record = MakeTrackRecord(path.c_str());
     record->fields[kArtist].AssignText(artist.c_str());
@@ -121,7 +112,7 @@ std::map<int64_t, double>& BuildSeconds() {
     return seconds;
 }
 
-// The road of the batch run from the track array to the launcher's bytes, stage by stage,
+// The road of the launcher write from the track array to the launcher's bytes, stage by stage,
 // then the same bytes written. Time: the three stages together.
 void BM_LauncherBuildVsWrite(benchmark::State& state) {
     const auto& tracks = Tracks(static_cast<uint32_t>(state.range(0)));

@@ -7,12 +7,13 @@
 #include <map>
 #include <utility>
 
-#include "app/shell_win.h"
+#include "win/utf16_cast.h"
 #include "gui/harness.h"
 #include "gui/message_box_hook.h"
 #include "launcher/call_run.h"
 #include "launcher/launcher_template.h"
 #include "resources/control_ids.h"
+#include "support/files_win.h"
 #include "tracks/track_record.h"
 
 namespace {
@@ -32,43 +33,6 @@ double TicksToMs(LONGLONG ticks) {
     LARGE_INTEGER frequency;
     QueryPerformanceFrequency(&frequency);
     return static_cast<double>(ticks) * 1000.0 / static_cast<double>(frequency.QuadPart);
-}
-
-std::u16string Decimal(unsigned value, int width = 0) {
-    std::u16string digits;
-    do {
-        digits.insert(digits.begin(), static_cast<char16_t>(u'0' + value % 10));
-        value /= 10;
-    } while (value != 0);
-    while (static_cast<int>(digits.size()) < width) digits.insert(digits.begin(), u'0');
-    return digits;
-}
-
-// A folder of our own under the temporary folder; the launcher is written into the first
-// track's folder, so all dropped names lie in it (the files themselves need not exist).
-std::u16string MakeScratchFolder(int tracks, int repetition) {
-    wchar_t temp[MAX_PATH + 1] = {};
-    GetTempPathW(MAX_PATH, temp);
-    std::u16string folder = reinterpret_cast<const char16_t*>(temp);
-    folder += u"tonschleuder-scale-" + Decimal(GetCurrentProcessId()) + u"-" + Decimal(tracks) +
-              u"-" + Decimal(repetition);
-    CreateDirectoryW(AsWide(folder.c_str()), nullptr);
-    return folder + u"\\";
-}
-
-void RemoveScratchFolder(const std::u16string& folder) {
-    WIN32_FIND_DATAW found;
-    const std::u16string pattern = folder + u"*";
-    HANDLE search = FindFirstFileW(AsWide(pattern.c_str()), &found);
-    if (search != INVALID_HANDLE_VALUE) {
-        do {
-            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
-            const std::u16string file = folder + reinterpret_cast<const char16_t*>(found.cFileName);
-            DeleteFileW(AsWide(file.c_str()));
-        } while (FindNextFileW(search, &found));
-        FindClose(search);
-    }
-    RemoveDirectoryW(AsWide(folder.c_str()));
 }
 
 // Names as a collection has them: artist, album and title in the name, mixed kinds,
@@ -217,29 +181,29 @@ struct Session {
         Click(dialog, IDB_BATCH);
         const bool written = boxes.Shown().size() == 1 &&
                              boxes.Shown()[0].text == u"Lame-Aufruf.hta wurde geschrieben.";
-        checks.Expect(written, "the batch run writes the launcher");
+        checks.Expect(written, "the launcher write writes the launcher");
         // Until the message appears: the box itself is the user's, not the run's.
-        Record("batch run (until its message)",
+        Record("launcher write (until its message)",
                written ? TicksToMs(boxes.FirstShownAt() - start.QuadPart) : 0);
-        TimeBatchStages();
+        TimeLauncherStages();
     }
 
-    // The stages of the batch text on their own, and the I/O limit: the same bytes written
+    // The stages of the launcher text on their own, and the I/O limit: the same bytes written
     // to a file in the same folder.
-    void TimeBatchStages() {
+    void TimeLauncherStages() {
         WideString block;
-        Time("  batch text: callRun lines",
-             [&] { block = BuildCallRunsBlock(TrackArray(), false, false, false); });
+        Time("  launcher text: callRun lines",
+             [&] { block = BuildCallRunsBlock(OpenDialogState()->tracks, false, false, false); });
         WideString templ = BuiltInLauncherTemplate();
         WideString lame;
         lame.AssignText(lamePath.c_str());
         WideString arguments;
         arguments.AssignText(u" --priority 0 -b 128 -h");
         WideString text;
-        Time("  batch text: template filled",
+        Time("  launcher text: template filled",
              [&] { text = FillLauncherTemplate(templ, false, lame, arguments, block); });
         NarrowString bytes;
-        Time("  batch text: UTF-8", [&] { bytes = text.ToUtf8(); });
+        Time("  launcher text: UTF-8", [&] { bytes = text.ToUtf8(); });
         const DWORD length = bytes.Length();
         const std::u16string path = folder + u"io-limit.hta";
         for (bool flush : {false, true}) {
@@ -272,12 +236,17 @@ SessionResult RunSession(int tracks, int repetitions, const std::u16string& lame
     std::vector<std::string> order;
     std::vector<StepFigure> memory;
     for (int r = 0; r < repetitions; ++r) {
-        Session session{tracks, lamePath, MakeScratchFolder(tracks, r), checks,
-                        {},     {},       r == 0 ? &memory : nullptr};
+        Session session{tracks,
+                        lamePath,
+                        support::MakeScratchFolder(u"scale-" + Decimal(tracks) + u"-" + Decimal(r)),
+                        checks,
+                        {},
+                        {},
+                        r == 0 ? &memory : nullptr};
         HWND dialog = OpenFreshDialog();
         session.Run(dialog);
         CloseDialog(dialog);
-        RemoveScratchFolder(session.folder);
+        support::RemoveTree(session.folder);
         order = session.order;
         for (const auto& [name, milliseconds] : session.times) times[name].push_back(milliseconds);
     }

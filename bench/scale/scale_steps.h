@@ -1,6 +1,6 @@
 // One user's session on the real dialog with many tracks, each step timed: drop, a click on
 // the first row, Ctrl+A, a keystroke in "Album:", numbering, all but the last selected,
-// "&runter", the batch run. Also the stages of the batch text on their own.
+// "&runter", the launcher write. Also the stages of the launcher text on their own.
 #pragma once
 #include <windows.h>
 
@@ -22,5 +22,5 @@ struct SessionResult {
 
 // Runs the session `repetitions` times on a fresh dialog with `tracks` dropped files in a
 // scratch folder of its own, which it removes again. lamePath: an existing file, for the
-// path check of the batch run.
+// path check of the launcher write.
 SessionResult RunSession(int tracks, int repetitions, const std::u16string& lamePath);

@@ -35,10 +35,7 @@ std::vector<std::u16string> Names(int n) {
     std::vector<std::u16string> names;
     names.reserve(n);
     for (int i = 0; i < n; ++i) {
-        std::u16string name = u"C:\\Musik\\Sammlung\\Interpret\\Album\\Lied ";
-        for (char c : std::to_string(i)) name.push_back(static_cast<char16_t>(c));
-        name += u".wav";
-        names.push_back(name);
+        names.push_back(u"C:\\Musik\\Sammlung\\Interpret\\Album\\Lied " + Decimal(i) + u".wav");
     }
     return names;
 }
@@ -63,6 +60,13 @@ void Report(const char* what, double baseline, int baseN, double large, int larg
                 largeN / baseN);
 }
 
+// The drop of 10,000 names beside the floor measured in the same run; it should stay within 3x.
+void ReportAgainstFloor(const char* what, double addFloor, double drop) {
+    std::printf("%-44s n=10000  %9.2f ms | drop %9.2f ms | drop/floor %5.1f (at most 3: %s)\n",
+                what, addFloor, drop, drop / (addFloor > 0.001 ? addFloor : 0.001),
+                drop <= 3 * addFloor ? "met" : "NOT met");
+}
+
 HWND DialogWith(int tracks) {
     HWND dialog = OpenFreshDialog();
     if (tracks > 0) DropFiles(dialog, Names(tracks));
@@ -74,11 +78,36 @@ void Repaint(HWND dialog) {
     UpdateWindow(GetDlgItem(dialog, IDL_FILES));
 }
 
-double TimeDrop(int n) {
+double TimeDrop(int n, bool repaint = true) {
     return Measure([] { return DialogWith(0); },
-                   [n](HWND dialog) {
+                   [n, repaint](HWND dialog) {
                        DropFiles(dialog, Names(n));
-                       Repaint(dialog);
+                       if (repaint) Repaint(dialog);
+                   });
+}
+
+// The floor under a drop: as many rows added to the real list on a handle kept from one lookup,
+// records made beforehand, redraw suspended and the list repainted as the drop does.
+// lookUpEachRow: SendDlgItemMessageW for every row, as the drop did before it kept the handle.
+double TimeAddStringFloor(int n, bool repaint, bool lookUpEachRow = false) {
+    PointerArray<TrackRecord> records;
+    for (const std::u16string& name : Names(n)) records.Add(MakeTrackRecord(name.c_str()));
+    return Measure([] { return DialogWith(0); },
+                   [&records, repaint, lookUpEachRow](HWND dialog) {
+                       HWND list = GetDlgItem(dialog, IDL_FILES);
+                       SendMessageW(list, WM_SETREDRAW, FALSE, 0);
+                       for (uint32_t i = 0; i < records.Count(); ++i) {
+                           const auto record = reinterpret_cast<LPARAM>(records.GetAt(i));
+                           if (lookUpEachRow)
+                               SendDlgItemMessageW(dialog, IDL_FILES, LB_ADDSTRING, 0, record);
+                           else
+                               SendMessageW(list, LB_ADDSTRING, 0, record);
+                       }
+                       SendMessageW(list, WM_SETREDRAW, TRUE, 0);
+                       InvalidateRect(list, nullptr, TRUE);
+                       if (repaint) Repaint(dialog);
+                       // The rows point to records of this function, not of the dialog.
+                       SendMessageW(list, LB_RESETCONTENT, 0, 0);
                    });
 }
 
@@ -199,7 +228,14 @@ int main(int argc, char** argv) {
     if (argc > 1) g_repetitions = std::max(1, std::atoi(argv[1]));
     std::printf("tracks_bench: median of %d runs, wall-clock ms under this Wine\n", g_repetitions);
     std::printf("%-44s %9.2f ms\n", "open and close the dialog", TimeOpenAndClose());
-    Report("drop files (incl. repaint)", TimeDrop(100), 100, TimeDrop(10000), 10000);
+    const double drop = TimeDrop(10000);
+    Report("drop files (incl. repaint)", TimeDrop(100), 100, drop, 10000);
+    ReportAgainstFloor("  floor: LB_ADDSTRING, kept handle, repaint",
+                       TimeAddStringFloor(10000, true), drop);
+    ReportAgainstFloor("  the same without the repaint", TimeAddStringFloor(10000, false),
+                       TimeDrop(10000, false));
+    std::printf("%-44s n=10000  %9.2f ms\n", "  for reference: the same, lookup per row",
+                TimeAddStringFloor(10000, false, true));
     Report("  for reference: DragQueryFileW per index", TimeDragQueryFile(100), 100,
            TimeDragQueryFile(10000), 10000);
     Report("Ctrl+A, then one keystroke in Album:", TimeSelectAllAndType(100), 100,

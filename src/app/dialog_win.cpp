@@ -1,189 +1,225 @@
-// The main dialog's procedure: initialisation and the routing of every message
-// and command to the handler that owns the action.
+// The main dialog's procedure: it makes the dialog state at WM_INITDIALOG, keeps it in the
+// DWLP_USER slot, and routes every message and command to the handler that owns the action,
+// handing it the state. The state goes with the window at WM_NCDESTROY.
 #include "app/shell_win.h"
+
+#include <new>
 
 #include <shellapi.h>
 #include <windowsx.h>
 
 #include "app/dpi_win.h"
+#include "app/lame_chooser_win.h"
 #include "app/layout_win.h"
 #include "app/list_commands_win.h"
-#include "app/settings_win.h"
-#include "app/shell_win.h"
-#include "launcher/batch_writer_win.h"
+#include "launcher/launcher_writer_win.h"
 #include "options/options_win.h"
 #include "resources/control_ids.h"
 #include "tracks/file_list_win.h"
 #include "tracks/genre_menu_win.h"
 #include "tracks/path_menu_win.h"
 #include "tracks/tag_editing_win.h"
-#include "tracks/track_record.h"
-
-void ChooseLameExe(HWND dialog);
+#include "win/lame_path_setting_win.h"
+#include "win/utf16_cast.h"
 
 namespace {
-// Outer size of the dialog as created; the window never becomes smaller.
-LONG g_minimumWidth = 0;
-LONG g_minimumHeight = 0;
+
+constexpr int kTagFieldIds[kTagFieldCount] = {IDE_ARTIST, IDE_ALBUM,        IDE_TITLE, IDE_COMMENT,
+                                              IDE_YEAR,   IDE_TRACK_NUMBER, IDE_GENRE};
 
 bool IsTagField(int id) {
-    switch (id) {
-        case IDE_ARTIST:
-        case IDE_ALBUM:
-        case IDE_TITLE:
-        case IDE_COMMENT:
-        case IDE_YEAR:
-        case IDE_TRACK_NUMBER:
-        case IDE_GENRE:
-            return true;
-        default:
-            return false;
+    for (int tagFieldId : kTagFieldIds) {
+        if (id == tagFieldId) return true;
     }
+    return false;
 }
 
-void RecordMinimumSize(HWND dialog) {
+void KeepControlHandles(HWND dialog, DialogControls& controls) {
+    controls.files = GetDlgItem(dialog, IDL_FILES);
+    for (int i = 0; i < kTagFieldCount; ++i)
+        controls.tagFields[i] = GetDlgItem(dialog, kTagFieldIds[i]);
+    controls.mode = GetDlgItem(dialog, IDC_MODE);
+    controls.quality = GetDlgItem(dialog, IDC_QUALITY);
+    controls.bitrate = GetDlgItem(dialog, IDC_BITRATE);
+    controls.maxBitrate = GetDlgItem(dialog, IDC_MAX_BITRATE);
+    controls.preset = GetDlgItem(dialog, IDC_PRESET);
+    controls.params = GetDlgItem(dialog, IDE_PARAMS);
+    controls.extraArguments = GetDlgItem(dialog, IDE_EXTRA_ARGS);
+    controls.lamePath = GetDlgItem(dialog, IDE_LAME_PATH);
+    controls.id3v2 = GetDlgItem(dialog, IDX_ID3V2);
+    controls.id3v2Only = GetDlgItem(dialog, IDX_ID3V2_ONLY);
+    controls.deleteOriginals = GetDlgItem(dialog, IDX_DELETE_ORIGINALS);
+}
+
+void RecordMinimumSize(DialogState& state) {
     RECT rect;
-    GetWindowRect(dialog, &rect);
-    g_minimumWidth = rect.right - rect.left;
-    g_minimumHeight = rect.bottom - rect.top;
+    GetWindowRect(state.dialog, &rect);
+    state.minimumSize = {rect.right - rect.left, rect.bottom - rect.top};
 }
 
-BOOL InitializeMainDialog(HWND dialog) {
-    SetMainWindow(dialog);
-    RecordDialogDpi(dialog);
-    InstallSmallIcon(dialog);
-    // A new dialog starts with an empty list and no selection bookkeeping.
-    TrackArray().DeleteAll();
-    ResetTagEditing();
-    LoadGenreList();
-    RecordMinimumSize(dialog);
-    RecordLayoutAnchors(dialog);
-    FillOptionLists();
-    SetDlgItemTextW(dialog, IDE_PARAMS, L"-b 128 -h");
-    EnableWindow(GetDlgItem(dialog, IDC_MAX_BITRATE), FALSE);
-    EnableTagFields(false);
-    ReadLamePathIntoField();
+BOOL InitializeMainDialog(HWND dialog, HINSTANCE instance) {
+    auto* state = new (std::nothrow) DialogState;
+    if (state == nullptr) {
+        DestroyWindow(dialog);
+        return FALSE;
+    }
+    SetWindowLongPtrW(dialog, DWLP_USER, reinterpret_cast<LONG_PTR>(state));
+    state->dialog = dialog;
+    state->instance = instance;
+    KeepControlHandles(dialog, state->controls);
+    RecordDialogDpi(*state);
+    InstallSmallIcon(*state);
+    LoadGenreList(state->genres);
+    RecordMinimumSize(*state);
+    RecordLayoutAnchors(*state);
+    FillOptionLists(*state);
+    SetWindowTextW(state->controls.params, L"-b 128 -h");
+    EnableWindow(state->controls.maxBitrate, FALSE);
+    EnableTagFields(*state, false);
+    SetWindowTextW(state->controls.lamePath, AsWide(ReadLamePathSetting().Text()));
     DragAcceptFiles(dialog, TRUE);
     return TRUE;  // the system focuses the first tab stop, the Lame.exe path
 }
 
-int FirstSelectedRow(HWND dialog) {
+void ForgetState(HWND dialog) {
+    DialogState* state = MainDialogState(dialog);
+    if (state) ReleaseDisplayScale(*state);
+    delete state;
+    SetWindowLongPtrW(dialog, DWLP_USER, 0);
+}
+
+int FirstSelectedRow(const DialogState& state) {
     int first = -1;
-    LRESULT found = SendDlgItemMessageW(dialog, IDL_FILES, LB_GETSELITEMS, 1,
-                                        reinterpret_cast<LPARAM>(&first));
+    LRESULT found =
+        SendMessageW(state.controls.files, LB_GETSELITEMS, 1, reinterpret_cast<LPARAM>(&first));
     return found > 0 ? first : -1;
 }
 
-void SuggestInto(HWND dialog, int targetFieldId) {
-    if (SuggestPathPiece(FirstSelectedRow(dialog), targetFieldId)) ApplyTagFields();
+void SuggestInto(DialogState& state, int field) {
+    if (SuggestPathPiece(state, FirstSelectedRow(state),
+                         state.controls.tagFields[field - kFirstTag]))
+        ApplyTagFields(state);
 }
 
-void RouteCommand(HWND dialog, int id, HWND control, UINT code) {
+void RouteCommand(DialogState& state, int id, HWND control, UINT code) {
     // Only typing by the user applies tags: text the program sets arrives while
     // the focus is elsewhere.
     if (IsTagField(id)) {
-        if (code == EN_CHANGE && control == GetFocus()) ApplyTagFields();
+        if (code == EN_CHANGE && control == GetFocus()) ApplyTagFields(state);
         return;
     }
     switch (id) {
         case IDB_BATCH:
-            RunBatchWriter(IsDlgButtonChecked(dialog, IDX_DELETE_ORIGINALS) == BST_CHECKED);
+            WriteLauncher(state);
             break;
         case IDL_FILES:
-            if (code == LBN_SELCHANGE) TakeSelectionChange();
+            if (code == LBN_SELCHANGE) TakeSelectionChange(state);
             break;
         case IDC_BITRATE:
         case IDC_MAX_BITRATE:
         case IDC_MODE:
-            if (code == CBN_SELCHANGE) OptionCompositionStep();
+            if (code == CBN_SELCHANGE) ShowOptionArguments(state);
             break;
         case IDC_QUALITY:
-            VbrSwitchRule();
-            if (code == CBN_SELCHANGE) OptionCompositionStep();
+            TakeQualityChoice(state);
+            if (code == CBN_SELCHANGE) ShowOptionArguments(state);
             break;
         case IDC_PRESET:
-            PresetReaction();
+            TakePresetChoice(state);
             break;
         case IDB_NUMBER:
-            NumberAllTracks();
+            NumberAllTracks(state);
             break;
         case IDB_ARTIST_PIECE:
-            SuggestInto(dialog, IDE_ARTIST);
+            SuggestInto(state, kArtist);
             break;
         case IDB_ALBUM_PIECE:
-            SuggestInto(dialog, IDE_ALBUM);
+            SuggestInto(state, kAlbum);
             break;
         case IDB_TITLE_PIECE:
-            SuggestInto(dialog, IDE_TITLE);
+            SuggestInto(state, kTitle);
             break;
         case IDB_GENRE_MENU:
-            if (ShowGenreMenu()) ApplyTagFields();
+            if (ShowGenreMenu(state)) ApplyTagFields(state);
             break;
         case IDB_CHOOSE_LAME:
-            ChooseLameExe(dialog);
+            ChooseLameExe(state);
             break;
         case IDB_REMOVE:
-            RemoveSelectedTracks();
+            RemoveSelectedTracks(state);
             break;
         case IDB_UP:
-            MoveSelectionUp();
+            MoveSelectionUp(state);
             break;
         case IDB_DOWN:
-            MoveSelectionDown();
+            MoveSelectionDown(state);
             break;
         case IDM_SELECT_ALL:
-            SelectAllTracks();
+            SelectAllTracks(state);
             break;
         default:
-            break;  // Escape (IDCANCEL), Alt+'/' and Alt+'?' (104), check boxes: nothing
+            break;  // IDCANCEL (Escape), IDM_NOTHING (Alt+'/', Alt+'?'), check boxes: nothing
     }
 }
 
 // The window moved to a display of another scale: laid out anew for it, its minimum and
 // anchors taken again, then moved where the system suggests.
-BOOL TakeNewDpi(HWND dialog, UINT dpi, const RECT* suggested) {
-    g_minimumWidth = g_minimumHeight = 0;  // the old minimum would keep the window from shrinking
-    ArrangeForDpi(dialog, dpi);
-    RecordMinimumSize(dialog);
-    RecordLayoutAnchors(dialog);
-    if (suggested) MoveToSuggestedRect(dialog, *suggested, {g_minimumWidth, g_minimumHeight});
+BOOL TakeNewDpi(DialogState& state, UINT dpi, const RECT* suggested) {
+    state.minimumSize = {0, 0};  // the old minimum would keep the window from shrinking
+    ArrangeForDpi(state, dpi);
+    RecordMinimumSize(state);
+    RecordLayoutAnchors(state);
+    if (suggested) MoveToSuggestedRect(state.dialog, *suggested, state.minimumSize);
     return TRUE;
 }
 
-BOOL LimitTrackSize(MINMAXINFO* info) {
-    if (g_minimumWidth == 0) return TRUE;
-    info->ptMinTrackSize.x = g_minimumWidth;
-    info->ptMinTrackSize.y = g_minimumHeight;
+BOOL LimitTrackSize(const DialogState& state, MINMAXINFO* info) {
+    if (state.minimumSize.cx == 0) return TRUE;
+    info->ptMinTrackSize.x = state.minimumSize.cx;
+    info->ptMinTrackSize.y = state.minimumSize.cy;
     return FALSE;
 }
+
 }  // namespace
 
+DialogState* MainDialogState(HWND dialog) {
+    if (dialog == nullptr || !IsWindow(dialog)) return nullptr;
+    return reinterpret_cast<DialogState*>(GetWindowLongPtrW(dialog, DWLP_USER));
+}
+
 INT_PTR CALLBACK MainDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_INITDIALOG)
+        return InitializeMainDialog(dialog, reinterpret_cast<HINSTANCE>(lParam));
+    DialogState* state = reinterpret_cast<DialogState*>(GetWindowLongPtrW(dialog, DWLP_USER));
+    // Messages that arrive while the dialog is being made, before its state exists, take the
+    // default handling.
+    if (state == nullptr) return message == WM_GETMINMAXINFO;
     switch (message) {
-        case WM_INITDIALOG:
-            return InitializeMainDialog(dialog);
         case WM_COMMAND:
-            RouteCommand(dialog, GET_WM_COMMAND_ID(wParam, lParam),
+            RouteCommand(*state, GET_WM_COMMAND_ID(wParam, lParam),
                          GET_WM_COMMAND_HWND(wParam, lParam), GET_WM_COMMAND_CMD(wParam, lParam));
             return FALSE;
         case WM_DROPFILES:
-            TakeDroppedFiles(reinterpret_cast<HDROP>(wParam));
+            TakeDroppedFiles(*state, reinterpret_cast<HDROP>(wParam));
             return FALSE;
         case WM_DRAWITEM:
             if (wParam != IDL_FILES) return FALSE;
-            return PaintTrackRow(reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
+            return PaintTrackRow(reinterpret_cast<const DRAWITEMSTRUCT*>(lParam), state->scale.dpi);
         case WM_SIZE:
-            if (wParam != SIZE_MINIMIZED) LayOutDialog(dialog);
+            if (wParam != SIZE_MINIMIZED) LayOutDialog(*state);
             return FALSE;
         case WM_DPICHANGED:
-            return TakeNewDpi(dialog, LOWORD(wParam), reinterpret_cast<const RECT*>(lParam));
+            return TakeNewDpi(*state, LOWORD(wParam), reinterpret_cast<const RECT*>(lParam));
         case WM_GETMINMAXINFO:
-            return LimitTrackSize(reinterpret_cast<MINMAXINFO*>(lParam));
+            return LimitTrackSize(*state, reinterpret_cast<MINMAXINFO*>(lParam));
         case WM_CLOSE:
             DestroyWindow(dialog);
             return FALSE;
         case WM_DESTROY:
             PostQuitMessage(0);
+            return FALSE;
+        case WM_NCDESTROY:
+            ForgetState(dialog);
             return FALSE;
         default:
             return FALSE;

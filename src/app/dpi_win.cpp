@@ -1,20 +1,10 @@
 #include "app/dpi_win.h"
 
 #include "app/dialog_template_win.h"
-#include "app/dpi_scale.h"
-#include "app/shell_win.h"
-#include "options/option_tables.h"
+#include "options/options_win.h"
 #include "resources/control_ids.h"
 
 namespace {
-
-UINT g_dpi = kStandardDpi;
-// The list's row height as the list chose it at creation, and the DPI it was chosen for.
-int g_createdRowHeight = 0;
-UINT g_createdDpi = kStandardDpi;
-HICON g_smallIcon = nullptr;
-// The dialog font made for a DPI change; the template's own font belongs to the dialog.
-HFONT g_scaledFont = nullptr;
 
 // Functions of newer systems, looked up so that the program still starts on Windows 7.
 template <typename Function>
@@ -114,48 +104,52 @@ UINT WindowDpi(HWND window) {
 
 }  // namespace
 
-void RecordDialogDpi(HWND dialog) {
-    g_dpi = WindowDpi(dialog);
-    g_createdDpi = g_dpi;
-    g_createdRowHeight =
-        static_cast<int>(SendDlgItemMessageW(dialog, IDL_FILES, LB_GETITEMHEIGHT, 0, 0));
+void RecordDialogDpi(DialogState& state) {
+    DisplayScale& scale = state.scale;
+    scale.dpi = WindowDpi(state.dialog);
+    scale.createdDpi = scale.dpi;
+    scale.createdRowHeight =
+        static_cast<int>(SendMessageW(state.controls.files, LB_GETITEMHEIGHT, 0, 0));
     // This dialog rescales itself on WM_DPICHANGED; the dialog manager of Windows 10 would
     // otherwise scale it as well.
     using Behavior = BOOL(WINAPI*)(HWND, int, int);
     static const Behavior setBehavior = User32Function<Behavior>("SetDialogDpiChangeBehavior");
-    if (setBehavior) setBehavior(dialog, 1, 1);    // DDC_DISABLE_ALL
-    if (g_scaledFont) DeleteObject(g_scaledFont);  // the dialog it was made for is gone
-    g_scaledFont = nullptr;
+    if (setBehavior) setBehavior(state.dialog, 1, 1);  // DDC_DISABLE_ALL
 }
 
-int DialogPixels(int pixelsAt96) {
-    return ScaleToDpi(pixelsAt96, g_dpi);
-}
-
-void InstallSmallIcon(HWND dialog) {
-    const int size = SmallIconSize(g_dpi);
+void InstallSmallIcon(DialogState& state) {
+    const int size = SmallIconSize(state.scale.dpi);
     auto icon = static_cast<HICON>(
-        LoadImageW(ProgramInstance(), MAKEINTRESOURCEW(IDI_SMALL), IMAGE_ICON, size, size, 0));
+        LoadImageW(state.instance, MAKEINTRESOURCEW(IDI_SMALL), IMAGE_ICON, size, size, 0));
     if (!icon) return;
-    SetClassLongPtrW(dialog, GCLP_HICON, reinterpret_cast<LONG_PTR>(icon));
-    if (g_smallIcon) DestroyIcon(g_smallIcon);
-    g_smallIcon = icon;
+    SetClassLongPtrW(state.dialog, GCLP_HICON, reinterpret_cast<LONG_PTR>(icon));
+    if (state.scale.smallIcon) DestroyIcon(state.scale.smallIcon);
+    state.scale.smallIcon = icon;
 }
 
-void SetPresetDropDownWidth(HWND dialog) {
-    HWND preset = GetDlgItem(dialog, IDC_PRESET);
-    // Wine refuses a width below the current drop-down's (Windows: below the box's), so a
-    // smaller scale first falls back to the box's width.
-    SendMessageW(preset, CB_SETDROPPEDWIDTH, 1, 0);
-    SendMessageW(preset, CB_SETDROPPEDWIDTH, DialogPixels(kPresetDroppedWidth), 0);
+void ReleaseDisplayScale(DialogState& state) {
+    DisplayScale& scale = state.scale;
+    if (scale.smallIcon) {
+        // The icon is the dialog class's; the class must not keep a destroyed one.
+        if (GetClassLongPtrW(state.dialog, GCLP_HICON) ==
+            reinterpret_cast<ULONG_PTR>(scale.smallIcon)) {
+            SetClassLongPtrW(state.dialog, GCLP_HICON, 0);
+        }
+        DestroyIcon(scale.smallIcon);
+        scale.smallIcon = nullptr;
+    }
+    if (scale.scaledFont) DeleteObject(scale.scaledFont);
+    scale.scaledFont = nullptr;
 }
 
-void ArrangeForDpi(HWND dialog, UINT dpi) {
+void ArrangeForDpi(DialogState& state, UINT dpi) {
     if (dpi == 0) return;
-    g_dpi = dpi;
+    DisplayScale& scale = state.scale;
+    HWND dialog = state.dialog;
+    scale.dpi = dpi;
     DialogTemplateLayout layout;
     HFONT font = nullptr;
-    if (ReadDialogTemplate(ProgramInstance(), IDD_MAIN, layout)) {
+    if (ReadDialogTemplate(state.instance, IDD_MAIN, layout)) {
         font = MakeDialogFont(dialog, layout.pointSize, dpi);
     }
     if (font) {
@@ -163,18 +157,18 @@ void ArrangeForDpi(HWND dialog, UINT dpi) {
         SizeClientArea(dialog, MulDiv(layout.units.cx, base.cx, 4),
                        MulDiv(layout.units.cy, base.cy, 8), dpi);
         PlaceControls(dialog, layout, base, font);
-        if (g_scaledFont) DeleteObject(g_scaledFont);
-        g_scaledFont = font;
+        if (scale.scaledFont) DeleteObject(scale.scaledFont);
+        scale.scaledFont = font;
     }
     // The list takes its row height once, at creation, from the scale of that time; the
     // rows keep it in proportion.
-    if (g_createdRowHeight > 0) {
-        SendDlgItemMessageW(
-            dialog, IDL_FILES, LB_SETITEMHEIGHT, 0,
-            MulDiv(g_createdRowHeight, static_cast<int>(dpi), static_cast<int>(g_createdDpi)));
+    if (scale.createdRowHeight > 0) {
+        SendMessageW(state.controls.files, LB_SETITEMHEIGHT, 0,
+                     MulDiv(scale.createdRowHeight, static_cast<int>(dpi),
+                            static_cast<int>(scale.createdDpi)));
     }
-    SetPresetDropDownWidth(dialog);
-    InstallSmallIcon(dialog);
+    SetPresetDropDownWidth(state);
+    InstallSmallIcon(state);
 }
 
 void MoveToSuggestedRect(HWND dialog, const RECT& suggested, SIZE minimum) {

@@ -2,8 +2,8 @@
 // edges when the dialog is resized; the file list takes up what is won or lost.
 #include "app/layout_win.h"
 
-#include "app/dpi_win.h"
 #include "resources/control_ids.h"
+#include "win/dpi_scale.h"
 
 namespace {
 
@@ -16,8 +16,11 @@ constexpr int kRightColumn[] = {
     IDE_COMMENT,     IDT_YEAR,        IDE_YEAR,    IDT_TRACK_NUMBER, IDE_TRACK_NUMBER, IDT_GENRE,
     IDE_GENRE,       IDB_GENRE_MENU,
 };
-static_assert(sizeof(kRightColumn) / sizeof(kRightColumn[0]) == 32);
+static_assert(sizeof(kRightColumn) / sizeof(kRightColumn[0]) == kRightColumnCount);
 constexpr int kBottomRow[] = {IDB_UP, IDB_DOWN, IDB_REMOVE};
+static_assert(sizeof(kBottomRow) / sizeof(kBottomRow[0]) == kBottomRowCount);
+// ModeLabel and UpButton below read the first entries.
+static_assert(kRightColumn[0] == IDT_MODE && kBottomRow[0] == IDB_UP);
 
 // Gap between the list and the group box, and between the list and the buttons below it,
 // in pixels at 96 DPI.
@@ -26,69 +29,80 @@ constexpr int kListGapBottom = 3;
 constexpr UINT kMoveFlags =
     SWP_NOSIZE | SWP_NOZORDER | SWP_SHOWWINDOW | SWP_NOOWNERZORDER | SWP_NOSENDCHANGING;
 
-// Set from the dialog whose anchors were recorded; a WM_SIZE that arrives while the dialog is
-// being created, before its controls exist, finds another (or no) dialog here.
-HWND g_anchoredDialog = nullptr;
-int g_rightAnchor = 0;
-int g_bottomAnchor = 0;
-
-bool TopLeftInClient(HWND dialog, int id, POINT& point) {
+bool TopLeftInClient(HWND dialog, HWND control, POINT& point) {
     RECT rect;
-    if (!GetWindowRect(GetDlgItem(dialog, id), &rect)) return false;
+    if (!GetWindowRect(control, &rect)) return false;
     point = {rect.left, rect.top};
     return ScreenToClient(dialog, &point);
 }
 
-void MoveControlBy(HWND dialog, int id, int dx, int dy) {
+void MoveControlBy(HWND dialog, HWND control, int dx, int dy) {
     POINT at;
-    if (!TopLeftInClient(dialog, id, at)) return;
-    SetWindowPos(GetDlgItem(dialog, id), nullptr, at.x + dx, at.y + dy, 0, 0, kMoveFlags);
+    if (!TopLeftInClient(dialog, control, at)) return;
+    SetWindowPos(control, nullptr, at.x + dx, at.y + dy, 0, 0, kMoveFlags);
 }
 
-void StretchFileList(HWND dialog) {
+// The mode label leads the right column and the up button the bottom row.
+HWND ModeLabel(const LayoutAnchors& anchors) {
+    return anchors.rightColumn[0];
+}
+HWND UpButton(const LayoutAnchors& anchors) {
+    return anchors.bottomRow[0];
+}
+
+void StretchFileList(const DialogState& state) {
+    HWND dialog = state.dialog;
     POINT list, groupBox, upButton;
-    if (!TopLeftInClient(dialog, IDL_FILES, list) || !TopLeftInClient(dialog, IDG_TAGS, groupBox) ||
-        !TopLeftInClient(dialog, IDB_UP, upButton)) {
+    if (!TopLeftInClient(dialog, state.controls.files, list) ||
+        !TopLeftInClient(dialog, state.anchors.tagGroup, groupBox) ||
+        !TopLeftInClient(dialog, UpButton(state.anchors), upButton)) {
         return;
     }
-    MoveWindow(GetDlgItem(dialog, IDL_FILES), list.x, list.y,
-               groupBox.x - list.x - DialogPixels(kListGapRight),
-               upButton.y - list.y - DialogPixels(kListGapBottom), FALSE);
+    MoveWindow(state.controls.files, list.x, list.y,
+               groupBox.x - list.x - ScaleToDpi(kListGapRight, state.scale.dpi),
+               upButton.y - list.y - ScaleToDpi(kListGapBottom, state.scale.dpi), FALSE);
 }
 
 }  // namespace
 
-void RecordLayoutAnchors(HWND dialog) {
+void RecordLayoutAnchors(DialogState& state) {
+    HWND dialog = state.dialog;
+    LayoutAnchors& anchors = state.anchors;
+    for (int i = 0; i < kRightColumnCount; ++i)
+        anchors.rightColumn[i] = GetDlgItem(dialog, kRightColumn[i]);
+    for (int i = 0; i < kBottomRowCount; ++i)
+        anchors.bottomRow[i] = GetDlgItem(dialog, kBottomRow[i]);
+    anchors.tagGroup = GetDlgItem(dialog, IDG_TAGS);
     RECT client;
     POINT mode, upButton;
-    if (!GetClientRect(dialog, &client) || !TopLeftInClient(dialog, IDT_MODE, mode) ||
-        !TopLeftInClient(dialog, IDB_UP, upButton)) {
-        g_anchoredDialog = nullptr;
-        return;
-    }
-    g_rightAnchor = client.right - mode.x;
-    g_bottomAnchor = client.bottom - upButton.y;
-    g_anchoredDialog = dialog;
+    anchors.recorded = GetClientRect(dialog, &client) &&
+                       TopLeftInClient(dialog, ModeLabel(anchors), mode) &&
+                       TopLeftInClient(dialog, UpButton(anchors), upButton);
+    if (!anchors.recorded) return;
+    anchors.right = client.right - mode.x;
+    anchors.bottom = client.bottom - upButton.y;
 }
 
-void LayOutDialog(HWND dialog) {
-    if (dialog != g_anchoredDialog) return;
+void LayOutDialog(DialogState& state) {
+    const LayoutAnchors& anchors = state.anchors;
+    if (!anchors.recorded) return;
+    HWND dialog = state.dialog;
     RECT client;
     POINT mode, upButton;
-    if (!GetClientRect(dialog, &client) || !TopLeftInClient(dialog, IDT_MODE, mode) ||
-        !TopLeftInClient(dialog, IDB_UP, upButton)) {
+    if (!GetClientRect(dialog, &client) || !TopLeftInClient(dialog, ModeLabel(anchors), mode) ||
+        !TopLeftInClient(dialog, UpButton(anchors), upButton)) {
         return;
     }
     // Measured from where the controls are now, so any earlier state is corrected.
-    const int dx = client.right - g_rightAnchor - mode.x;
-    const int dy = client.bottom - g_bottomAnchor - upButton.y;
+    const int dx = client.right - anchors.right - mode.x;
+    const int dy = client.bottom - anchors.bottom - upButton.y;
     if (dx == 0 && dy == 0) return;
     if (dx != 0) {
-        for (int id : kRightColumn) MoveControlBy(dialog, id, dx, 0);
+        for (HWND control : anchors.rightColumn) MoveControlBy(dialog, control, dx, 0);
     }
     if (dy != 0) {
-        for (int id : kBottomRow) MoveControlBy(dialog, id, 0, dy);
+        for (HWND control : anchors.bottomRow) MoveControlBy(dialog, control, 0, dy);
     }
-    StretchFileList(dialog);
+    StretchFileList(state);
     InvalidateRect(dialog, nullptr, FALSE);
 }

@@ -1,6 +1,8 @@
 // Keeps the right column and the bottom row anchored when the dialog is resized.
 #pragma once
-#include <windows.h>
+#include "tracks/dialog_state_win.h"
 
-void RecordLayoutAnchors(HWND dialog);
-void LayOutDialog(HWND dialog);
+// Keeps the handles the layout moves and their distances from the right and bottom edges.
+void RecordLayoutAnchors(DialogState& state);
+// WM_SIZE: moves the anchored controls back to their distances and stretches the file list.
+void LayOutDialog(DialogState& state);

@@ -1,21 +1,15 @@
 #include "app/list_commands_win.h"
 
-#include <shellapi.h>
-#include "app/shell_win.h"
-#include "resources/control_ids.h"
 #include "tracks/drop_names.h"
 #include "tracks/file_list_win.h"
 #include "tracks/selection_win.h"
 #include "tracks/tag_editing_win.h"
 #include "tracks/tag_rules.h"
 #include "tracks/track_numbering.h"
-#include "tracks/track_record.h"
 #include "tracks/track_removal.h"
+#include "win/utf16_cast.h"
 
 namespace {
-HWND FileList() {
-    return GetDlgItem(MainWindow(), IDL_FILES);
-}
 
 // A bulk change would otherwise repaint the list once per row.
 void SuspendRedraw(HWND list) {
@@ -27,21 +21,22 @@ void ResumeRedraw(HWND list) {
 }
 
 // One dropped name becomes a track and a row; names of 0 or 1 characters are skipped.
-void TakeDroppedName(const WideString& name) {
+void TakeDroppedName(DialogState& state, const WideString& name) {
     if (name.Length() <= 1) return;
     TrackRecord* record = MakeTrackRecord(name.Text());
     if (record == nullptr) return;
-    if (!TrackArray().Add(record)) {
+    if (!state.tracks.Add(record)) {
         delete record;
         return;
     }
     // The list and the array must stay in lockstep: a row the list refused takes its
     // record back out.
-    if (!AddRecordToList(record)) TrackArray().DeleteAt(TrackArray().Count() - 1);
+    if (!AddRecordToList(state.controls.files, record))
+        state.tracks.DeleteAt(state.tracks.Count() - 1);
 }
 
 // The documented DROPFILES block behind the handle, read in one walk.
-bool TakeNamesFromDropBlock(HDROP drop, HWND list) {
+bool TakeNamesFromDropBlock(DialogState& state, HDROP drop) {
     const void* block = GlobalLock(drop);
     if (block == nullptr) return false;
     DropNameCursor cursor;
@@ -50,16 +45,16 @@ bool TakeNamesFromDropBlock(HDROP drop, HWND list) {
         return false;
     }
     const uint32_t names = CountDroppedNames(cursor);
-    SendMessageW(list, LB_INITSTORAGE, names, 0);
-    TrackArray().ReserveRoom(names);  // one growth instead of one per 8 names
+    SendMessageW(state.controls.files, LB_INITSTORAGE, names, 0);
+    state.tracks.ReserveRoom(names);  // one growth instead of one per 8 names
     WideString name;
-    while (NextDroppedName(cursor, name)) TakeDroppedName(name);
+    while (NextDroppedName(cursor, name)) TakeDroppedName(state, name);
     GlobalUnlock(drop);
     return true;
 }
 
 // Any other drop handle: ask the shell for each name, its length first, so no name is cut.
-void TakeNamesFromShell(HDROP drop) {
+void TakeNamesFromShell(DialogState& state, HDROP drop) {
     const UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
     WideString name;
     for (UINT i = 0; i < count; ++i) {
@@ -67,64 +62,65 @@ void TakeNamesFromShell(HDROP drop) {
         if (length <= 1 || !name.PrepareBuffer(length)) continue;
         const UINT got = DragQueryFileW(drop, i, AsWide(name.Buffer()), length + 1);
         name.Truncate(got);
-        TakeDroppedName(name);
+        TakeDroppedName(state, name);
     }
 }
+
 }  // namespace
 
-void TakeDroppedFiles(HDROP drop) {
-    HWND list = FileList();
+void TakeDroppedFiles(DialogState& state, HDROP drop) {
+    HWND list = state.controls.files;
     SuspendRedraw(list);
-    if (!TakeNamesFromDropBlock(drop, list)) TakeNamesFromShell(drop);
+    if (!TakeNamesFromDropBlock(state, drop)) TakeNamesFromShell(state, drop);
     ResumeRedraw(list);
     DragFinish(drop);
 }
 
-void RemoveSelectedTracks() {
-    const int selected = RefreshSelectedIndices();
+void RemoveSelectedTracks(DialogState& state) {
+    const int selected = RefreshSelectedIndices(state);
     if (selected <= 0) return;
-    const int* rows = SelectedIndices();
-    HWND list = FileList();
+    const int* rows = state.selection.rows;
+    HWND list = state.controls.files;
     // Highest row first, so the lower indices stay valid; rows go before their records,
     // so nothing can paint a row whose record is gone.
     SuspendRedraw(list);
     for (int i = selected; i-- > 0;) SendMessageW(list, LB_DELETESTRING, rows[i], 0);
     ResumeRedraw(list);
-    DeleteTracksAt(TrackArray(), rows, static_cast<uint32_t>(selected));
+    DeleteTracksAt(state.tracks, rows, static_cast<uint32_t>(selected));
 }
 
-void MoveSelectionUp() {
-    const int selected = RefreshSelectedIndices();
+void MoveSelectionUp(DialogState& state) {
+    const int selected = RefreshSelectedIndices(state);
     if (selected <= 0) return;
-    const int first = SelectedIndices()[0];
-    const int last = SelectedIndices()[selected - 1];
+    const int first = state.selection.rows[0];
+    const int last = state.selection.rows[selected - 1];
     if (first == 0) return;
-    TrackRecord* moved = TrackArray().GetAt(static_cast<uint32_t>(first - 1));
+    TrackRecord* moved = state.tracks.GetAt(static_cast<uint32_t>(first - 1));
     if (moved == nullptr) return;
-    HWND list = FileList();
-    TrackArray().RemoveAt(static_cast<uint32_t>(first - 1));
+    HWND list = state.controls.files;
+    state.tracks.RemoveAt(static_cast<uint32_t>(first - 1));
     SendMessageW(list, LB_DELETESTRING, first - 1, 0);
-    TrackArray().InsertAt(static_cast<uint32_t>(last), moved);
+    state.tracks.InsertAt(static_cast<uint32_t>(last), moved);
     SendMessageW(list, LB_INSERTSTRING, last, reinterpret_cast<LPARAM>(moved));
 }
 
-void MoveSelectionDown() {
-    const int selected = RefreshSelectedIndices();
+void MoveSelectionDown(DialogState& state) {
+    const int selected = RefreshSelectedIndices(state);
     if (selected <= 0) return;
-    const int first = SelectedIndices()[0];
-    const int last = SelectedIndices()[selected - 1];
-    HWND list = FileList();
+    const int first = state.selection.rows[0];
+    const int last = state.selection.rows[selected - 1];
+    HWND list = state.controls.files;
     if (last + 1 >= static_cast<int>(SendMessageW(list, LB_GETCOUNT, 0, 0))) return;
-    TrackRecord* moved = TrackArray().GetAt(static_cast<uint32_t>(last + 1));
+    TrackRecord* moved = state.tracks.GetAt(static_cast<uint32_t>(last + 1));
     if (moved == nullptr) return;
-    TrackArray().RemoveAt(static_cast<uint32_t>(last + 1));
+    state.tracks.RemoveAt(static_cast<uint32_t>(last + 1));
     SendMessageW(list, LB_DELETESTRING, last + 1, 0);
-    TrackArray().InsertAt(static_cast<uint32_t>(first), moved);
+    state.tracks.InsertAt(static_cast<uint32_t>(first), moved);
     SendMessageW(list, LB_INSERTSTRING, first, reinterpret_cast<LPARAM>(moved));
 }
 
-void SelectAllTracks() {
-    HWND list = FileList();
+void SelectAllTracks(DialogState& state) {
+    HWND list = state.controls.files;
     const LRESULT count = SendMessageW(list, LB_GETCOUNT, 0, 0);
     if (count <= 0) return;
     // The range travels in two 16-bit words: no more than the first 32768 rows.
@@ -133,18 +129,18 @@ void SelectAllTracks() {
     // The list sends no selection notification for this. Without a refresh the fields
     // would still show the previously selected track, and the next edit, numbering or menu
     // choice would write its title and number into every track.
-    TakeSelectionChange();
+    TakeSelectionChange(state);
 }
 
-void NumberAllTracks() {
-    NumberTracks(TrackArray());
+void NumberAllTracks(DialogState& state) {
+    NumberTracks(state.tracks);
     // "Liednr.:" must show what the selected tracks now share, or the apply step below
     // would write the old number over the fresh ones (with several selected, it is empty).
-    const int selected = RefreshSelectedIndices();
+    const int selected = RefreshSelectedIndices(state);
     if (selected > 0) {
-        const WideString shared =
-            CommonFieldValue(TrackArray(), SelectedIndices(), SelectedIndexCount(), kTrackNumber);
-        SetDlgItemTextW(MainWindow(), IDE_TRACK_NUMBER, AsWide(shared.Text()));
+        const WideString shared = CommonFieldValue(state.tracks, state.selection.rows,
+                                                   state.selection.count, kTrackNumber);
+        SetWindowTextW(state.controls.tagFields[kTrackNumber - kFirstTag], AsWide(shared.Text()));
     }
-    ApplyTagFields();
+    ApplyTagFields(state);
 }

@@ -3,9 +3,11 @@
 #include <windows.h>
 #include <shellapi.h>
 
-void TakeDroppedFiles(HDROP drop);
-void RemoveSelectedTracks();
-void MoveSelectionUp();
-void MoveSelectionDown();
-void SelectAllTracks();
-void NumberAllTracks();
+#include "tracks/dialog_state_win.h"
+
+void TakeDroppedFiles(DialogState& state, HDROP drop);
+void RemoveSelectedTracks(DialogState& state);
+void MoveSelectionUp(DialogState& state);
+void MoveSelectionDown(DialogState& state);
+void SelectAllTracks(DialogState& state);
+void NumberAllTracks(DialogState& state);

@@ -2,7 +2,6 @@
 #include "app/shell_win.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
-    SetProgramInstance(instance);
     HWND mainWindow = CreateMainDialog(instance);
     if (!mainWindow) return 0;
     ShowWindow(mainWindow, showCommand);

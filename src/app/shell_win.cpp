@@ -1,36 +1,18 @@
-// Program-wide handles, dialog creation and the message loop with its Delete rule.
+// Dialog creation and the message loop with its Delete rule.
 #include "app/shell_win.h"
 
 #include "resources/control_ids.h"
 
 namespace {
-HINSTANCE g_instance = nullptr;
-HWND g_mainWindow = nullptr;
-
 bool IsDeleteKeyMessage(const MSG& message) {
     return (message.message == WM_KEYDOWN || message.message == WM_KEYUP) &&
            message.wParam == VK_DELETE;
 }
 }  // namespace
 
-HINSTANCE ProgramInstance() {
-    return g_instance;
-}
-void SetProgramInstance(HINSTANCE instance) {
-    g_instance = instance;
-}
-HWND MainWindow() {
-    return g_mainWindow;
-}
-void SetMainWindow(HWND window) {
-    g_mainWindow = window;
-}
-
 HWND CreateMainDialog(HINSTANCE instance) {
-    if (!g_instance) g_instance = instance;
-    g_mainWindow =
-        CreateDialogParamW(instance, MAKEINTRESOURCEW(IDD_MAIN), nullptr, MainDialogProc, 0);
-    return g_mainWindow;
+    return CreateDialogParamW(instance, MAKEINTRESOURCEW(IDD_MAIN), nullptr, MainDialogProc,
+                              reinterpret_cast<LPARAM>(instance));
 }
 
 HACCEL LoadProgramAccelerators(HINSTANCE instance) {
@@ -58,8 +40,4 @@ int RunMessageLoop(HWND mainWindow, HACCEL accelerators) {
         if (got == -1) return 0;
         ProcessLoopMessage(mainWindow, accelerators, message);
     }
-}
-
-int ShowMessage(const char16_t* text, UINT buttons) {
-    return MessageBoxW(g_mainWindow, AsWide(text), L"Tonschleuder", buttons);
 }

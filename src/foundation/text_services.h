@@ -1,5 +1,5 @@
 // The three platform text services the core needs. Two implementations, picked
-// at build time: the real Win32 calls (text_services_win.cpp) and a portable
+// at build time: the real Win32 calls (win/text_services_win.cpp) and a portable
 // one (code page 1252 as the ANSI code page, text_services_portable.cpp).
 #pragma once
 #include <cstdint>

@@ -2,7 +2,7 @@
 // a lost network drive) leaves no broken launcher and an existing one untouched.
 #include "launcher/launcher_file_win.h"
 
-#include "app/shell_win.h"
+#include "win/utf16_cast.h"
 #include "launcher/launcher_names.h"
 
 namespace {

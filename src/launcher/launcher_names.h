@@ -1,6 +1,5 @@
-// Pure pieces of the batch run: where the launcher file goes, the numbered name when the
-// user keeps an existing file, the temporary file it is written into first, and the
-// arguments shared by all tracks.
+// Where the launcher file goes: its name in the first track's folder, the numbered name when
+// the user keeps an existing file, and the temporary file it is written into first.
 #pragma once
 #include "foundation/wide_string.h"
 
@@ -9,7 +8,7 @@ extern const char16_t kLauncherFileName[];  // "Lame-Aufruf.hta"
 // The first track's folder (cut after its last backslash) followed by "Lame-Aufruf.hta".
 WideString LauncherPathFor(const WideString& firstTrackPath);
 
-// Whether something exists at a path; the batch run asks the file system.
+// Whether something exists at a path; the launcher write asks the file system.
 using PathExistsTest = bool (*)(const char16_t* path, void* context);
 // The first of "<path up to its last dot>(1).hta", "(2).hta", ... at which nothing exists.
 WideString FindNumberedLauncherPath(const WideString& launcherPath, PathExistsTest exists,
@@ -19,11 +18,3 @@ WideString FindNumberedLauncherPath(const WideString& launcherPath, PathExistsTe
 // (in any case) replaced by ".tmp", so the temporary path is never longer than the
 // launcher's and fits wherever the launcher does. A path without ".hta" gets ".tmp" added.
 WideString TemporaryLauncherPathFor(const WideString& launcherPath);
-
-// " --priority 0 " before the option arguments, then a blank and the extra arguments
-// when there are any.
-WideString ComposeCommonArguments(const WideString& optionArguments,
-                                  const WideString& extraArguments);
-
-// Whether the common arguments ask the encoder to decode (exact "--decode" anywhere).
-bool IsDecodeRun(const WideString& commonArguments);

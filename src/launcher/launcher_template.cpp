@@ -17,31 +17,59 @@ const char kBuiltInLauncherTemplate[] =
     "<script>\r\n"
     "function run ()\r\n"
     "{\r\n"
-    "%callRuns%\trep.innerHTML = rep.innerHTML + \"Done.\";\r\n"
+    "%callRuns%\tsay (\"Done.\");\r\n"
     "}\r\n"
     "var runCount = 0;\r\n"
     "var rep = document.getElementById(\"report\");\r\n"
     "var lame_exe = \"\\\"%lame_exe%\\\"\";\r\n"
     "var arg_comm = \"%arg_comm%\";\r\n"
+    "var shell = new ActiveXObject (\"WScript.Shell\");\r\n"
+    "var percent = percentReference ();\r\n"
     "function callRun (arg)\r\n"
     "{\r\n"
     "\tif (document.getElementById (\"Stopped\").checked)\r\n"
     "\t\treturn;\r\n"
-    "\trep.innerHTML = rep.innerHTML + \"Run \" + (++runCount) + \": \"\r\n"
-    "\t\t+ arg.replace (/.+\\\\([^\\\\]+)\"$/, \"$1...\");\r\n"
-    "\tvar err = vbRun (lame_exe + arg_comm + arg, document.getElementById (\"CmdView\").checked"
-    " ? 4 : 0);\r\n"
-    "\trep.innerHTML = rep.innerHTML + (err ? \" error = \" + err + lame_exe + arg_comm + arg :"
-    " \"OK\") + \"<br/>\\r\\n\";\r\n"
+    "\tsay (\"Run \" + (++runCount) + \": \" + arg.replace (/.+\\\\([^\\\\]+)\"$/, \"$1...\"));\r\n"
+    "\tvar command = lame_exe + arg_comm + arg;\r\n"
+    "\tvar err = shell.Run (command.replace (/%/g, percent),\r\n"
+    "\t\tdocument.getElementById (\"CmdView\").checked ? 4 : 0, true);\r\n"
+    "\tsay (err ? \" error = \" + err + command : \"OK\");\r\n"
     "\tif (!err && %delOrig%)\r\n"
-    "\t\tvbRun (arg.replace (/.+(\"[^\"]+\") \"[^\"]+\"$/, \"cmd.exe /d /c del $1\"), 0);\r\n"
+    "\t\tdeleteSource (/\"([^\"]+)\" \"[^\"]+\"$/.exec (arg)[1]);\r\n"
+    "\trep.appendChild (document.createElement (\"br\"));\r\n"
     "}\r\n"
-    "</script>\r\n"
-    "<script type=\"text/vbscript\">\r\n"
-    "Set wshShell = CreateObject(\"WScript.Shell\")\r\n"
-    "function vbRun (arg, opt)\r\n"
-    "\tvbRun = wshShell.Run (arg, opt, True)\r\n"
-    "end function\r\n"
+    "// Adds text to the report as text: nothing in it is ever read as markup.\r\n"
+    "function say (text)\r\n"
+    "{\r\n"
+    "\trep.appendChild (document.createTextNode (text));\r\n"
+    "}\r\n"
+    "// On Windows, Run replaces %NAME% of every defined variable in a command: so each \"%\"\r\n"
+    "// is written as a reference to a variable of this process that holds \"%\". Where none\r\n"
+    "// can be set (Wine, whose Run replaces nothing), \"%\" stays as it is.\r\n"
+    "function percentReference ()\r\n"
+    "{\r\n"
+    "\tvar name = \"TONSCHLEUDER_PROZENT\";\r\n"
+    "\ttry {\r\n"
+    "\t\tshell.Environment (\"Process\") (name) = \"%\";\r\n"
+    "\t} catch (e) {\r\n"
+    "\t\treturn \"%\";\r\n"
+    "\t}\r\n"
+    "\tvar reference = \"%\" + name + \"%\";\r\n"
+    "\treturn shell.ExpandEnvironmentStrings (reference) == \"%\" ? reference : \"%\";\r\n"
+    "}\r\n"
+    "// Deletes the source without force, so a read-only file stays; a source still there\r\n"
+    "// afterwards is said in the report.\r\n"
+    "function deleteSource (source)\r\n"
+    "{\r\n"
+    "\tvar files = null;\r\n"
+    "\ttry {\r\n"
+    "\t\tfiles = new ActiveXObject (\"Scripting.FileSystemObject\");\r\n"
+    "\t\tfiles.DeleteFile (source, false);\r\n"
+    "\t} catch (e) {\r\n"
+    "\t}\r\n"
+    "\tif (!files || files.FileExists (source))\r\n"
+    "\t\tsay (\", source not deleted: \" + source);\r\n"
+    "}\r\n"
     "</script>\r\n"
     "</html>\r\n";
 
@@ -104,8 +132,7 @@ WideString SubstitutePlaceholders(const WideString& templ, const Placeholder* pl
     }
     WideString result;
     if (!anyFound) return result.Assign(templ);
-    if (length >= UINT32_MAX || !result.PrepareBuffer(static_cast<uint32_t>(length)))
-        return result;
+    if (length >= UINT32_MAX || !result.PrepareBuffer(static_cast<uint32_t>(length))) return result;
     char16_t* out = result.Buffer();
     for (const char16_t* at = text; *at;) {
         const Placeholder* found = *at == u'%' ? PlaceholderAt(at, placeholders, count) : nullptr;
@@ -127,8 +154,8 @@ WideString FillLauncherTemplate(const WideString& templ, bool deleteOriginals,
                                 const WideString& callRuns) {
     // Both values stand inside double-quoted script literals.
     const WideString lameLiteral = EscapeScriptBreakers(lamePath.ReplaceAll(u"\\", u"\\\\"));
-    const WideString argumentsLiteral = EscapeScriptBreakers(
-        commonArguments.ReplaceAll(u"\\", u"\\\\").ReplaceAll(u"\"", u"\\\""));
+    const WideString argumentsLiteral =
+        EscapeScriptBreakers(commonArguments.ReplaceAll(u"\\", u"\\\\").ReplaceAll(u"\"", u"\\\""));
     const char16_t* deleteFlag = deleteOriginals ? u"1" : u"0";
     const Placeholder placeholders[] = {
         {u"%delOrig%", 9, deleteFlag, 1},

@@ -4,7 +4,9 @@
 #include "foundation/narrow_string.h"
 #include "foundation/wide_string.h"
 
-// The built-in template: 39 lines of ASCII, each ended by CR LF.
+// The built-in template: 69 lines of ASCII, each ended by CR LF. Its page script is JScript
+// alone; the encoder runs through WScript.Shell, a source is deleted through
+// Scripting.FileSystemObject, and the report is built from text nodes.
 extern const char kBuiltInLauncherTemplate[];
 // The built-in template as the text of a run (taken through the ANSI code page).
 WideString BuiltInLauncherTemplate();

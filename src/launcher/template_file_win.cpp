@@ -1,10 +1,11 @@
 // Reading the external launcher template and checking it before it replaces the built-in one.
 #include "launcher/template_file_win.h"
 
-#include "app/module_path_win.h"
-#include "app/shell_win.h"
 #include "foundation/narrow_string.h"
 #include "launcher/launcher_template.h"
+#include "win/message_win.h"
+#include "win/program_folder_win.h"
+#include "win/utf16_cast.h"
 
 namespace {
 
@@ -38,10 +39,10 @@ TemplateRead ReadTemplateBytes(HANDLE file, NarrowString& bytes) {
     return TemplateRead::kRead;
 }
 
-void ShowTemplateMessage(const char16_t* format, const WideString& templatePath) {
+void ShowTemplateMessage(HWND owner, const char16_t* format, const WideString& templatePath) {
     WideString message;
     message.Format(format, templatePath.Text());
-    ShowMessage(message.Text());
+    ShowMessage(owner, message.Text());
 }
 
 }  // namespace
@@ -55,11 +56,11 @@ WideString TemplateFilePath() {
     return path;
 }
 
-WideString ObtainLauncherTemplate() {
-    return ObtainLauncherTemplateFrom(TemplateFilePath());
+WideString ObtainLauncherTemplate(HWND owner) {
+    return ObtainLauncherTemplateFrom(owner, TemplateFilePath());
 }
 
-WideString ObtainLauncherTemplateFrom(const WideString& templatePath) {
+WideString ObtainLauncherTemplateFrom(HWND owner, const WideString& templatePath) {
     WideString templ = BuiltInLauncherTemplate();
     if (templatePath.IsEmpty()) return templ;
     // A folder of that name fails to open here, as does a missing file.
@@ -73,17 +74,17 @@ WideString ObtainLauncherTemplateFrom(const WideString& templatePath) {
         case TemplateRead::kUnreadable:
             return templ;
         case TemplateRead::kNoMemory:
-            ShowTemplateMessage(kTemplateNoMemoryMessage, templatePath);
+            ShowTemplateMessage(owner, kTemplateNoMemoryMessage, templatePath);
             return templ;
         case TemplateRead::kRead:
             break;
     }
     switch (CheckTemplateBytes(bytes)) {
         case TemplateVerdict::kNotHtml:
-            ShowTemplateMessage(kTemplateNotHtmlMessage, templatePath);
+            ShowTemplateMessage(owner, kTemplateNotHtmlMessage, templatePath);
             return templ;
         case TemplateVerdict::kNoPlaceholder:
-            ShowTemplateMessage(kTemplateNoPlaceholderMessage, templatePath);
+            ShowTemplateMessage(owner, kTemplateNoPlaceholderMessage, templatePath);
             return templ;
         case TemplateVerdict::kAccepted:
             break;
@@ -92,7 +93,7 @@ WideString ObtainLauncherTemplateFrom(const WideString& templatePath) {
     external.AssignAnsi(bytes.Text());
     // Without memory for the converted text the built-in template still makes a launcher.
     if (external.IsEmpty()) {
-        ShowTemplateMessage(kTemplateNoMemoryMessage, templatePath);
+        ShowTemplateMessage(owner, kTemplateNoMemoryMessage, templatePath);
         return templ;
     }
     return external;

@@ -12,28 +12,28 @@ const char16_t* PieceAt(const char16_t* const* pieces, int count, int index) {
     return index >= 0 && index < count ? pieces[index] : nullptr;
 }
 
-void AppendPresetArguments(int P, WideString& out) {
-    if (P == kDecodePreset) {
+void AppendPresetArguments(int preset, WideString& out) {
+    if (preset == kDecodePreset) {
         out.Append(u" --decode");
         return;
     }
-    if (P >= kFirstVbrPreset) {
+    if (preset >= kFirstVbrPreset) {
         out.Append(u" -v");
-        P -= kVbrPresetOffset;
+        preset -= kVbrPresetOffset;
     }
     out.Append(u" --preset ");
-    out.Append(kPresetNames[P]);
+    out.Append(kPresetNames[preset]);
 }
 
-void AppendSingleOptions(int M, int K, int Q, int X, WideString& out) {
-    out.Append(PieceAt(kModePieces, kModeList.count, M));
+void AppendSingleOptions(int mode, int bitrate, int quality, int maximum, WideString& out) {
+    out.Append(PieceAt(kModePieces, kModeList.count, mode));
     // The lowest rate is left to the encoder's VBR range once a VBR quality is chosen.
-    if (K != 0 || Q <= kLastQualityWithLowestBitrate)
-        out.Append(PieceAt(kBitratePieces, kBitrateList.count, K));
-    out.Append(PieceAt(kQualityPieces, kQualityList.count, Q));
-    if (!QualityUsesMaximum(Q)) return;
+    if (bitrate != 0 || quality <= kLastQualityWithLowestBitrate)
+        out.Append(PieceAt(kBitratePieces, kBitrateList.count, bitrate));
+    out.Append(PieceAt(kQualityPieces, kQualityList.count, quality));
+    if (!QualityUsesMaximum(quality)) return;
     // Both lists hold the same rates in the same order, so indices compare as rates.
-    if (K < X) out.Append(PieceAt(kMaxBitratePieces, kMaxBitrateList.count, X));
+    if (bitrate < maximum) out.Append(PieceAt(kMaxBitratePieces, kMaxBitrateList.count, maximum));
 }
 
 }  // namespace
@@ -42,12 +42,13 @@ bool QualityUsesMaximum(int qualityIndex) {
     return qualityIndex >= kFirstQualityWithMaximum && qualityIndex < kQualityList.count;
 }
 
-void ComposeOptionArguments(int P, int M, int K, int Q, int X, WideString& out) {
+void ComposeOptionArguments(int preset, int mode, int bitrate, int quality, int maximum,
+                            WideString& out) {
     out.Clear();
-    if (P > 0 && P < kPresetList.count)
-        AppendPresetArguments(P, out);
+    if (preset > 0 && preset < kPresetList.count)
+        AppendPresetArguments(preset, out);
     else
-        AppendSingleOptions(M, K, Q, X, out);
+        AppendSingleOptions(mode, bitrate, quality, maximum, out);
     if (out.IsEmpty()) return;
     out.MakeUnique();
     TrimBlanks(out.Buffer());

@@ -3,9 +3,10 @@
 #pragma once
 #include "foundation/wide_string.h"
 
-// P "Prg.:", M "Modus:", K "kBit/s:", Q "CBR/VBR:", X "max.:". Empties out and fills it
-// with the composed text, trimmed of blanks at both ends (empty when nothing applies).
-void ComposeOptionArguments(int P, int M, int K, int Q, int X, WideString& out);
+// The selections of "Prg.:", "Modus:", "kBit/s:", "CBR/VBR:" and "max.:". Empties out and fills
+// it with the composed text, trimmed of blanks at both ends (empty when nothing applies).
+void ComposeOptionArguments(int preset, int mode, int bitrate, int quality, int maximum,
+                            WideString& out);
 
 // Whether "max.:" takes part for this "CBR/VBR:" index (from "VBR 8" on).
 bool QualityUsesMaximum(int qualityIndex);

@@ -2,76 +2,73 @@
 // the composed arguments shown in "Param.:".
 #include "options/options_win.h"
 
-#include "app/dpi_win.h"
-#include "app/shell_win.h"
 #include "options/compose.h"
 #include "options/option_tables.h"
-#include "resources/control_ids.h"
-#include "tracks/tag_editing_win.h"
+#include "win/control_text_win.h"
+#include "win/dpi_scale.h"
+#include "win/utf16_cast.h"
 
 namespace {
 
-void FillList(int id, const OptionList& list) {
+void FillList(HWND box, const OptionList& list) {
     for (int i = 0; i < list.count; ++i)
-        SendDlgItemMessageW(MainWindow(), id, CB_ADDSTRING, 0,
-                            reinterpret_cast<LPARAM>(AsWide(list.entries[i])));
-    SendDlgItemMessageW(MainWindow(), id, CB_SETCURSEL, list.start, 0);
+        SendMessageW(box, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(AsWide(list.entries[i])));
+    SendMessageW(box, CB_SETCURSEL, list.start, 0);
 }
 
-int SelectionOf(int id) {
-    return static_cast<int>(SendDlgItemMessageW(MainWindow(), id, CB_GETCURSEL, 0, 0));
-}
-
-void EnableControl(int id, bool enable) {
-    EnableWindow(GetDlgItem(MainWindow(), id), enable ? TRUE : FALSE);
-}
-
-void ShowComposedArguments() {
-    WideString arguments;
-    ComposeOptionArgumentsFromControls(arguments);
-    SetDlgItemTextW(MainWindow(), IDE_PARAMS, AsWide(arguments.Text()));
+int SelectionOf(HWND box) {
+    return static_cast<int>(SendMessageW(box, CB_GETCURSEL, 0, 0));
 }
 
 }  // namespace
 
-void FillOptionLists() {
-    FillList(IDC_BITRATE, kBitrateList);
-    FillList(IDC_MAX_BITRATE, kMaxBitrateList);
-    FillList(IDC_MODE, kModeList);
-    FillList(IDC_QUALITY, kQualityList);
-    FillList(IDC_PRESET, kPresetList);
-    // The preset names are longer than the narrow box.
-    SetPresetDropDownWidth(MainWindow());
+void FillOptionLists(const DialogState& state) {
+    const DialogControls& controls = state.controls;
+    FillList(controls.bitrate, kBitrateList);
+    FillList(controls.maxBitrate, kMaxBitrateList);
+    FillList(controls.mode, kModeList);
+    FillList(controls.quality, kQualityList);
+    FillList(controls.preset, kPresetList);
+    SetPresetDropDownWidth(state);
 }
 
-void PresetReaction() {
+void SetPresetDropDownWidth(const DialogState& state) {
+    // The preset names are longer than the narrow box. Wine refuses a width below the current
+    // drop-down's (Windows: below the box's), so a smaller scale first falls back to the box's.
+    SendMessageW(state.controls.preset, CB_SETDROPPEDWIDTH, 1, 0);
+    SendMessageW(state.controls.preset, CB_SETDROPPEDWIDTH,
+                 ScaleToDpi(kPresetDroppedWidth, state.scale.dpi), 0);
+}
+
+void TakePresetChoice(const DialogState& state) {
+    const DialogControls& controls = state.controls;
     const OptionListStates states =
-        DecideOptionListStates(SelectionOf(IDC_PRESET), SelectionOf(IDC_QUALITY));
-    EnableControl(IDC_MODE, states.mode);
-    EnableControl(IDC_BITRATE, states.bitrate);
-    EnableControl(IDC_QUALITY, states.quality);
-    EnableControl(IDC_MAX_BITRATE, states.maximum);
-    ShowComposedArguments();
+        DecideOptionListStates(SelectionOf(controls.preset), SelectionOf(controls.quality));
+    EnableWindow(controls.mode, states.mode);
+    EnableWindow(controls.bitrate, states.bitrate);
+    EnableWindow(controls.quality, states.quality);
+    EnableWindow(controls.maxBitrate, states.maximum);
+    ShowOptionArguments(state);
 }
 
-void OptionCompositionStep() {
-    ShowComposedArguments();
+void ShowOptionArguments(const DialogState& state) {
+    WideString arguments;
+    ComposeOptionArgumentsFromControls(state, arguments);
+    SetWindowTextW(state.controls.params, AsWide(arguments.Text()));
 }
 
-void VbrSwitchRule() {
-    const int quality = SelectionOf(IDC_QUALITY);
-    EnableControl(IDC_MAX_BITRATE, QualityUsesMaximum(quality));
+void TakeQualityChoice(const DialogState& state) {
+    const int quality = SelectionOf(state.controls.quality);
+    EnableWindow(state.controls.maxBitrate, QualityUsesMaximum(quality));
     WideString extra;
-    ReadField(IDE_EXTRA_ARGS, extra);
+    ReadField(state.controls.extraArguments, extra);
     if (SwitchVbrNewArgument(quality, extra))
-        SetDlgItemTextW(MainWindow(), IDE_EXTRA_ARGS, AsWide(extra.Text()));
+        SetWindowTextW(state.controls.extraArguments, AsWide(extra.Text()));
 }
 
-void ComposeOptionArgumentsFromControls(WideString& arguments) {
-    const int preset = SelectionOf(IDC_PRESET);
-    const int mode = SelectionOf(IDC_MODE);
-    const int bitrate = SelectionOf(IDC_BITRATE);
-    const int quality = SelectionOf(IDC_QUALITY);
-    const int maximum = SelectionOf(IDC_MAX_BITRATE);
-    ComposeOptionArguments(preset, mode, bitrate, quality, maximum, arguments);
+void ComposeOptionArgumentsFromControls(const DialogState& state, WideString& arguments) {
+    const DialogControls& controls = state.controls;
+    ComposeOptionArguments(SelectionOf(controls.preset), SelectionOf(controls.mode),
+                           SelectionOf(controls.bitrate), SelectionOf(controls.quality),
+                           SelectionOf(controls.maxBitrate), arguments);
 }

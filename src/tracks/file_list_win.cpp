@@ -1,15 +1,14 @@
 #include "tracks/file_list_win.h"
 
-#include "app/dpi_win.h"
-#include "app/shell_win.h"
-#include "resources/control_ids.h"
 #include "tracks/flag_column_win.h"
+#include "win/dpi_scale.h"
+#include "win/utf16_cast.h"
 
 namespace {
 constexpr COLORREF kSelectedTextColour = 200;  // RGB(200, 0, 0)
 }  // namespace
 
-BOOL PaintTrackRow(const DRAWITEMSTRUCT* item) {
+BOOL PaintTrackRow(const DRAWITEMSTRUCT* item, UINT dpi) {
     if (item == nullptr || item->itemData == 0 || item->itemData == static_cast<ULONG_PTR>(-1)) {
         return TRUE;  // no record: e.g. the focus of an empty list
     }
@@ -17,8 +16,8 @@ BOOL PaintTrackRow(const DRAWITEMSTRUCT* item) {
     HDC dc = item->hDC;
 
     RECT text = item->rcItem;
-    text.left += DialogPixels(2);
-    text.top += DialogPixels(1);
+    text.left += ScaleToDpi(2, dpi);
+    text.top += ScaleToDpi(1, dpi);
 
     const bool selected = (item->itemState & ODS_SELECTED) != 0;
     COLORREF previous = 0;
@@ -39,15 +38,14 @@ BOOL PaintTrackRow(const DRAWITEMSTRUCT* item) {
     return TRUE;
 }
 
-bool AddRecordToList(TrackRecord* record) {
+bool AddRecordToList(HWND list, TrackRecord* record) {
     if (record == nullptr) return false;
-    const LRESULT row = SendDlgItemMessageW(MainWindow(), IDL_FILES, LB_ADDSTRING, 0,
-                                            reinterpret_cast<LPARAM>(record));
+    const LRESULT row = SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(record));
     return row >= 0;
 }
 
-TrackRecord* RecordOfRow(int row) {
-    const LRESULT data = SendDlgItemMessageW(MainWindow(), IDL_FILES, LB_GETITEMDATA, row, 0);
+TrackRecord* RecordOfRow(HWND list, int row) {
+    const LRESULT data = SendMessageW(list, LB_GETITEMDATA, row, 0);
     if (data == LB_ERR || data == 0) return nullptr;
     return reinterpret_cast<TrackRecord*>(data);
 }

@@ -1,11 +1,12 @@
-// The owner-drawn file list (id 1000): rows carry TrackRecord pointers.
+// The owner-drawn file list (IDL_FILES): rows carry TrackRecord pointers.
 #pragma once
 #include <windows.h>
+
 #include "tracks/track_record.h"
 
-// Row painter for WM_DRAWITEM of the list; always TRUE.
-BOOL PaintTrackRow(const DRAWITEMSTRUCT* item);
-// Appends a row whose item data is the record; false for a null record.
-bool AddRecordToList(TrackRecord* record);
+// Row painter for WM_DRAWITEM of the list, at the dialog's DPI; always TRUE.
+BOOL PaintTrackRow(const DRAWITEMSTRUCT* item, UINT dpi);
+// Appends a row whose item data is the record; false for a null record or a refused row.
+bool AddRecordToList(HWND list, TrackRecord* record);
 // The record of a list row (LB_GETITEMDATA), or null.
-TrackRecord* RecordOfRow(int row);
+TrackRecord* RecordOfRow(HWND list, int row);

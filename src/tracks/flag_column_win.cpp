@@ -1,6 +1,6 @@
 #include "tracks/flag_column_win.h"
 
-#include "app/shell_win.h"
+#include "win/utf16_cast.h"
 #include "tracks/track_record.h"
 
 namespace {

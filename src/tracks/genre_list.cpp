@@ -31,11 +31,6 @@ void AppendLine(PointerArray<WideString>& list, const char16_t* content, uint32_
 
 }  // namespace
 
-PointerArray<WideString>& GenreList() {
-    static PointerArray<WideString> list;
-    return list;
-}
-
 bool IsGenreSeparator(const WideString& entry) {
     return entry.Text()[0] == u'-';
 }

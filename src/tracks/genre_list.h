@@ -14,9 +14,8 @@ constexpr uint32_t kGenreRowsPerColumn = 40;
 // give a menu that never opens.
 constexpr uint32_t kGenreListMaxEntries = 1000;
 
-// The program-wide genre list, in file order. Entries are text entries (leading blanks indent
-// them), separators (first unit "-") and blank entries (empty).
-PointerArray<WideString>& GenreList();
+// A genre list holds, in file order, text entries (leading blanks indent them), separators
+// (first unit "-") and blank entries (empty).
 
 // Empties the list and fills it from NUL-terminated UTF-16 text, one entry per line; lines end
 // with CR LF, LF, CR or LF CR. Lines after the first kGenreListMaxEntries entries are ignored.

@@ -1,11 +1,10 @@
 // The genre list from "Genre-Menü.txt" beside the program, and the genre pop-up menu.
 #include "tracks/genre_menu_win.h"
 
-#include "app/module_path_win.h"
-#include "app/shell_win.h"
-#include "resources/control_ids.h"
 #include "tracks/genre_list.h"
 #include "tracks/popup_menu_win.h"
+#include "win/program_folder_win.h"
+#include "win/utf16_cast.h"
 
 namespace {
 
@@ -51,8 +50,7 @@ void AppendGenreItem(HMENU menu, const WideString& entry, UINT id, GenreMenuItem
 
 }  // namespace
 
-void LoadGenreList() {
-    PointerArray<WideString>& list = GenreList();
+void LoadGenreList(PointerArray<WideString>& list) {
     list.DeleteAll();
     WideString text;
     if (ReadGenreFile(text) && !text.IsEmpty()) {
@@ -62,22 +60,22 @@ void LoadGenreList() {
     }
 }
 
-int ShowGenreMenu() {
+bool ShowGenreMenu(DialogState& state) {
     HMENU menu = CreatePopupMenu();
-    if (!menu) return 0;
-    const PointerArray<WideString>& list = GenreList();
+    if (!menu) return false;
+    const PointerArray<WideString>& list = state.genres;
     uint32_t rows = 0;
     for (uint32_t i = 0; i < list.Count(); ++i) {
         const WideString& entry = *list.GetAt(i);
         AppendGenreItem(menu, entry, i + 1, NextGenreMenuItem(entry, rows));
     }
-    int result = 0;
-    if (const UINT chosen = TrackMenuAtMessagePos(menu)) {
+    bool chosenGenre = false;
+    if (const UINT chosen = TrackMenuAtMessagePos(state.dialog, menu)) {
         WideString genre = MenuItemText(menu, chosen);
         CleanChosenGenre(genre);
-        SetDlgItemTextW(MainWindow(), IDE_GENRE, AsWide(genre.Text()));
-        result = 1;
+        SetWindowTextW(state.controls.tagFields[kGenre - kFirstTag], AsWide(genre.Text()));
+        chosenGenre = true;
     }
     DestroyMenu(menu);
-    return result;
+    return chosenGenre;
 }

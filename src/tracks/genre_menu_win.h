@@ -1,7 +1,8 @@
 // The genre list (loaded at start) and the genre pop-up menu.
 #pragma once
+#include "tracks/dialog_state_win.h"
 
-// Loads "Genre-Menü.txt" beside the program, or the built-in list.
-void LoadGenreList();
-// Shows the genre menu; yields 1 when an entry was chosen into "Genre:".
-int ShowGenreMenu();
+// Fills the list from "Genre-Menü.txt" beside the program, or with the built-in genres.
+void LoadGenreList(PointerArray<WideString>& genres);
+// Shows the genre menu; true when an entry was chosen into "Genre:".
+bool ShowGenreMenu(DialogState& state);

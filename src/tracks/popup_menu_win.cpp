@@ -1,14 +1,14 @@
 // Showing the pop-up menus of the "<" buttons and reading back the chosen text.
 #include "tracks/popup_menu_win.h"
 
-#include "app/shell_win.h"
+#include "win/utf16_cast.h"
 
-UINT TrackMenuAtMessagePos(HMENU menu) {
+UINT TrackMenuAtMessagePos(HWND owner, HMENU menu) {
     const DWORD position = GetMessagePos();
     // Screen coordinates are signed: a monitor left of or above the primary one.
     const int x = static_cast<short>(LOWORD(position));
     const int y = static_cast<short>(HIWORD(position));
-    const BOOL chosen = TrackPopupMenu(menu, TPM_RETURNCMD, x, y, 0, MainWindow(), nullptr);
+    const BOOL chosen = TrackPopupMenu(menu, TPM_RETURNCMD, x, y, 0, owner, nullptr);
     return chosen > 0 ? static_cast<UINT>(chosen) : 0;
 }
 

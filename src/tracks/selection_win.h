@@ -1,9 +1,6 @@
-// The selected rows of the file list, as of their last refresh (RefreshSelectedIndices).
+// The selected rows of the file list, kept in the dialog state between refreshes.
 #pragma once
-#include <cstdint>
+#include "tracks/dialog_state_win.h"
 
-// Ascending row indices; valid for SelectedIndexCount() entries.
-const int* SelectedIndices();
-uint32_t SelectedIndexCount();
-// Lets the storage go (a new dialog starts without a selection).
-void ForgetSelectedIndices();
+// Reads the list's selected rows into state.selection; yields how many there are.
+int RefreshSelectedIndices(DialogState& state);

@@ -16,8 +16,3 @@ void BuildFlagText(const TrackRecord& record, char16_t (&text)[kFlagTextLength +
     }
     text[kFlagTextLength] = u'\0';
 }
-
-PointerArray<TrackRecord>& TrackArray() {
-    static PointerArray<TrackRecord> tracks;
-    return tracks;
-}

@@ -28,6 +28,3 @@ TrackRecord* MakeTrackRecord(const char16_t* path);
 constexpr int kFlagTextLength = 9;
 inline constexpr char16_t kFlagLetters[] = u"KATNJ#G";
 void BuildFlagText(const TrackRecord& record, char16_t (&text)[kFlagTextLength + 1]);
-
-// The program-wide track array, in the order of the file list rows.
-PointerArray<TrackRecord>& TrackArray();

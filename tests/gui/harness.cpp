@@ -5,8 +5,13 @@
 #include <cstring>
 #include "app/shell_win.h"
 #include "resources/control_ids.h"
+#include "support/files_win.h"
+#include "support/window_text_win.h"
 
 namespace {
+
+// The dialog the last OpenFreshDialog made: the loop step and Track reach it.
+HWND g_openDialog = nullptr;
 
 HACCEL ProgramAccelerators() {
     static HACCEL accelerators = LoadProgramAccelerators(GetModuleHandleW(nullptr));
@@ -14,7 +19,7 @@ HACCEL ProgramAccelerators() {
 }
 
 void RunThroughLoopStep(MSG& message) {
-    HWND main = MainWindow();
+    HWND main = g_openDialog;
     if (main != nullptr && IsWindow(main)) {
         ProcessLoopMessage(main, ProgramAccelerators(), message);
     } else {
@@ -66,6 +71,7 @@ void SendOneKeyMessage(HWND dialog, UINT message, UINT vk, LPARAM lParam) {
 HWND OpenFreshDialog() {
     HWND dialog = CreateMainDialog(GetModuleHandleW(nullptr));
     if (dialog == nullptr) return nullptr;
+    g_openDialog = dialog;
     ShowWindow(dialog, SW_SHOWNORMAL);
     UpdateWindow(dialog);
     SetForegroundWindow(dialog);
@@ -92,13 +98,7 @@ void PumpMessages() {
 }
 
 bool PumpUntil(const std::function<bool()>& condition, DWORD timeoutMs) {
-    const DWORD start = GetTickCount();
-    for (;;) {
-        PumpMessages();
-        if (condition()) return true;
-        if (GetTickCount() - start >= timeoutMs) return condition();
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-    }
+    return support::WaitUntil(condition, timeoutMs, PumpMessages);
 }
 
 HGLOBAL MakeDropHandle(const std::vector<std::u16string>& names) {
@@ -194,19 +194,16 @@ void SendCharThroughLoop(HWND dialog, char16_t unit, bool alt) {
 }
 
 std::u16string ControlText(HWND dialog, int id) {
-    HWND control = GetDlgItem(dialog, id);
-    const int length = GetWindowTextLengthW(control);
-    std::u16string text(length > 0 ? length : 0, u'\0');
-    if (length > 0) {
-        const int got =
-            GetWindowTextW(control, reinterpret_cast<wchar_t*>(text.data()), length + 1);
-        text.resize(got > 0 ? got : 0);
-    }
-    return text;
+    return WindowText(GetDlgItem(dialog, id));
+}
+
+DialogState* OpenDialogState() {
+    return MainDialogState(g_openDialog);
 }
 
 TrackRecord* Track(int i) {
-    return i < 0 ? nullptr : TrackArray().GetAt(static_cast<uint32_t>(i));
+    const DialogState* state = OpenDialogState();
+    return i < 0 || state == nullptr ? nullptr : state->tracks.GetAt(static_cast<uint32_t>(i));
 }
 
 std::u16string TrackField(int track, int field) {
@@ -217,16 +214,6 @@ std::u16string TrackField(int track, int field) {
 
 int ListCount(HWND dialog) {
     return static_cast<int>(SendDlgItemMessageW(dialog, IDL_FILES, LB_GETCOUNT, 0, 0));
-}
-
-std::string Utf16Bytes(const std::u16string& text) {
-    std::string bytes;
-    bytes.reserve(text.size() * 2);
-    for (char16_t unit : text) {
-        bytes.push_back(static_cast<char>(unit & 0xFF));
-        bytes.push_back(static_cast<char>(unit >> 8));
-    }
-    return bytes;
 }
 
 unsigned ScreenDpi() {

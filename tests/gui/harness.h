@@ -5,7 +5,8 @@
 #include <functional>
 #include <string>
 #include <vector>
-#include "tracks/track_record.h"
+#include "support/test_text.h"
+#include "tracks/dialog_state_win.h"
 
 // Creates the main dialog from the real resources, shows it and pumps its start-up messages.
 HWND OpenFreshDialog();
@@ -45,7 +46,9 @@ void SendCharThroughLoop(HWND dialog, char16_t unit, bool alt = false);
 
 // The text of a dialog control.
 std::u16string ControlText(HWND dialog, int id);
-// Track i of the program-wide track array, or null.
+// The state of the dialog the last OpenFreshDialog made; null once it is closed.
+DialogState* OpenDialogState();
+// Track i of that dialog's track array, or null.
 TrackRecord* Track(int i);
 // Field `field` (kPath, kArtist, ...) of track `track` as a std::u16string, for readable
 // expectations; "<no track>" when there is none. (This function hides the enum name
@@ -53,9 +56,6 @@ TrackRecord* Track(int i);
 std::u16string TrackField(int track, int field);
 // Number of rows of the file list.
 int ListCount(HWND dialog);
-
-// The bytes of a UTF-16 text as a file holds them (little-endian, no byte-order mark).
-std::string Utf16Bytes(const std::u16string& text);
 
 // The DPI this test program runs at (96 unless started at another scale), and a size in
 // pixels at 96 DPI scaled to it.

@@ -7,7 +7,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "gui/batch_fixtures.h"
+#include "support/files_win.h"
 #include "gui/harness.h"
 #include "gui/hostile_support.h"
 #include "gui/menu_capture.h"
@@ -55,7 +55,7 @@ class HostileGenreFile : public ::testing::Test {
     static void ExpectSaneRows(const SeenMenu& menu) {
         for (size_t i = 0; i < menu.items.size(); ++i) {
             const SeenMenuItem& item = menu.items[i];
-            SCOPED_TRACE("item " + std::to_string(i) + ": " + batch::Utf8(item.text));
+            SCOPED_TRACE("item " + std::to_string(i) + ": " + Utf8(item.text));
             if (item.IsSeparator()) {
                 ASSERT_GT(i, 0u) << "the menu begins with a separator";
                 EXPECT_FALSE(menu.items[i - 1].IsSeparator());
@@ -98,8 +98,8 @@ TEST_F(HostileGenreFile, HundredMegabytesOfLinesStillOpenAndChoose) {
     ASSERT_EQ(menu.timesShown, 1);
     ASSERT_FALSE(menu.items.empty());
     ExpectSaneRows(menu);
-    EXPECT_EQ(batch::Utf8(menu.items[0].text), "Genre 000000");
-    EXPECT_EQ(batch::Utf8(ControlText(dialog_, IDE_GENRE)), "Genre 000000");
+    EXPECT_EQ(Utf8(menu.items[0].text), "Genre 000000");
+    EXPECT_EQ(Utf8(ControlText(dialog_, IDE_GENRE)), "Genre 000000");
     std::printf("[ timing   ] 100 MB genre file: dialog opened in %.0f ms, menu of %zu rows\n",
                 openMs, menu.items.size());
 }
@@ -125,7 +125,7 @@ TEST_F(HostileGenreFile, BinaryFileGivesSaneEntriesAndAChoiceWorks) {
     for (size_t at = expected.find(u"&&"); at != std::u16string::npos; at = expected.find(u"&&"))
         expected.erase(at, 1);
     ChooseGenre(first.id);
-    EXPECT_EQ(batch::Utf8(ControlText(dialog_, IDE_GENRE)), batch::Utf8(expected));
+    EXPECT_EQ(Utf8(ControlText(dialog_, IDE_GENRE)), Utf8(expected));
 }
 
 struct GenreCase {
@@ -162,12 +162,12 @@ TEST_F(HostileGenreFile, FilesWithoutLineEndOrWithOneHugeLine) {
         const SeenMenu menu = ChooseGenre(1);
         ASSERT_EQ(menu.timesShown, 1);
         std::vector<std::string> rows, expected;
-        for (const SeenMenuItem& item : menu.items) rows.push_back(batch::Utf8(item.text));
-        for (const std::u16string& row : c.rows) expected.push_back(batch::Utf8(row));
+        for (const SeenMenuItem& item : menu.items) rows.push_back(Utf8(item.text));
+        for (const std::u16string& row : c.rows) expected.push_back(Utf8(row));
         EXPECT_EQ(rows, expected);
         std::u16string chosen = c.rows[0];
         chosen.erase(0, chosen.find_first_not_of(u' '));
-        EXPECT_EQ(batch::Utf8(ControlText(dialog_, IDE_GENRE)), batch::Utf8(chosen));
+        EXPECT_EQ(Utf8(ControlText(dialog_, IDE_GENRE)), Utf8(chosen));
         CloseDialog(dialog_);
         dialog_ = nullptr;
     }
@@ -192,8 +192,8 @@ TEST_F(HostileGenreFile, FilesWithoutAnyTextGiveTheBuiltInList) {
         ASSERT_NE(dialog_, nullptr);
         const SeenMenu menu = ChooseGenre(0);
         ASSERT_EQ(menu.items.size(), 158u) << "the built-in list less three dropped separators";
-        EXPECT_EQ(batch::Utf8(menu.items[0].text), "Rock");
-        EXPECT_EQ(batch::Utf8(menu.items[1].text), "  Rock && Roll");
+        EXPECT_EQ(Utf8(menu.items[0].text), "Rock");
+        EXPECT_EQ(Utf8(menu.items[1].text), "  Rock && Roll");
         CloseDialog(dialog_);
         dialog_ = nullptr;
     }

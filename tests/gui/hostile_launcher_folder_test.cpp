@@ -15,7 +15,7 @@
 #include <functional>
 #include <memory>
 
-#include "gui/batch_fixtures.h"
+#include "support/files_win.h"
 #include "gui/harness.h"
 #include "gui/hostile_support.h"
 #include "launcher/template_file_win.h"
@@ -39,8 +39,7 @@ std::vector<std::u16string> strayProbes;
 // behind by a race with the host cannot make a later probe fail.
 bool CanCreateIn(const std::u16string& folder) {
     static int probes = 0;
-    const std::u16string probe =
-        folder + u"probe" + batch::FromUtf8(std::to_string(++probes)) + u".tmp";
+    const std::u16string probe = folder + u"probe" + FromUtf8(std::to_string(++probes)) + u".tmp";
     HANDLE file = CreateFileW(W(probe), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
     if (file == INVALID_HANDLE_VALUE) return false;
     CloseHandle(file);
@@ -51,7 +50,7 @@ bool CanCreateIn(const std::u16string& folder) {
 // Whether the file or the folder can be written: a file opened for writing, a folder given a
 // new file.
 bool CanWrite(const std::u16string& path) {
-    if (batch::Exists(path + u"\\")) return CanCreateIn(path + u"\\");
+    if (support::Exists(path + u"\\")) return CanCreateIn(path + u"\\");
     HANDLE file =
         CreateFileW(W(path), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
     if (file == INVALID_HANDLE_VALUE) return false;
@@ -67,9 +66,9 @@ constexpr DWORD kHostTimeoutMs = 15000;
 class Immutable {
   public:
     explicit Immutable(const std::u16string& path)
-        : path_(path), unixPath_(batch::UnixPathOf(path)) {
+        : path_(path), unixPath_(support::UnixPathOf(path)) {
         if (unixPath_.empty()) return;
-        started_ = batch::RunHostProgram({"/usr/bin/chattr", "+i", unixPath_});
+        started_ = support::RunHostProgram({"/usr/bin/chattr", "+i", unixPath_});
         locked_ = started_ && PumpUntil([&] { return !CanWrite(path_); }, kHostTimeoutMs);
     }
     ~Immutable() { Lift(); }
@@ -82,11 +81,11 @@ class Immutable {
     void Lift() {
         if (!started_) return;
         started_ = false;
-        batch::RunHostProgram({"/usr/bin/chattr", "-i", unixPath_});
+        support::RunHostProgram({"/usr/bin/chattr", "-i", unixPath_});
         if (locked_) PumpUntil([&] { return CanWrite(path_); }, kHostTimeoutMs);
         locked_ = false;
         for (const std::u16string& probe : strayProbes)
-            PumpUntil([&] { return DeleteFileW(W(probe)) || !batch::Exists(probe); },
+            PumpUntil([&] { return DeleteFileW(W(probe)) || !support::Exists(probe); },
                       kHostTimeoutMs);
         strayProbes.clear();
     }
@@ -99,25 +98,25 @@ class Immutable {
 };
 
 std::u16string Numbered(const std::u16string& folder, int n) {
-    return folder + u"Lame-Aufruf(" + batch::FromUtf8(std::to_string(n)) + u").hta";
+    return folder + u"Lame-Aufruf(" + FromUtf8(std::to_string(n)) + u").hta";
 }
 
-class HostileLauncherFolder : public BatchTest {
+class HostileLauncherFolder : public LauncherTest {
   protected:
     void SetUp() override {
-        BatchTest::SetUp();
+        LauncherTest::SetUp();
         DropFiles(dialog_, {music_ + u"a.wav"});
     }
     void TearDown() override {
         // The read-only attribute would block removal (the flags are lifted by their owners).
-        for (const std::u16string& name : batch::FolderNames(music_))
+        for (const std::u16string& name : support::FolderNames(music_))
             SetFileAttributesW(W(music_ + name), FILE_ATTRIBUTE_NORMAL);
-        BatchTest::TearDown();
+        LauncherTest::TearDown();
     }
 };
 
 TEST_F(HostileLauncherFolder, FolderThatMayNotBeWrittenInTellsWhichFile) {
-    ASSERT_TRUE(batch::WriteBytes(launcher_, "old launcher"));
+    ASSERT_TRUE(support::WriteBytes(launcher_, "old launcher"));
     Immutable locked(music_);
     if (!locked.Locked()) GTEST_SKIP() << "the host does not let this user lock a folder";
 
@@ -129,7 +128,7 @@ TEST_F(HostileLauncherFolder, FolderThatMayNotBeWrittenInTellsWhichFile) {
               (std::vector<std::string>{PrintableText(kQuestion), NotOpened(Numbered(music_, 1))}));
     locked.Lift();
     EXPECT_EQ(Launcher(), "old launcher");
-    EXPECT_EQ(batch::FolderNames(music_), std::vector<std::u16string>{u"Lame-Aufruf.hta"});
+    EXPECT_EQ(support::FolderNames(music_), std::vector<std::u16string>{u"Lame-Aufruf.hta"});
 
     // Once the folder may be written again, the same press replaces the launcher whole.
     EXPECT_EQ(Press({IDYES}),
@@ -168,39 +167,39 @@ TEST_F(HostileLauncherFolder, LauncherThatMayNotBeReplacedAnsweredYesStaysIntact
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        ASSERT_TRUE(batch::WriteBytes(launcher_, "old launcher"));
+        ASSERT_TRUE(support::WriteBytes(launcher_, "old launcher"));
         if (!c.lock()) {
             std::printf("[ skipped  ] %s: the host cannot make this case\n", c.name);
             continue;
         }
-        const std::string before = batch::Exists(launcher_ + u"\\") ? "<folder>" : Launcher();
+        const std::string before = support::Exists(launcher_ + u"\\") ? "<folder>" : Launcher();
 
         EXPECT_EQ(Press({IDYES}),
                   (std::vector<std::string>{PrintableText(kQuestion), NotOpened(launcher_)}));
-        EXPECT_EQ(batch::Exists(launcher_ + u"\\") ? "<folder>" : Launcher(), before);
-        EXPECT_EQ(batch::FolderNames(music_), std::vector<std::u16string>{u"Lame-Aufruf.hta"})
+        EXPECT_EQ(support::Exists(launcher_ + u"\\") ? "<folder>" : Launcher(), before);
+        EXPECT_EQ(support::FolderNames(music_), std::vector<std::u16string>{u"Lame-Aufruf.hta"})
             << "nothing is left beside it";
 
         // No: the next free name, and the kept one is still as it was.
         EXPECT_EQ(Press({IDNO}), (std::vector<std::string>{PrintableText(kQuestion),
                                                            Written(u"Lame-Aufruf(1).hta")}));
-        EXPECT_EQ(batch::Exists(launcher_ + u"\\") ? "<folder>" : Launcher(), before);
-        EXPECT_EQ(batch::ReadBytes(Numbered(music_, 1)).substr(0, 6), "<html>");
+        EXPECT_EQ(support::Exists(launcher_ + u"\\") ? "<folder>" : Launcher(), before);
+        EXPECT_EQ(support::ReadBytes(Numbered(music_, 1)).substr(0, 6), "<html>");
 
         immutable.reset();
         if (held != INVALID_HANDLE_VALUE) CloseHandle(held);
         held = INVALID_HANDLE_VALUE;
         SetFileAttributesW(W(launcher_), FILE_ATTRIBUTE_NORMAL);
-        batch::RemoveTree(music_);
-        batch::MakeFolders(music_);
+        support::RemoveTree(music_);
+        support::MakeFolders(music_);
     }
 }
 
 TEST_F(HostileLauncherFolder, FullDiskWhileWritingTheNumberedLauncherKeepsEverything) {
-    ASSERT_TRUE(batch::WriteBytes(launcher_, "old launcher"));
+    ASSERT_TRUE(support::WriteBytes(launcher_, "old launcher"));
     // The launcher is written into "Lame-Aufruf(1).tmp" first; there every write fails, disk
     // full.
-    ASSERT_TRUE(batch::LinkToDeviceFull(music_ + u"Lame-Aufruf(1).tmp"))
+    ASSERT_TRUE(support::LinkToDeviceFull(music_ + u"Lame-Aufruf(1).tmp"))
         << "cannot link to /dev/full";
 
     EXPECT_EQ(Press({IDNO}),
@@ -209,14 +208,14 @@ TEST_F(HostileLauncherFolder, FullDiskWhileWritingTheNumberedLauncherKeepsEveryt
                   PrintableText(Numbered(music_, 1) +
                                 u"\r\nkonnte nicht vollständig geschrieben werden!")}));
     EXPECT_EQ(Launcher(), "old launcher");
-    EXPECT_FALSE(batch::Exists(Numbered(music_, 1))) << "no broken launcher appears";
+    EXPECT_FALSE(support::Exists(Numbered(music_, 1))) << "no broken launcher appears";
 }
 
 // A template holding nothing but "%arg_comm%", as large as the program takes it, and a "+"
 // text so long that the filled text would hold more than a string can: the text is lost,
 // and that must not be written over the old launcher as an empty one.
 TEST_F(HostileLauncherFolder, TextTooLongToBeMadeKeepsTheOldLauncher) {
-    ASSERT_TRUE(batch::WriteBytes(launcher_, "old launcher"));
+    ASSERT_TRUE(support::WriteBytes(launcher_, "old launcher"));
     BesideProgram templ(u"Tonschleuder-Vorlage.htm");
     const std::string head = "<html>";
     const std::string placeholder = "%arg_comm%";
@@ -238,30 +237,30 @@ TEST_F(HostileLauncherFolder, TextTooLongToBeMadeKeepsTheOldLauncher) {
                   PrintableText(kQuestion),
                   PrintableText(launcher_ + u"\r\nkonnte nicht vollständig geschrieben werden!")}));
     EXPECT_EQ(Launcher(), "old launcher");
-    EXPECT_EQ(batch::FolderNames(music_), std::vector<std::u16string>{u"Lame-Aufruf.hta"})
+    EXPECT_EQ(support::FolderNames(music_), std::vector<std::u16string>{u"Lame-Aufruf.hta"})
         << "no temporary file is left";
 }
 
 TEST_F(HostileLauncherFolder, FiftyNumberedLaunchersThereAnsweredNo) {
-    ASSERT_TRUE(batch::WriteBytes(launcher_, "old launcher"));
+    ASSERT_TRUE(support::WriteBytes(launcher_, "old launcher"));
     for (int n = 1; n <= 49; ++n)
-        ASSERT_TRUE(batch::WriteBytes(Numbered(music_, n), "launcher " + std::to_string(n)));
-    ASSERT_TRUE(batch::MakeFolders(Numbered(music_, 50) + u"\\")) << "a folder counts as taken";
+        ASSERT_TRUE(support::WriteBytes(Numbered(music_, n), "launcher " + std::to_string(n)));
+    ASSERT_TRUE(support::MakeFolders(Numbered(music_, 50) + u"\\")) << "a folder counts as taken";
 
     EXPECT_EQ(Press({IDNO}), (std::vector<std::string>{PrintableText(kQuestion),
                                                        Written(u"Lame-Aufruf(51).hta")}));
-    EXPECT_EQ(batch::ReadBytes(Numbered(music_, 51)).substr(0, 6), "<html>");
+    EXPECT_EQ(support::ReadBytes(Numbered(music_, 51)).substr(0, 6), "<html>");
     EXPECT_EQ(Launcher(), "old launcher");
     for (int n = 1; n <= 49; ++n)
-        ASSERT_EQ(batch::ReadBytes(Numbered(music_, n)), "launcher " + std::to_string(n));
+        ASSERT_EQ(support::ReadBytes(Numbered(music_, n)), "launcher " + std::to_string(n));
 
     // A gap is filled first.
     ASSERT_TRUE(DeleteFileW(W(Numbered(music_, 37))));
     EXPECT_EQ(Press({IDNO}), (std::vector<std::string>{PrintableText(kQuestion),
                                                        Written(u"Lame-Aufruf(37).hta")}));
-    EXPECT_EQ(batch::ReadBytes(Numbered(music_, 36)), "launcher 36");
-    EXPECT_EQ(batch::ReadBytes(Numbered(music_, 38)), "launcher 38");
-    EXPECT_EQ(batch::FolderNames(music_).size(), 52u) << "no temporary file is left";
+    EXPECT_EQ(support::ReadBytes(Numbered(music_, 36)), "launcher 36");
+    EXPECT_EQ(support::ReadBytes(Numbered(music_, 38)), "launcher 38");
+    EXPECT_EQ(support::FolderNames(music_).size(), 52u) << "no temporary file is left";
 }
 
 }  // namespace

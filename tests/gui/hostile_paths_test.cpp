@@ -6,8 +6,8 @@
 #include <cstdio>
 #include <memory>
 
-#include "gui/batch_dialog.h"
-#include "gui/batch_fixtures.h"
+#include "gui/launcher_dialog.h"
+#include "support/files_win.h"
 #include "gui/harness.h"
 #include "gui/hostile_support.h"
 #include "gui/menu_capture.h"
@@ -29,13 +29,7 @@ std::vector<std::u16string> InputAndOutput(const std::u16string& source,
     return {source, output};
 }
 
-std::u16string Decimal(int n, int width) {
-    char digits[16];
-    std::snprintf(digits, sizeof digits, "%0*d", width, n);
-    return batch::FromUtf8(digits);
-}
-
-class HostilePaths : public BatchTest {
+class HostilePaths : public LauncherTest {
   protected:
     // Forces every row to be painted now (WM_DRAWITEM for each visible row).
     void PaintList() {
@@ -77,8 +71,8 @@ TEST_F(HostilePaths, EveryCharacterAFileNameMayHoldReachesTheEncoder) {
     const std::u16string source =
         folder + u"O'Brien & Co - 50% ^2^ [a] (b) {c}" + kOddCharacters + u".mp3";
     const std::u16string leadingBlank = folder + u" ^leading blank & no dot";
-    ASSERT_TRUE(batch::MakeFolders(folder));
-    ASSERT_TRUE(batch::WriteBytes(source, "ID3"));
+    ASSERT_TRUE(support::MakeFolders(folder));
+    ASSERT_TRUE(support::WriteBytes(source, "ID3"));
     launcher_ = folder + u"Lame-Aufruf.hta";
 
     DropFiles(dialog_, {source, leadingBlank});
@@ -110,11 +104,11 @@ TEST_F(HostilePaths, EveryCharacterAFileNameMayHoldReachesTheEncoder) {
 TEST_F(HostilePaths, NamesLookingLikePlaceholdersStayAsTheyAre) {
     const std::u16string tools = folder_ + u"%callRuns% %arg_comm% %delOrig%\\";
     const std::u16string lame = tools + u"lame.exe";
-    ASSERT_TRUE(batch::MakeFolders(tools));
-    ASSERT_TRUE(batch::WriteBytes(lame, "MZ"));
-    batch::SetFieldText(dialog_, IDE_LAME_PATH, lame);
+    ASSERT_TRUE(support::MakeFolders(tools));
+    ASSERT_TRUE(support::WriteBytes(lame, "MZ"));
+    support::SetFieldText(dialog_, IDE_LAME_PATH, lame);
     const std::u16string extra = u"--tc \"%callRuns% %lame_exe%\"";
-    batch::SetFieldText(dialog_, IDE_EXTRA_ARGS, extra);
+    support::SetFieldText(dialog_, IDE_EXTRA_ARGS, extra);
     const std::u16string source = music_ + u"%lame_exe% %arg_comm% %callRuns%.wav";
     DropFiles(dialog_, {source});
 
@@ -168,7 +162,7 @@ TEST_F(HostilePaths, ThirtyTwoThousandCharacterPathsStayWhole) {
     // First in the list, the long path names a launcher that no system call can create: the
     // user is told which file could not be opened, and nothing else happens.
     SelectRows(dialog_, {1});
-    batch::ClickButton(dialog_, IDB_UP);
+    support::ClickButton(dialog_, IDB_UP);
     ASSERT_TRUE(TrackField(0, kPath) == longPath);
     const std::u16string longLauncher =
         longPath.substr(0, longPath.rfind(u'\\') + 1) + u"Lame-Aufruf.hta";
@@ -179,7 +173,7 @@ TEST_F(HostilePaths, ThirtyTwoThousandCharacterPathsStayWhole) {
 
 TEST_F(HostilePaths, ThirtyTwoThousandCharacterLamePathIsWrong) {
     const std::u16string typed = folder_ + std::u16string(32000 - folder_.size(), u'L');
-    batch::SetFieldText(dialog_, IDE_LAME_PATH, typed);
+    support::SetFieldText(dialog_, IDE_LAME_PATH, typed);
     DropFiles(dialog_, {music_ + u"a.wav"});
     EXPECT_EQ(Press(),
               std::vector<std::string>{PrintableText(u"Der Pfad zu Lame.exe ist falsch!")});
@@ -191,14 +185,14 @@ TEST_F(HostilePaths, LamePathLongerThan260UnitsIsFoundAndALongLauncherFolderTake
     std::u16string deep = folder_;
     for (int i = 0; i < 3; ++i)
         deep += std::u16string(120, static_cast<char16_t>(u'p' + i)) + u"\\";
-    ASSERT_TRUE(batch::MakeFolders(deep));
+    ASSERT_TRUE(support::MakeFolders(deep));
     const std::u16string longLame = deep + u"lame.exe";
     ASSERT_GT(longLame.size(), 260u);
-    ASSERT_TRUE(batch::WriteBytes(longLame, "MZ"));
-    batch::SetFieldText(dialog_, IDE_LAME_PATH, longLame);
+    ASSERT_TRUE(support::WriteBytes(longLame, "MZ"));
+    support::SetFieldText(dialog_, IDE_LAME_PATH, longLame);
     // The launcher's existence test takes the long name too: the user is asked before it
     // is replaced.
-    ASSERT_TRUE(batch::WriteBytes(deep + u"Lame-Aufruf.hta", "old"));
+    ASSERT_TRUE(support::WriteBytes(deep + u"Lame-Aufruf.hta", "old"));
     DropFiles(dialog_, {deep + u"a.wav"});
     EXPECT_EQ(Press({IDYES}),
               (std::vector<std::string>{
@@ -208,10 +202,10 @@ TEST_F(HostilePaths, LamePathLongerThan260UnitsIsFoundAndALongLauncherFolderTake
 
 TEST_F(HostilePaths, DroppedDriveRootAndFolderAreTracksOfTheirOwn) {
     // A drive letter for the scratch folder, so the drive root's launcher lands there.
-    std::unique_ptr<batch::DriveMapping> drive;
+    std::unique_ptr<support::DriveMapping> drive;
     char16_t letter = 0;
     for (char16_t candidate = u'T'; candidate <= u'Y' && !letter; ++candidate) {
-        drive = std::make_unique<batch::DriveMapping>(candidate, folder_);
+        drive = std::make_unique<support::DriveMapping>(candidate, folder_);
         if (drive->Active()) letter = candidate;
     }
     ASSERT_NE(letter, 0) << "no free drive letter from T: to Y:";
@@ -226,7 +220,7 @@ TEST_F(HostilePaths, DroppedDriveRootAndFolderAreTracksOfTheirOwn) {
 
     EXPECT_EQ(Press(), std::vector<std::string>{Written(u"Lame-Aufruf.hta")});
     launcher_ = root + u"Lame-Aufruf.hta";
-    ASSERT_TRUE(batch::Exists(folder_ + u"Lame-Aufruf.hta"));
+    ASSERT_TRUE(support::Exists(folder_ + u"Lame-Aufruf.hta"));
     // The root's backslash must not escape the closing quote of its argument.
     ExpectTrackArguments(
         {InputAndOutput(root, root + u".mp3"), InputAndOutput(musicFolder, musicFolder + u".mp3")});
@@ -238,7 +232,7 @@ TEST_F(HostilePaths, TenThousandNamesInOneDrop) {
     for (int i = 0; i < 10000; ++i)
         names.push_back(music_ + u"CD " + Decimal(i / 100, 3) + u"\\" + Decimal(i, 5) +
                         u" - O'Neil & Söhne 100% [Mix].mp3");
-    ASSERT_TRUE(batch::MakeFolders(music_ + u"CD 000\\"));
+    ASSERT_TRUE(support::MakeFolders(music_ + u"CD 000\\"));
     launcher_ = music_ + u"CD 000\\Lame-Aufruf.hta";
 
     Watchdog dog(120);
@@ -258,13 +252,13 @@ TEST_F(HostilePaths, TenThousandNamesInOneDrop) {
     Stopwatch typeWatch;
     TypeInto(dialog_, IDE_ALBUM, u"X");
     const double typeMs = typeWatch.Milliseconds();
-    EXPECT_EQ(batch::Utf8(TrackField(9999, kAlbum)), "X");
+    EXPECT_EQ(Utf8(TrackField(9999, kAlbum)), "X");
     EXPECT_LT(typeMs, 2000.0);
 
-    Stopwatch batchWatch;
+    Stopwatch writeWatch;
     EXPECT_EQ(Press(), std::vector<std::string>{Written(u"Lame-Aufruf.hta")});
-    const double batchMs = batchWatch.Milliseconds();
-    EXPECT_LT(batchMs, 15000.0);
+    const double writeMs = writeWatch.Milliseconds();
+    EXPECT_LT(writeMs, 15000.0);
     const LauncherParts parts = ReadLauncher(Launcher());
     ASSERT_TRUE(parts.readable);
     ASSERT_EQ(parts.trackArguments.size(), 10000u);
@@ -275,8 +269,9 @@ TEST_F(HostilePaths, TenThousandNamesInOneDrop) {
             (std::vector<std::u16string>{u"--tl", u"X", u"--mp3input", name, name + u".mp3"}))
             << "track " << i;
     }
-    std::printf("[ timing   ] 10,000 names: drop %.0f ms, keystroke %.0f ms, batch run %.0f ms\n",
-                dropMs, typeMs, batchMs);
+    std::printf(
+        "[ timing   ] 10,000 names: drop %.0f ms, keystroke %.0f ms, launcher write %.0f ms\n",
+        dropMs, typeMs, writeMs);
 }
 
 }  // namespace

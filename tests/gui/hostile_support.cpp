@@ -4,8 +4,8 @@
 
 #include <cstdio>
 
-#include "gui/batch_dialog.h"
-#include "gui/batch_fixtures.h"
+#include "gui/launcher_dialog.h"
+#include "support/files_win.h"
 #include "gui/harness.h"
 #include "launcher_decoder.h"
 #include "resources/control_ids.h"
@@ -124,7 +124,7 @@ BesideProgram::~BesideProgram() {
 }
 
 bool BesideProgram::Write(const std::string& bytes) {
-    return batch::WriteBytes(path_, bytes);
+    return support::WriteBytes(path_, bytes);
 }
 
 bool BesideProgram::WriteGenerated(uint64_t total,
@@ -154,7 +154,7 @@ void BesideProgram::Remove() {
     const DWORD attributes = GetFileAttributesW(W(path_));
     if (attributes == INVALID_FILE_ATTRIBUTES) return;
     if (attributes & FILE_ATTRIBUTE_DIRECTORY)
-        batch::RemoveTree(path_);
+        support::RemoveTree(path_);
     else
         DeleteFileW(W(path_));
 }
@@ -225,7 +225,7 @@ std::vector<std::u16string> SplitArguments(const std::u16string& commandLine) {
 }
 
 LauncherParts ReadLauncher(const std::string& utf8) {
-    const std::u16string text = batch::FromUtf8(utf8);
+    const std::u16string text = FromUtf8(utf8);
     LauncherParts parts;
     parts.readable = ReadLiteralAfter(text, u"var lame_exe = ", parts.lameExe) &&
                      ReadLiteralAfter(text, u"var arg_comm = ", parts.argComm);
@@ -274,29 +274,29 @@ namespace {
 const wchar_t kSettingsRoot[] = L"Software\\Morgenfeld-Software";
 }  // namespace
 
-void BatchTest::SetUp() {
+void LauncherTest::SetUp() {
     RegDeleteTreeW(HKEY_CURRENT_USER, kSettingsRoot);
     const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    folder_ = batch::MakeScratchFolder(u"hostile-" + batch::FromUtf8(info ? info->name() : "x"));
+    folder_ = support::MakeScratchFolder(u"hostile-" + FromUtf8(info ? info->name() : "x"));
     music_ = folder_ + u"Musik\\";
-    ASSERT_TRUE(batch::MakeFolders(music_));
+    ASSERT_TRUE(support::MakeFolders(music_));
     lame_ = folder_ + u"lame.exe";
-    ASSERT_TRUE(batch::WriteBytes(lame_, "MZ"));
+    ASSERT_TRUE(support::WriteBytes(lame_, "MZ"));
     launcher_ = music_ + u"Lame-Aufruf.hta";
     dialog_ = OpenFreshDialog();
     ASSERT_NE(dialog_, nullptr);
-    batch::SetFieldText(dialog_, IDE_LAME_PATH, lame_);
+    support::SetFieldText(dialog_, IDE_LAME_PATH, lame_);
 }
 
-void BatchTest::TearDown() {
+void LauncherTest::TearDown() {
     CloseDialog(dialog_);
-    batch::RemoveTree(folder_);
+    support::RemoveTree(folder_);
     RegDeleteTreeW(HKEY_CURRENT_USER, kSettingsRoot);
 }
 
-std::vector<std::string> BatchTest::Press(std::deque<int> answers) {
+std::vector<std::string> LauncherTest::Press(std::deque<int> answers) {
     MessageBoxRecorder recorder(std::move(answers));
-    batch::PressBatchButton(dialog_);
+    support::PressBatchButton(dialog_);
     std::vector<std::string> texts;
     for (const ShownMessage& shown : recorder.Shown()) {
         texts.push_back(PrintableText(shown.text));
@@ -307,8 +307,8 @@ std::vector<std::string> BatchTest::Press(std::deque<int> answers) {
     return texts;
 }
 
-std::string BatchTest::Launcher() const {
-    return batch::ReadBytes(launcher_);
+std::string LauncherTest::Launcher() const {
+    return support::ReadBytes(launcher_);
 }
 
 std::string Written(const std::u16string& fileName) {

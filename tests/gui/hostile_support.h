@@ -102,7 +102,7 @@ std::u16string OptionValue(const std::vector<std::u16string>& arguments,
 
 // A fresh dialog with an existing stand-in Lame.exe in its path field, and a scratch
 // folder with a "Musik" folder for the tracks; all removed again, the stored settings too.
-class BatchTest : public ::testing::Test {
+class LauncherTest : public ::testing::Test {
   protected:
     void SetUp() override;
     void TearDown() override;

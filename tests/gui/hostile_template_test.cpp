@@ -1,13 +1,13 @@
 // Hostile launcher templates beside the program: as large as the program takes, 50 MB,
 // binary garbage that still holds "html" and "%callRuns%", and a folder of that name.
-// Whatever the template, the batch run ends with a launcher and with the program's words.
+// Whatever the template, the launcher write ends with a launcher and with the program's words.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
 
-#include "gui/batch_fixtures.h"
+#include "support/files_win.h"
 #include "gui/harness.h"
 #include "gui/hostile_support.h"
 #include "launcher/template_file_win.h"
@@ -25,19 +25,19 @@ std::string AnsiToUtf8(const std::string& ansi) {
     const int units = MultiByteToWideChar(CP_ACP, 0, ansi.data(), size,
                                           reinterpret_cast<wchar_t*>(wide.data()), size);
     wide.resize(units > 0 ? units : 0);
-    return batch::Utf8(wide);
+    return Utf8(wide);
 }
 
-class HostileTemplate : public BatchTest {
+class HostileTemplate : public LauncherTest {
   protected:
     void SetUp() override {
-        BatchTest::SetUp();
+        LauncherTest::SetUp();
         track_ = music_ + u"a.wav";
         DropFiles(dialog_, {track_});
     }
     void TearDown() override {
         template_.Remove();
-        BatchTest::TearDown();
+        LauncherTest::TearDown();
     }
 
     // The message about the template, with its full path for %s.
@@ -93,10 +93,10 @@ TEST_F(HostileTemplate, LargestTakenTemplateWithMarkupAtItsEndIsTakenWhole) {
     }
     const std::string rest = launcher.substr(static_cast<size_t>(head.size() + fillerSize));
     EXPECT_EQ(rest.substr(0, 5), "-->\r\n");
-    EXPECT_EQ(batch::Utf8(ReadLauncher(rest).lameExe), batch::Utf8(lame_));
+    EXPECT_EQ(Utf8(ReadLauncher(rest).lameExe), Utf8(lame_));
     ExpectTrackArguments(rest);
     EXPECT_EQ(rest.substr(rest.size() - 18), "</script></html>\r\n");
-    std::printf("[ timing   ] %llu byte template: batch run %.0f ms\n",
+    std::printf("[ timing   ] %llu byte template: launcher write %.0f ms\n",
                 static_cast<unsigned long long>(total), ms);
 }
 
@@ -169,7 +169,7 @@ TEST_F(HostileTemplate, BinaryGarbageWithoutNulIsTakenByteForByte) {
 
 TEST_F(HostileTemplate, FolderOfThatNameIsPassedOverSilently) {
     ASSERT_TRUE(template_.MakeFolder());
-    ASSERT_TRUE(batch::WriteBytes(template_.Path() + u"\\inside.htm", "<html>%callRuns%</html>"));
+    ASSERT_TRUE(support::WriteBytes(template_.Path() + u"\\inside.htm", "<html>%callRuns%</html>"));
 
     const auto shown = Press();
     EXPECT_EQ(shown, std::vector<std::string>{Written(u"Lame-Aufruf.hta")});

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "gui/batch_dialog.h"
+#include "gui/launcher_dialog.h"
 #include "gui/harness.h"
 #include "gui/message_box_hook.h"
 #include "resources/control_ids.h"
@@ -34,8 +34,8 @@ class KeyboardLoop : public ::testing::Test {
         RegDeleteTreeW(HKEY_CURRENT_USER, kSettingsRoot);
         dialog_ = OpenFreshDialog();
         ASSERT_NE(dialog_, nullptr);
-        // A path to nothing: the batch writer's first check answers at once and writes nothing.
-        batch::SetFieldText(dialog_, IDE_LAME_PATH, u"C:\\nirgends\\lame.exe");
+        // A path to nothing: the launcher writer's first check answers at once and writes nothing.
+        support::SetFieldText(dialog_, IDE_LAME_PATH, u"C:\\nirgends\\lame.exe");
     }
     void TearDown() override {
         CloseDialog(dialog_);
@@ -46,7 +46,7 @@ class KeyboardLoop : public ::testing::Test {
     HWND dialog_ = nullptr;
 };
 
-TEST_F(KeyboardLoop, EnterInAFieldComboOrTheListRunsTheBatchWriter) {
+TEST_F(KeyboardLoop, EnterInAFieldComboOrTheListWritesTheLauncher) {
     DropFiles(dialog_, {u"C:\\Musik\\a.wav", u"C:\\Musik\\b.wav"});
     SelectRows(dialog_, {0});  // enables the tag fields
     struct Row {
@@ -73,7 +73,7 @@ TEST_F(KeyboardLoop, EnterWithAnEmptyListReachesTheEmptyListMessage) {
     // The path check passes with an existing folder; then the empty list is what it reports.
     wchar_t windows[MAX_PATH] = {};
     ASSERT_GT(GetWindowsDirectoryW(windows, MAX_PATH), 0u);
-    batch::SetFieldText(dialog_, IDE_LAME_PATH, reinterpret_cast<const char16_t*>(windows));
+    support::SetFieldText(dialog_, IDE_LAME_PATH, reinterpret_cast<const char16_t*>(windows));
     SetFocus(Control(IDE_EXTRA_ARGS));
     MessageBoxRecorder recorder;
     SendKeyThroughLoop(dialog_, VK_RETURN);
@@ -130,7 +130,7 @@ TEST_F(KeyboardLoop, AltAndAMnemonicLetterPressesThatButton) {
         SendKeyThroughLoop(dialog_, row.letter, false, true);
         EXPECT_EQ(Paths(), row.paths);
         EXPECT_EQ(SelectedRows(dialog_), row.selected);
-        EXPECT_TRUE(recorder.Texts().empty()) << "the batch writer did not run";
+        EXPECT_TRUE(recorder.Texts().empty()) << "the launcher writer did not run";
     }
 }
 

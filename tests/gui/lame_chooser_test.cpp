@@ -10,6 +10,7 @@
 #include <dlgs.h>
 
 #include "resources/control_ids.h"
+#include "support/window_text_win.h"
 
 namespace {
 
@@ -22,12 +23,6 @@ struct FileDialogVisit {
 };
 FileDialogVisit* g_visit = nullptr;
 HHOOK g_hook = nullptr;
-
-std::u16string TextOf(HWND window) {
-    wchar_t buffer[1024] = {};
-    GetWindowTextW(window, buffer, 1024);
-    return std::u16string(reinterpret_cast<const char16_t*>(buffer));
-}
 
 // The name field is an edit (edt1) or, in the explorer style, a combo (cmb13).
 HWND NameField(HWND dialog) {
@@ -46,7 +41,7 @@ void CALLBACK ReadAndAnswer(HWND dialog, UINT, UINT_PTR timer, DWORD) {
         SendMessageW(types, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(item));
         g_visit->fileTypes.push_back(reinterpret_cast<const char16_t*>(item));
     }
-    g_visit->initialName = TextOf(NameField(dialog));
+    g_visit->initialName = WindowText(NameField(dialog));
     if (g_visit->answerName.empty()) {
         PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
     } else {
@@ -68,7 +63,7 @@ LRESULT CALLBACK AnswerFileDialog(int code, WPARAM wParam, LPARAM lParam) {
 }
 
 class LameChooser : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Morgenfeld-Software");
         dialog_ = OpenFreshDialog();
@@ -104,11 +99,11 @@ TEST_F(LameChooser, OffersProgramsFirstAndPutsTheChosenFileIntoThePathField) {
               (std::vector<std::u16string>{u"Progarmme (*.exe)", u"Alle Dateien (*.*)"}));
     EXPECT_EQ(visit.initialName, u"Lame.exe");
     EXPECT_EQ(ControlText(dialog_, IDE_LAME_PATH), ThisProgram());
-    // Only the next batch run stores the path.
+    // Only the next launcher write stores the path.
     HKEY key;
-    EXPECT_NE(RegOpenKeyW(HKEY_CURRENT_USER, L"Software\\Morgenfeld-Software\\Tonschleuder\\1.0",
-                          &key),
-              ERROR_SUCCESS);
+    EXPECT_NE(
+        RegOpenKeyW(HKEY_CURRENT_USER, L"Software\\Morgenfeld-Software\\Tonschleuder\\1.0", &key),
+        ERROR_SUCCESS);
 }
 
 TEST_F(LameChooser, CancelLeavesThePathFieldAsItWas) {

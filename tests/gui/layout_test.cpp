@@ -11,23 +11,25 @@
 
 namespace {
 
-constexpr int kRightColumn[] = {
-    IDT_MODE,        IDC_MODE,        IDT_QUALITY, IDC_QUALITY,      IDT_BITRATE,      IDC_BITRATE,
-    IDT_MAX_BITRATE, IDC_MAX_BITRATE, IDT_PRESET,  IDC_PRESET,       IDG_TAGS,         IDX_ID3V2,
-    IDX_ID3V2_ONLY,  IDB_NUMBER,      IDT_ARTIST,  IDE_ARTIST,       IDB_ARTIST_PIECE, IDT_ALBUM,
-    IDE_ALBUM,       IDB_ALBUM_PIECE, IDT_TITLE,   IDE_TITLE,        IDB_TITLE_PIECE,  IDT_COMMENT,
-    IDE_COMMENT,     IDT_YEAR,        IDE_YEAR,    IDT_TRACK_NUMBER, IDE_TRACK_NUMBER, IDT_GENRE,
-    IDE_GENRE,       IDB_GENRE_MENU,
-};
-constexpr int kBottomRow[] = {IDB_UP, IDB_DOWN, IDB_REMOVE};
-constexpr int kTopStrip[] = {IDE_LAME_PATH, IDB_CHOOSE_LAME, IDX_DELETE_ORIGINALS,
-                             IDE_PARAMS,    IDE_EXTRA_ARGS,  IDB_BATCH};
+// Where a control goes when the client area grows by dx, dy, read from where it starts: below
+// the file list it keeps its distance from the bottom edge; right of the list and not above it,
+// from the right edge; anything else (the strip above the list) stays.
+enum class Anchor { kStays, kRight, kBottom };
 
-RECT RectInClient(HWND dialog, int id) {
+RECT RectInClient(HWND dialog, HWND control) {
     RECT rect{};
-    GetWindowRect(GetDlgItem(dialog, id), &rect);
+    GetWindowRect(control, &rect);
     MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&rect), 2);
     return rect;
+}
+RECT RectInClient(HWND dialog, int id) {
+    return RectInClient(dialog, GetDlgItem(dialog, id));
+}
+
+Anchor AnchorOf(const RECT& control, const RECT& list) {
+    if (control.top >= list.bottom) return Anchor::kBottom;
+    if (control.left >= list.right && control.top >= list.top) return Anchor::kRight;
+    return Anchor::kStays;
 }
 
 SIZE ClientSize(HWND dialog) {
@@ -56,10 +58,13 @@ class LayoutTest : public ::testing::Test {
         ASSERT_NE(dialog, nullptr);
         GetWindowRect(dialog, &startWindow);
         startClient = ClientSize(dialog);
-        for (int id : kRightColumn) start[id] = RectInClient(dialog, id);
-        for (int id : kBottomRow) start[id] = RectInClient(dialog, id);
-        for (int id : kTopStrip) start[id] = RectInClient(dialog, id);
-        start[IDL_FILES] = RectInClient(dialog, IDL_FILES);
+        list = GetDlgItem(dialog, IDL_FILES);
+        startList = RectInClient(dialog, list);
+        for (HWND child = GetWindow(dialog, GW_CHILD); child;
+             child = GetWindow(child, GW_HWNDNEXT)) {
+            if (child != list) start[child] = RectInClient(dialog, child);
+        }
+        ASSERT_EQ(start.size(), 45u);
     }
     void TearDown() override { CloseDialog(dialog); }
 
@@ -77,29 +82,26 @@ class LayoutTest : public ::testing::Test {
         const int dx = now.cx - startClient.cx;
         const int dy = now.cy - startClient.cy;
         SCOPED_TRACE(testing::Message() << "client grown by " << dx << " x " << dy);
-        for (int id : kRightColumn) {
-            SCOPED_TRACE(id);
-            EXPECT_PRED_FORMAT2(SameRect, Shifted(start[id], dx, 0), RectInClient(dialog, id));
+        for (const auto& [control, rect] : start) {
+            SCOPED_TRACE(testing::Message() << "control " << GetDlgCtrlID(control));
+            const Anchor anchor = AnchorOf(rect, startList);
+            const RECT expected = Shifted(rect, anchor == Anchor::kRight ? dx : 0,
+                                          anchor == Anchor::kBottom ? dy : 0);
+            EXPECT_PRED_FORMAT2(SameRect, expected, RectInClient(dialog, control));
         }
-        for (int id : kBottomRow) {
-            SCOPED_TRACE(id);
-            EXPECT_PRED_FORMAT2(SameRect, Shifted(start[id], 0, dy), RectInClient(dialog, id));
-        }
-        for (int id : kTopStrip) {
-            SCOPED_TRACE(id);
-            EXPECT_PRED_FORMAT2(SameRect, start[id], RectInClient(dialog, id));
-        }
-        const RECT list = RectInClient(dialog, IDL_FILES);
-        EXPECT_EQ(list.left, start[IDL_FILES].left);
-        EXPECT_EQ(list.top, start[IDL_FILES].top);
-        EXPECT_EQ(RectInClient(dialog, IDG_TAGS).left - list.right, AtScreenDpi(4));
-        EXPECT_EQ(RectInClient(dialog, IDB_UP).top - list.bottom, AtScreenDpi(3));
+        const RECT listNow = RectInClient(dialog, list);
+        EXPECT_EQ(listNow.left, startList.left);
+        EXPECT_EQ(listNow.top, startList.top);
+        EXPECT_EQ(RectInClient(dialog, IDG_TAGS).left - listNow.right, AtScreenDpi(4));
+        EXPECT_EQ(RectInClient(dialog, IDB_UP).top - listNow.bottom, AtScreenDpi(3));
     }
 
     HWND dialog = nullptr;
     RECT startWindow{};
     SIZE startClient{};
-    std::map<int, RECT> start;
+    HWND list = nullptr;
+    RECT startList{};
+    std::map<HWND, RECT> start;  // every control but the list
 };
 
 TEST_F(LayoutTest, WiderAndTallerMovesTheColumnAndTheRowByTheDifference) {
@@ -112,21 +114,20 @@ TEST_F(LayoutTest, WiderAndTallerMovesTheColumnAndTheRowByTheDifference) {
     EXPECT_EQ(now.cy - startClient.cy, 50);
     ExpectLaidOutForCurrentSize();
     // The template's own gaps are a pixel or so off; the first layout makes them 4 and 3.
-    const RECT list = RectInClient(dialog, IDL_FILES);
-    const RECT startList = start[IDL_FILES];
-    const int startGapRight = start[IDG_TAGS].left - startList.right;
-    const int startGapBottom = start[IDB_UP].top - startList.bottom;
-    EXPECT_EQ(list.right - list.left,
+    const RECT listNow = RectInClient(dialog, list);
+    const int startGapRight = start[GetDlgItem(dialog, IDG_TAGS)].left - startList.right;
+    const int startGapBottom = start[GetDlgItem(dialog, IDB_UP)].top - startList.bottom;
+    EXPECT_EQ(listNow.right - listNow.left,
               startList.right - startList.left + wider + startGapRight - AtScreenDpi(4));
-    EXPECT_EQ(list.bottom - list.top,
+    EXPECT_EQ(listNow.bottom - listNow.top,
               startList.bottom - startList.top + 50 + startGapBottom - AtScreenDpi(3));
 }
 
 TEST_F(LayoutTest, BackToTheStartSizeRestoresEveryPosition) {
     ResizeBy(100, 50);
     ResizeBy(0, 0);
-    for (int id : kRightColumn) EXPECT_PRED_FORMAT2(SameRect, start[id], RectInClient(dialog, id));
-    for (int id : kBottomRow) EXPECT_PRED_FORMAT2(SameRect, start[id], RectInClient(dialog, id));
+    for (const auto& [control, rect] : start)
+        EXPECT_PRED_FORMAT2(SameRect, rect, RectInClient(dialog, control));
     ExpectLaidOutForCurrentSize();
 }
 
@@ -142,12 +143,13 @@ TEST_F(LayoutTest, AnySequenceOfSizesKeepsTheGaps) {
 
 TEST_F(LayoutTest, MinimisingAndRestoringMovesNothing) {
     ResizeBy(80, 30);
-    std::map<int, RECT> before;
-    for (const auto& [id, rect] : start) before[id] = RectInClient(dialog, id);
+    std::map<HWND, RECT> before;
+    for (const auto& [control, rect] : start) before[control] = RectInClient(dialog, control);
+    before[list] = RectInClient(dialog, list);
     auto expectUnmoved = [&] {
-        for (const auto& [id, rect] : before) {
-            SCOPED_TRACE(id);
-            EXPECT_PRED_FORMAT2(SameRect, rect, RectInClient(dialog, id));
+        for (const auto& [control, rect] : before) {
+            SCOPED_TRACE(testing::Message() << "control " << GetDlgCtrlID(control));
+            EXPECT_PRED_FORMAT2(SameRect, rect, RectInClient(dialog, control));
         }
     };
     ShowWindow(dialog, SW_MINIMIZE);

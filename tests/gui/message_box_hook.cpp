@@ -2,6 +2,9 @@
 
 #include <algorithm>
 
+#include "support/test_text.h"
+#include "support/window_text_win.h"
+
 namespace {
 
 // The recorder whose hook is installed; recorders nest, the newest answers.
@@ -11,16 +14,6 @@ bool IsDialogClass(HWND window) {
     wchar_t name[16] = {};
     GetClassNameW(window, name, 16);
     return lstrcmpW(name, L"#32770") == 0;
-}
-
-std::u16string WindowText(HWND window) {
-    const int length = GetWindowTextLengthW(window);
-    std::u16string text(length > 0 ? length : 0, u'\0');
-    if (length > 0) {
-        const int got = GetWindowTextW(window, reinterpret_cast<wchar_t*>(text.data()), length + 1);
-        text.resize(got > 0 ? got : 0);
-    }
-    return text;
 }
 
 bool HasStyle(HWND window, LONG style) {
@@ -143,10 +136,5 @@ std::string PrintableText(const std::u16string& text) {
         else
             shown += unit;
     }
-    const auto* wide = reinterpret_cast<const wchar_t*>(shown.c_str());
-    const int size = static_cast<int>(shown.size());
-    const int bytes = WideCharToMultiByte(CP_UTF8, 0, wide, size, nullptr, 0, nullptr, nullptr);
-    std::string out(bytes > 0 ? bytes : 0, '\0');
-    if (bytes > 0) WideCharToMultiByte(CP_UTF8, 0, wide, size, out.data(), bytes, nullptr, nullptr);
-    return out;
+    return Utf8(shown);
 }

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "app/shell_win.h"
+#include "win/utf16_cast.h"
 #include "gui/harness.h"
 #include "options/option_tables.h"
 #include "options/options_win.h"
@@ -46,23 +46,6 @@ OptionArea ReadOptionArea(HWND dialog) {
             IsOn(dialog, IDC_BITRATE),         IsOn(dialog, IDC_QUALITY),
             IsOn(dialog, IDC_MAX_BITRATE),     IsOn(dialog, IDC_PRESET),
             ControlText(dialog, IDE_PARAMS),   ControlText(dialog, IDE_EXTRA_ARGS)};
-}
-
-std::string Utf8(const std::u16string& text) {
-    std::string out;
-    for (char16_t c : text) {
-        if (c < 0x80) {
-            out += static_cast<char>(c);
-        } else if (c < 0x800) {
-            out += static_cast<char>(0xC0 | (c >> 6));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        } else {
-            out += static_cast<char>(0xE0 | (c >> 12));
-            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        }
-    }
-    return out;
 }
 
 void PrintTo(const OptionArea& a, std::ostream* os) {
@@ -256,7 +239,7 @@ TEST_F(OptionLists, ComposeFromControlsReadsTheCurrentSelections) {
     Choose(dialog_, IDC_MODE, 1);
     Choose(dialog_, IDC_QUALITY, 0);
     WideString arguments;
-    ComposeOptionArgumentsFromControls(arguments);
+    ComposeOptionArgumentsFromControls(*OpenDialogState(), arguments);
     EXPECT_EQ(std::u16string(arguments.Text()), u"-m s -b 128 -f");
 }
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "app/settings_win.h"
+#include "win/lame_path_setting_win.h"
 #include "gui/harness.h"
 #include "resources/control_ids.h"
 
@@ -105,7 +105,7 @@ TEST_F(Settings, NoKeyShowsLameExe) {
 TEST_F(Settings, StoreWritesTheTextWithItsTerminatorAndCreatesMissingKeys) {
     WideString path;
     path.AssignText(u"D:\\Werkzeug\\lame.exe");
-    StoreLamePath(path);
+    StoreLamePathSetting(path);
 
     HKEY key;
     ASSERT_EQ(RegOpenKeyW(HKEY_CURRENT_USER, kKeyPath, &key), ERROR_SUCCESS);

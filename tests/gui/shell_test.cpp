@@ -8,6 +8,7 @@
 #include "app/shell_win.h"
 #include "gui/harness.h"
 #include "resources/control_ids.h"
+#include "support/window_text_win.h"
 
 #define WIDEN_LITERAL(text) L##text
 #define WIDEN(text) WIDEN_LITERAL(text)
@@ -30,65 +31,62 @@ constexpr DWORD kCombo = CBS_DROPDOWNLIST | WS_TABSTOP;
 constexpr DWORD kButton = WS_TABSTOP;
 constexpr DWORD kCheck = BS_AUTOCHECKBOX | WS_TABSTOP;
 
-// Every control of dialog 103 in template (and tab) order.
+// Every control of dialog IDD_MAIN in template (and tab) order.
 const ControlRow kControls[] = {
-    {65535, u"Static", u"Lame.exe-Pfadname:", {9, 4, 69, 8}, WS_GROUP},
-    {1016, u"Edit", u"Lame.exe", {80, 3, 202, 12}, kEdit},
-    {1028, u"Button", u"<", {285, 5, 9, 9}, kButton},
-    {1047, u"Button", u"Orig. löschen", {46, 25, 59, 10}, kCheck},
-    {65535, u"Static", u"Dateien:", {9, 25, 27, 8}, WS_GROUP | SS_NOPREFIX},
-    {1000, u"ListBox", u"", {6, 38, 192, 148},
+    {IDT_UNNAMED, u"Static", u"Lame.exe-Pfadname:", {9, 4, 69, 8}, WS_GROUP},
+    {IDE_LAME_PATH, u"Edit", u"Lame.exe", {80, 3, 202, 12}, kEdit},
+    {IDB_CHOOSE_LAME, u"Button", u"<", {285, 5, 9, 9}, kButton},
+    {IDX_DELETE_ORIGINALS, u"Button", u"Orig. löschen", {46, 25, 59, 10}, kCheck},
+    {IDT_UNNAMED, u"Static", u"Dateien:", {9, 25, 27, 8}, WS_GROUP | SS_NOPREFIX},
+    {IDL_FILES,
+     u"ListBox",
+     u"",
+     {6, 38, 192, 148},
      LBS_OWNERDRAWFIXED | LBS_EXTENDEDSEL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_TABSTOP},
-    {1030, u"Button", u"&hoch", {7, 188, 36, 12}, kButton},
-    {1031, u"Button", u"&runter", {48, 188, 36, 12}, kButton},
-    {1029, u"Button", u"&Löschen", {147, 188, 50, 12}, kButton},
-    {65535, u"Static", u"Param.:", {155, 25, 25, 8}, WS_GROUP},
-    {1003, u"Edit", u"-b 128 -h", {181, 23, 90, 12}, kEdit | ES_READONLY},
-    {65535, u"Static", u"+", {274, 25, 8, 8}, WS_GROUP},
-    {1015, u"Edit", u"", {282, 23, 108, 12}, kEdit},
-    {1033, u"Static", u"Modus:", {204, 41, 24, 8}, WS_GROUP},
-    {1006, u"ComboBox", u"Automatisch", {229, 38, 57, 130}, kCombo},
-    {1034, u"Static", u"CBR/VBR:", {293, 41, 34, 8}, WS_GROUP},
-    {1007, u"ComboBox", u"CBR HQ", {327, 38, 64, 130}, kCombo},
-    {1035, u"Static", u"kBit/s:", {205, 59, 20, 8}, WS_GROUP},
-    {1001, u"ComboBox", u"128 Radio", {229, 56, 43, 130}, kCombo},
-    {1036, u"Static", u"max.:", {279, 58, 18, 8}, WS_GROUP},
-    {1004, u"ComboBox", u"320", {299, 56, 36, 130}, kCombo},
-    {1037, u"Static", u"Prg.:", {340, 58, 16, 8}, WS_GROUP},
-    {1005, u"ComboBox", u"<kein>", {356, 56, 36, 256}, kCombo},
-    {1038, u"Button", u"ID3-Marken", {201, 74, 195, 125}, BS_GROUPBOX},
-    {1018, u"Button", u"ID3 V2", {236, 85, 37, 10}, kCheck},
-    {1019, u"Button", u"nur ID3 V2", {236, 96, 50, 10}, kCheck},
-    {1022, u"Button", u"Lieder n&ummerieren", {317, 88, 73, 12}, kButton},
-    {1039, u"Static", u"Künstler:", {206, 110, 30, 8}, WS_GROUP},
-    {1008, u"Edit", u"", {236, 108, 142, 12}, kEdit},
-    {1024, u"Button", u"<", {383, 111, 9, 9}, kButton},
-    {1040, u"Static", u"Album:", {206, 128, 23, 8}, WS_GROUP},
-    {1009, u"Edit", u"", {236, 126, 142, 12}, kEdit},
-    {1025, u"Button", u"<", {383, 128, 9, 9}, kButton},
-    {1041, u"Static", u"Titel:", {206, 146, 16, 8}, WS_GROUP},
-    {1010, u"Edit", u"", {236, 144, 142, 12}, kEdit},
-    {1026, u"Button", u"<", {383, 145, 9, 9}, kButton},
-    {1042, u"Static", u"Notiz:", {206, 164, 19, 8}, WS_GROUP},
-    {1011, u"Edit", u"", {236, 162, 100, 12}, kEdit},
-    {1043, u"Static", u"Jahr:", {340, 164, 17, 8}, WS_GROUP},
-    {1032, u"Edit", u"", {360, 162, 30, 12}, kEdit},
-    {1044, u"Static", u"Liednr.:", {206, 182, 25, 8}, WS_GROUP},
-    {1012, u"Edit", u"", {236, 180, 24, 12}, kEdit},
-    {1045, u"Static", u"Genre:", {266, 182, 23, 8}, WS_GROUP},
-    {1013, u"Edit", u"", {291, 180, 87, 12}, kEdit},
-    {1027, u"Button", u"<", {382, 181, 9, 9}, kButton},
-    {1, u"Button", u"Batch (.hta) &speichern", {306, 3, 84, 16}, WS_GROUP | WS_TABSTOP},
+    {IDB_UP, u"Button", u"&hoch", {7, 188, 36, 12}, kButton},
+    {IDB_DOWN, u"Button", u"&runter", {48, 188, 36, 12}, kButton},
+    {IDB_REMOVE, u"Button", u"&Löschen", {147, 188, 50, 12}, kButton},
+    {IDT_UNNAMED, u"Static", u"Param.:", {155, 25, 25, 8}, WS_GROUP},
+    {IDE_PARAMS, u"Edit", u"-b 128 -h", {181, 23, 90, 12}, kEdit | ES_READONLY},
+    {IDT_UNNAMED, u"Static", u"+", {274, 25, 8, 8}, WS_GROUP},
+    {IDE_EXTRA_ARGS, u"Edit", u"", {282, 23, 108, 12}, kEdit},
+    {IDT_MODE, u"Static", u"Modus:", {204, 41, 24, 8}, WS_GROUP},
+    {IDC_MODE, u"ComboBox", u"Automatisch", {229, 38, 57, 130}, kCombo},
+    {IDT_QUALITY, u"Static", u"CBR/VBR:", {293, 41, 34, 8}, WS_GROUP},
+    {IDC_QUALITY, u"ComboBox", u"CBR HQ", {327, 38, 64, 130}, kCombo},
+    {IDT_BITRATE, u"Static", u"kBit/s:", {205, 59, 20, 8}, WS_GROUP},
+    {IDC_BITRATE, u"ComboBox", u"128 Radio", {229, 56, 43, 130}, kCombo},
+    {IDT_MAX_BITRATE, u"Static", u"max.:", {279, 58, 18, 8}, WS_GROUP},
+    {IDC_MAX_BITRATE, u"ComboBox", u"320", {299, 56, 36, 130}, kCombo},
+    {IDT_PRESET, u"Static", u"Prg.:", {340, 58, 16, 8}, WS_GROUP},
+    {IDC_PRESET, u"ComboBox", u"<kein>", {356, 56, 36, 256}, kCombo},
+    {IDG_TAGS, u"Button", u"ID3-Marken", {201, 74, 195, 125}, BS_GROUPBOX},
+    {IDX_ID3V2, u"Button", u"ID3 V2", {236, 85, 37, 10}, kCheck},
+    {IDX_ID3V2_ONLY, u"Button", u"nur ID3 V2", {236, 96, 50, 10}, kCheck},
+    {IDB_NUMBER, u"Button", u"Lieder n&ummerieren", {317, 88, 73, 12}, kButton},
+    {IDT_ARTIST, u"Static", u"Künstler:", {206, 110, 30, 8}, WS_GROUP},
+    {IDE_ARTIST, u"Edit", u"", {236, 108, 142, 12}, kEdit},
+    {IDB_ARTIST_PIECE, u"Button", u"<", {383, 111, 9, 9}, kButton},
+    {IDT_ALBUM, u"Static", u"Album:", {206, 128, 23, 8}, WS_GROUP},
+    {IDE_ALBUM, u"Edit", u"", {236, 126, 142, 12}, kEdit},
+    {IDB_ALBUM_PIECE, u"Button", u"<", {383, 128, 9, 9}, kButton},
+    {IDT_TITLE, u"Static", u"Titel:", {206, 146, 16, 8}, WS_GROUP},
+    {IDE_TITLE, u"Edit", u"", {236, 144, 142, 12}, kEdit},
+    {IDB_TITLE_PIECE, u"Button", u"<", {383, 145, 9, 9}, kButton},
+    {IDT_COMMENT, u"Static", u"Notiz:", {206, 164, 19, 8}, WS_GROUP},
+    {IDE_COMMENT, u"Edit", u"", {236, 162, 100, 12}, kEdit},
+    {IDT_YEAR, u"Static", u"Jahr:", {340, 164, 17, 8}, WS_GROUP},
+    {IDE_YEAR, u"Edit", u"", {360, 162, 30, 12}, kEdit},
+    {IDT_TRACK_NUMBER, u"Static", u"Liednr.:", {206, 182, 25, 8}, WS_GROUP},
+    {IDE_TRACK_NUMBER, u"Edit", u"", {236, 180, 24, 12}, kEdit},
+    {IDT_GENRE, u"Static", u"Genre:", {266, 182, 23, 8}, WS_GROUP},
+    {IDE_GENRE, u"Edit", u"", {291, 180, 87, 12}, kEdit},
+    {IDB_GENRE_MENU, u"Button", u"<", {382, 181, 9, 9}, kButton},
+    {IDB_BATCH, u"Button", u"Batch (.hta) &speichern", {306, 3, 84, 16}, WS_GROUP | WS_TABSTOP},
 };
 
 const int kTagFields[] = {IDE_ARTIST, IDE_ALBUM,        IDE_TITLE, IDE_COMMENT,
                           IDE_YEAR,   IDE_TRACK_NUMBER, IDE_GENRE};
-
-std::u16string WindowText(HWND window) {
-    wchar_t buffer[512] = {};
-    GetWindowTextW(window, buffer, 512);
-    return std::u16string(reinterpret_cast<const char16_t*>(buffer));
-}
 
 std::u16string ClassOf(HWND window) {
     wchar_t buffer[64] = {};
@@ -107,7 +105,7 @@ void DeleteSettingsKey() {
 }
 
 class Shell : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override { DeleteSettingsKey(); }
     void TearDown() override {
         if (dialog_) CloseDialog(dialog_);
@@ -214,12 +212,11 @@ TEST_F(Shell, StartsWithItsDefaults) {
 
 TEST_F(Shell, ShowsTheStoredLamePath) {
     HKEY key;
-    ASSERT_EQ(RegCreateKeyW(HKEY_CURRENT_USER, L"Software\\Morgenfeld-Software\\Tonschleuder\\1.0",
-                            &key),
-              ERROR_SUCCESS);
+    ASSERT_EQ(
+        RegCreateKeyW(HKEY_CURRENT_USER, L"Software\\Morgenfeld-Software\\Tonschleuder\\1.0", &key),
+        ERROR_SUCCESS);
     const wchar_t path[] = L"C:\\Programme\\Lame\\lame.exe";
-    RegSetValueExW(key, L"Lame-Path", 0, REG_SZ, reinterpret_cast<const BYTE*>(path),
-                   sizeof(path));
+    RegSetValueExW(key, L"Lame-Path", 0, REG_SZ, reinterpret_cast<const BYTE*>(path), sizeof(path));
     RegCloseKey(key);
     HWND dialog = Open();
     EXPECT_EQ(ControlText(dialog, IDE_LAME_PATH), u"C:\\Programme\\Lame\\lame.exe");
@@ -292,6 +289,27 @@ TEST_F(Shell, CannotShrinkBelowItsStartSize) {
     SendMessageW(dialog, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&info));
     EXPECT_EQ(info.ptMinTrackSize.x, start.right - start.left);
     EXPECT_EQ(info.ptMinTrackSize.y, start.bottom - start.top);
+}
+
+// Each dialog holds its own state: a second dialog starts empty beside a first one with tracks.
+TEST_F(Shell, EveryDialogOwnsItsState) {
+    HWND first = Open();
+    DropFiles(first, {u"C:\\a.wav"});
+    HWND second = OpenFreshDialog();
+    ASSERT_NE(second, nullptr);
+    const DialogState* firstState = MainDialogState(first);
+    const DialogState* secondState = MainDialogState(second);
+    ASSERT_NE(firstState, nullptr);
+    ASSERT_NE(secondState, nullptr);
+    EXPECT_NE(firstState, secondState);
+    EXPECT_EQ(firstState->tracks.Count(), 1u);
+    EXPECT_EQ(secondState->tracks.Count(), 0u);
+    EXPECT_EQ(secondState->dialog, second);
+    EXPECT_EQ(secondState->controls.files, GetDlgItem(second, IDL_FILES));
+    EXPECT_GT(secondState->genres.Count(), 0u);
+    CloseDialog(second);
+    EXPECT_EQ(MainDialogState(second), nullptr);
+    EXPECT_EQ(MainDialogState(first)->tracks.Count(), 1u);
 }
 
 TEST(ShellProcess, RealProgramExitsWithCodeZeroOnClose) {

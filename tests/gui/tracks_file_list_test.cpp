@@ -79,10 +79,10 @@ TEST_F(FileListTest, DroppingKeepsTheSelectionAndTheTagFields) {
 
 TEST_F(FileListTest, RecordOfRowIsTheRowsItemData) {
     DropFiles(dialog, {u"C:\\a.wav", u"C:\\b.wav"});
-    EXPECT_EQ(RecordOfRow(0), Track(0));
-    EXPECT_EQ(RecordOfRow(1), Track(1));
-    EXPECT_EQ(RecordOfRow(2), nullptr);
-    EXPECT_FALSE(AddRecordToList(nullptr));
+    EXPECT_EQ(RecordOfRow(list, 0), Track(0));
+    EXPECT_EQ(RecordOfRow(list, 1), Track(1));
+    EXPECT_EQ(RecordOfRow(list, 2), nullptr);
+    EXPECT_FALSE(AddRecordToList(list, nullptr));
     EXPECT_EQ(ListCount(dialog), 2);
 }
 

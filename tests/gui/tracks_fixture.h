@@ -9,12 +9,7 @@
 #include "gui/harness.h"
 #include "resources/control_ids.h"
 
-// The decimal text of a number, and the test track name "t<number>".
-inline std::u16string Decimal(int i) {
-    std::u16string text;
-    for (char c : std::to_string(i)) text.push_back(static_cast<char16_t>(c));
-    return text;
-}
+// The test track name "t<number>".
 inline std::u16string Name(int i) {
     std::u16string text = Decimal(i);
     text.insert(text.begin(), u't');
@@ -46,7 +41,7 @@ class TracksTest : public ::testing::Test {
     // Row i of the list carries track i of the array, and the counts agree.
     void ExpectLockstep() const {
         const int rows = ListCount(dialog);
-        ASSERT_EQ(static_cast<uint32_t>(rows), TrackArray().Count());
+        ASSERT_EQ(static_cast<uint32_t>(rows), OpenDialogState()->tracks.Count());
         for (int i = 0; i < rows; ++i) {
             const LRESULT data = SendMessageW(list, LB_GETITEMDATA, i, 0);
             ASSERT_EQ(reinterpret_cast<TrackRecord*>(data), Track(i)) << "row " << i;

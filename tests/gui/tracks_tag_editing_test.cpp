@@ -1,7 +1,7 @@
 // Editing the tags of the selected tracks: common values on a selection change, the
 // one-or-many write rule on typing, and the field read.
 #include "gui/tracks_fixture.h"
-#include "tracks/tag_editing_win.h"
+#include "win/control_text_win.h"
 
 namespace {
 
@@ -167,7 +167,7 @@ TEST_F(TagEditingTest, FieldReadTrimsBlanksAndTabsAndYieldsTheUntrimmedLength) {
         SetDlgItemTextW(dialog, IDE_EXTRA_ARGS, row.shown);
         WideString text;
         text.AssignText(u"old");
-        EXPECT_EQ(ReadField(IDE_EXTRA_ARGS, text), row.length);
+        EXPECT_EQ(ReadField(GetDlgItem(dialog, IDE_EXTRA_ARGS), text), row.length);
         EXPECT_EQ(std::u16string(text.Text()), row.read);
     }
 }

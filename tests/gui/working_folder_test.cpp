@@ -10,8 +10,8 @@
 #include <utility>
 #include <vector>
 
-#include "gui/batch_dialog.h"
-#include "gui/batch_fixtures.h"
+#include "gui/launcher_dialog.h"
+#include "support/files_win.h"
 #include "gui/harness.h"
 #include "gui/menu_capture.h"
 #include "gui/message_box_hook.h"
@@ -41,7 +41,7 @@ class FileBesideProgram {
     FileBesideProgram(const char16_t* name, const std::optional<std::string>& bytes)
         : path_(ProgramFolderPath() + name) {
         DeleteFileW(W(path_));
-        ready_ = bytes ? batch::WriteBytes(path_, *bytes) : !batch::Exists(path_);
+        ready_ = bytes ? support::WriteBytes(path_, *bytes) : !support::Exists(path_);
     }
     ~FileBesideProgram() { DeleteFileW(W(path_)); }
     FileBesideProgram(const FileBesideProgram&) = delete;
@@ -58,18 +58,18 @@ class FileBesideProgram {
 class ScratchCurrentFolder {
   public:
     explicit ScratchCurrentFolder(const std::vector<std::pair<std::u16string, std::string>>& files)
-        : folder_(batch::MakeScratchFolder(u"current")) {
+        : folder_(support::MakeScratchFolder(u"current")) {
         const DWORD room = GetCurrentDirectoryW(0, nullptr);
         previous_.resize(room);
         previous_.resize(GetCurrentDirectoryW(room, previous_.data()));
         entered_ = !previous_.empty();
         for (const auto& [name, bytes] : files)
-            entered_ = batch::WriteBytes(folder_ + name, bytes) && entered_;
+            entered_ = support::WriteBytes(folder_ + name, bytes) && entered_;
         entered_ = entered_ && SetCurrentDirectoryW(W(folder_));
     }
     ~ScratchCurrentFolder() {
         SetCurrentDirectoryW(previous_.c_str());
-        batch::RemoveTree(folder_);
+        support::RemoveTree(folder_);
     }
     ScratchCurrentFolder(const ScratchCurrentFolder&) = delete;
     ScratchCurrentFolder& operator=(const ScratchCurrentFolder&) = delete;
@@ -122,9 +122,9 @@ TEST(FilesBesideTheProgram, TemplateInTheCurrentFolderIsNotRead) {
     ScratchCurrentFolder current(
         {{kTemplateFileName, "<html>Aus dem aktuellen Ordner %callRuns%</html>"}});
     ASSERT_TRUE(current.Entered());
-    const std::u16string tracks = batch::MakeScratchFolder(u"current-tracks");
+    const std::u16string tracks = support::MakeScratchFolder(u"current-tracks");
     const std::u16string launcher = tracks + u"Lame-Aufruf.hta";
-    ASSERT_TRUE(batch::WriteBytes(tracks + u"lame.exe", "MZ"));
+    ASSERT_TRUE(support::WriteBytes(tracks + u"lame.exe", "MZ"));
     const struct {
         const char* name;
         std::optional<std::string> besideProgram;
@@ -142,18 +142,18 @@ TEST(FilesBesideTheProgram, TemplateInTheCurrentFolderIsNotRead) {
         DeleteFileW(W(launcher));
         HWND dialog = OpenFreshDialog();
         ASSERT_NE(dialog, nullptr);
-        batch::SetFieldText(dialog, IDE_LAME_PATH, tracks + u"lame.exe");
+        support::SetFieldText(dialog, IDE_LAME_PATH, tracks + u"lame.exe");
         DropFiles(dialog, {tracks + u"a.wav"});
         MessageBoxRecorder recorder;
-        batch::PressBatchButton(dialog);
+        support::PressBatchButton(dialog);
         CloseDialog(dialog);
         EXPECT_EQ(recorder.Texts(),
                   std::vector<std::u16string>{u"Lame-Aufruf.hta wurde geschrieben."});
-        const std::string written = batch::ReadBytes(launcher);
+        const std::string written = support::ReadBytes(launcher);
         EXPECT_EQ(written.substr(0, row.opening.size()), row.opening);
         EXPECT_EQ(written.find("aktuellen Ordner"), std::string::npos);
     }
-    batch::RemoveTree(tracks);
+    support::RemoveTree(tracks);
 }
 
 }  // namespace

@@ -1,11 +1,12 @@
 #include "launcher/launcher_script.h"
 
 #include <cctype>
+#include <cstring>
 #include <sstream>
 
-#include "gui/batch_fixtures.h"
+#include "support/files_win.h"
 
-using namespace batch;
+using namespace support;
 
 namespace {
 
@@ -122,14 +123,36 @@ std::u16string Unescape(const std::string& text) {
     return out;
 }
 
+// An error the launcher does not catch ends the script with its message, where Wine's script
+// host would wait on it.
+const char kScriptEnd[] =
+    "\r\ntry {\r\n\trun ();\r\n} catch (e) {\r\n"
+    "\tWScript.Echo (\"SCRIPT ERROR \" + e.number + \" \" + e.message);\r\n"
+    "\tWScript.Quit (1);\r\n}\r\nharnessReport ();\r\n";
+
+const char kEnvironmentWrite[] = "\t\tshell.Environment (\"Process\") (name) = \"%\";\r\n";
+const char kEnvironmentWriteInModel[] =
+    "\t\tshell.Environment (\"Process\").put (name, \"%\");\r\n";
+
 ScriptResult RunLauncherScript(const std::string& launcherBytes, const std::u16string& workFolder,
-                               const Environment& settings) {
+                               const Environment& settings, Host host) {
     ScriptResult result;
+    std::string script = PageScript(launcherBytes);
+    Environment hostSettings = settings;
+    hostSettings.push_back({u"TS_HOST", host == Host::kWine ? u"wine" : u"windows"});
+    if (host == Host::kWindowsModel) {
+        const size_t write = script.find(kEnvironmentWrite);
+        if (write == std::string::npos ||
+            script.find(kEnvironmentWrite, write + 1) != std::string::npos) {
+            result.output = "the launcher does not hold its environment write exactly once";
+            return result;
+        }
+        script.replace(write, std::strlen(kEnvironmentWrite), kEnvironmentWriteInModel);
+    }
     const std::u16string scriptPath = workFolder + u"launcher-script.js";
     const std::u16string outputPath = workFolder + u"cscript-output.txt";
     const std::string harness = ReadBytes(FromUtf8(TS_LAUNCHER_HARNESS_JS));
-    WriteBytes(scriptPath, harness + "\r\n" + AsciiScript(PageScript(launcherBytes)) +
-                               "\r\nrun ();\r\nharnessReport ();\r\n");
+    WriteBytes(scriptPath, harness + "\r\n" + AsciiScript(script) + kScriptEnd);
 
     SECURITY_ATTRIBUTES inheritable{sizeof inheritable, nullptr, TRUE};
     HANDLE output = CreateFileW(W(outputPath), GENERIC_WRITE, FILE_SHARE_READ, &inheritable,
@@ -150,14 +173,14 @@ ScriptResult RunLauncherScript(const std::string& launcherBytes, const std::u16s
     PROCESS_INFORMATION process{};
     BOOL started = FALSE;
     {
-        ScopedEnvironment environment(settings);
+        ScopedEnvironment environment(hostSettings);
         started = CreateProcessW(W(cscript), reinterpret_cast<wchar_t*>(commandLine.data()),
                                  nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr, W(workFolder),
                                  &startup, &process);
     }
     CloseHandle(output);
     if (!started) return result;
-    if (WaitForSingleObject(process.hProcess, 180000) != WAIT_OBJECT_0)
+    if (WaitForSingleObject(process.hProcess, 60000) != WAIT_OBJECT_0)
         TerminateProcess(process.hProcess, 1);
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);

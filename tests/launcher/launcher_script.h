@@ -21,24 +21,36 @@ std::string AsciiScript(const std::string& utf8Script);
 std::u16string Unescape(const std::string& text);
 
 struct HarnessRun {
-    int style = -1;          // the window style vbRun was given
-    int exitCode = -1;       // what WScript.Shell.Run returned
-    std::u16string command;  // the command line, unchanged
+    int style = -1;          // the window style given to WScript.Shell.Run
+    int exitCode = -1;       // what it returned
+    std::u16string command;  // the command as it reached Wine's Run (expanded in the model)
 };
 
 struct ScriptResult {
     bool finished = false;  // cscript ended in time and the harness reported to its end
     std::vector<HarnessRun> runs;
-    std::u16string report;  // innerHTML of the paragraph "report"
-    std::string output;     // everything cscript printed
+    // The nodes appended to the paragraph "report" as markup: text with &, < and > as
+    // entities, a <br> element as "<br>".
+    std::u16string report;
+    std::string output;  // everything cscript printed
 };
+
+// Whose WScript.Shell the launcher runs with (see launcher_harness.js): Wine's, whose Run
+// passes a command on unchanged, or a model of Windows', whose Run replaces %NAME% first.
+enum class Host { kWine, kWindowsModel };
+
+// The launcher's one write of a parameterised property, which Wine's JScript cannot run, and
+// the call of the model of Windows' WScript.Shell that stands for it in that host.
+extern const char kEnvironmentWrite[];
+extern const char kEnvironmentWriteInModel[];
 
 using Environment = std::vector<std::pair<std::u16string, std::u16string>>;
 
-// Runs the launcher's script with cscript; the settings go into cscript's environment (and so
-// into the stand-in encoder's). workFolder receives the script file and cscript's output.
+// Runs the launcher's script with cscript in the host given; the settings go into cscript's
+// environment (and so into the stand-in encoder's). workFolder receives the script file and
+// cscript's output. For the model of Windows the launcher must hold kEnvironmentWrite once.
 ScriptResult RunLauncherScript(const std::string& launcherBytes, const std::u16string& workFolder,
-                               const Environment& settings);
+                               const Environment& settings, Host host);
 
 // The stand-in encoder's log: one argument vector per run.
 std::vector<std::vector<std::u16string>> ReadStandInLog(const std::u16string& logPath);

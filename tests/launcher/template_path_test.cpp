@@ -1,9 +1,9 @@
 // A program installed in a folder deeper than MAX_PATH still finds its template file.
 #include <gtest/gtest.h>
 
-#include "gui/batch_fixtures.h"
+#include "support/files_win.h"
 
-using namespace batch;
+using namespace support;
 
 namespace {
 

@@ -3,16 +3,14 @@
 // the first argument. Run from a copy in a deep folder by the launcher tests.
 #include <windows.h>
 
-#include "app/shell_win.h"
 #include "foundation/narrow_string.h"
 #include "launcher/template_file_win.h"
 
 int wmain(int argc, wchar_t** argv) {
     if (argc < 2) return 2;
-    SetProgramInstance(GetModuleHandleW(nullptr));
     WideString report = TemplateFilePath();
     report.Append(u"\n");
-    report.Append(ObtainLauncherTemplate());
+    report.Append(ObtainLauncherTemplate(nullptr));
     const NarrowString bytes = report.ToUtf8();
     HANDLE file = CreateFileW(argv[1], GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                               FILE_ATTRIBUTE_NORMAL, nullptr);

@@ -15,6 +15,7 @@
 #include "launcher/launcher_template.h"
 #include "launcher_decoder.h"
 #include "tracks/genre_list.h"
+#include "support/wide_text.h"
 
 namespace {
 
@@ -35,12 +36,6 @@ NarrowString Bytes(const std::string& bytes) {
     std::memcpy(text.Buffer(), bytes.data(), bytes.size());
     text.Buffer()[bytes.size()] = 0;
     return text;
-}
-
-WideString Wide(const char16_t* text) {
-    WideString s;
-    s.AssignText(text);
-    return s;
 }
 
 // The script literal that follows the first occurrence of marker.
@@ -85,7 +80,8 @@ TEST(SampleTemplate, TakesEveryValueWhereItsScriptReadsItBack) {
     EXPECT_NE(filled.find(u"function run ()\r\n{\r\n" + std::u16string(callRuns.Text()) + u"}"),
               std::u16string::npos);
     EXPECT_NE(filled.find(u"function callRun (arg)"), std::u16string::npos);
-    EXPECT_NE(filled.find(u"Function vbRun (arg, opt)"), std::u16string::npos);
+    EXPECT_NE(filled.find(u"shell.Run(command.replace(/%/g, percent),"), std::u16string::npos);
+    EXPECT_EQ(filled.find(u"vbscript"), std::u16string::npos) << "JScript alone";
     EXPECT_NE(filled.find(u"onload=\"startRuns()\""), std::u16string::npos);
 }
 

@@ -139,41 +139,6 @@ std::vector<std::u16string> SplitCommandLine(const std::u16string& commandLine) 
     return arguments;
 }
 
-std::u16string Utf16OfUtf8(const std::string& bytes) {
-    std::u16string text;
-    for (size_t i = 0; i < bytes.size();) {
-        const unsigned char lead = static_cast<unsigned char>(bytes[i]);
-        const int trail = lead < 0x80    ? 0
-                          : lead >= 0xF0 ? 3
-                          : lead >= 0xE0 ? 2
-                          : lead >= 0xC0 ? 1
-                                         : -1;
-        char32_t c = trail == 0 ? lead : lead & (0x3F >> trail);
-        bool ok = trail >= 0 && i + trail < bytes.size();
-        for (int k = 1; ok && k <= trail; ++k) {
-            const unsigned char next = static_cast<unsigned char>(bytes[i + k]);
-            ok = (next & 0xC0) == 0x80;
-            c = (c << 6) | (next & 0x3F);
-        }
-        // Overlong forms, surrogates and values past U+10FFFF are malformed too.
-        static const char32_t kLeast[] = {0, 0x80, 0x800, 0x10000};
-        ok = ok && c >= kLeast[trail] && c <= 0x10FFFF && !(c >= 0xD800 && c < 0xE000);
-        if (!ok) {
-            text += u'\uFFFD';
-            ++i;
-            continue;
-        }
-        if (c >= 0x10000) {
-            text += static_cast<char16_t>(0xD800 + ((c - 0x10000) >> 10));
-            text += static_cast<char16_t>(0xDC00 + ((c - 0x10000) & 0x3FF));
-        } else {
-            text += static_cast<char16_t>(c);
-        }
-        i += trail + 1;
-    }
-    return text;
-}
-
 std::string Printable(const std::u16string& text) {
     std::string out;
     for (size_t i = 0; i < text.size(); ++i) {

@@ -16,9 +16,5 @@ std::optional<std::u16string> ReadScriptLiteral(const std::u16string& text, size
 // quote, other backslashes stand as they are, and "" inside quotes gives one quote.
 std::vector<std::u16string> SplitCommandLine(const std::u16string& commandLine);
 
-// The UTF-16 text of UTF-8 bytes, as the page loader reads the launcher file; a malformed
-// sequence reads as U+FFFD.
-std::u16string Utf16OfUtf8(const std::string& bytes);
-
 // Readable UTF-8 form of a UTF-16 text for failure messages.
 std::string Printable(const std::u16string& text);

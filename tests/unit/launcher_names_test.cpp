@@ -1,19 +1,14 @@
-// Where the launcher file goes, its numbered name, its temporary name, and the arguments
-// shared by all tracks.
+// Where the launcher file goes, its numbered name and its temporary name.
 #include <gtest/gtest.h>
 
 #include <set>
 #include <string>
 
 #include "launcher/launcher_names.h"
+#include "support/test_text.h"
+#include "support/wide_text.h"
 
 namespace {
-
-WideString Wide(const char16_t* text) {
-    WideString s;
-    s.AssignText(text);
-    return s;
-}
 
 TEST(LauncherPathFor, PutsTheFileIntoTheFirstTracksFolder) {
     struct PathCase {
@@ -65,9 +60,7 @@ TEST(FindNumberedLauncherPath, TakesTheFirstFreeNumber) {
 
     ExistingFiles many;
     for (int n = 1; n <= 120; ++n) {
-        std::u16string name = u"D:\\Musik\\Lame-Aufruf(";
-        for (char c : std::to_string(n)) name += static_cast<char16_t>(c);
-        many.paths.insert(name + u").hta");
+        many.paths.insert(u"D:\\Musik\\Lame-Aufruf(" + Decimal(n) + u").hta");
     }
     EXPECT_EQ(std::u16string(FindNumberedLauncherPath(launcher, Exists, &many).Text()),
               u"D:\\Musik\\Lame-Aufruf(121).hta");
@@ -116,36 +109,6 @@ TEST(TemporaryLauncherPathFor, OtherPathsStillGetADifferentName) {
         EXPECT_EQ(std::u16string(TemporaryLauncherPathFor(Wide(other)).Text()),
                   std::u16string(other) + u".tmp");
     }
-}
-
-TEST(ComposeCommonArguments, PutsPriorityFirstAndTheExtraArgumentsLast) {
-    struct CommonCase {
-        const char* name;
-        const char16_t* options;
-        const char16_t* extra;
-        std::u16string expected;
-    };
-    const CommonCase cases[] = {
-        {"options and extra", u"-m j -b 128", u"--resample 44.1",
-         u" --priority 0 -m j -b 128 --resample 44.1"},
-        {"options only", u"-b 128 -h", u"", u" --priority 0 -b 128 -h"},
-        {"nothing", u"", u"", u" --priority 0 "},
-        {"extra only", u"", u"--vbr-new", u" --priority 0  --vbr-new"},
-    };
-    for (const CommonCase& c : cases) {
-        SCOPED_TRACE(c.name);
-        EXPECT_EQ(std::u16string(ComposeCommonArguments(Wide(c.options), Wide(c.extra)).Text()),
-                  c.expected);
-    }
-}
-
-TEST(IsDecodeRun, LooksForTheExactWordAnywhere) {
-    EXPECT_TRUE(IsDecodeRun(Wide(u" --priority 0 --decode")));
-    EXPECT_TRUE(IsDecodeRun(Wide(u" --priority 0 -b 128 --decode -x")));
-    EXPECT_TRUE(IsDecodeRun(Wide(u" --priority 0 --decoder")));
-    EXPECT_FALSE(IsDecodeRun(Wide(u" --priority 0 --DECODE")));
-    EXPECT_FALSE(IsDecodeRun(Wide(u" --priority 0 -decode")));
-    EXPECT_FALSE(IsDecodeRun(WideString()));
 }
 
 }  // namespace

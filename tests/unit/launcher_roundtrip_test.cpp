@@ -9,16 +9,12 @@
 #include "launcher/call_run.h"
 #include "launcher/launcher_template.h"
 #include "launcher_decoder.h"
+#include "support/test_text.h"
+#include "support/wide_text.h"
 
 namespace {
 
 using Args = std::vector<std::u16string>;
-
-WideString Wide(const std::u16string& text) {
-    WideString s;
-    s.AssignText(text.c_str());
-    return s;
-}
 
 // The commands the launcher runs, one per callRun line: lame_exe + arg_comm + arg.
 struct ReadBack {
@@ -38,7 +34,7 @@ ReadBack ReadLauncher(const std::u16string& text) {
     ReadBack result;
     // The page script must run to its own end tag: no "</" before it.
     const size_t scriptStart = text.find(u"<script>\r\n");
-    const size_t scriptEnd = text.find(u"</script>\r\n<script type=\"text/vbscript\">");
+    const size_t scriptEnd = text.find(u"</script>\r\n</html>\r\n");
     EXPECT_NE(scriptEnd, std::u16string::npos);
     EXPECT_EQ(text.find(u"</", scriptStart), scriptEnd) << "the script element ends early";
     EXPECT_GT(text.find(u"<!--", scriptStart), scriptEnd) << "a comment opener in the script";
@@ -67,7 +63,7 @@ std::u16string FillOneTrack(const TrackRecord& record, const std::u16string& lam
         FillLauncherTemplate(BuiltInLauncherTemplate(), true, Wide(lame), Wide(common),
                              BuildCallRunsBlock(tracks, false, false, false))
             .ToUtf8();
-    return Utf16OfUtf8(std::string(bytes.Text(), bytes.Length()));
+    return FromUtf8(std::string(bytes.Text(), bytes.Length()));
 }
 
 void ExpectArgs(const Args& got, const Args& expected) {
@@ -121,7 +117,8 @@ const std::u16string kHostileValues[] = {
     u"\\u0041\\x41\\n",
     // Surrogates that are not part of a pair (a file system may hold them) and one pair.
     u"\xD800",
-    u"a\xDC00" u"b",
+    u"a\xDC00"
+    u"b",
     u"\xDC00\xD800",
     u"x\xD83D",
     u"\xDBFF\xDFFF",

@@ -22,7 +22,7 @@
 #include <string>
 
 #include "launcher/call_run.h"
-#include "launcher/launcher_names.h"
+#include "launcher/common_arguments.h"
 #include "launcher/launcher_template.h"
 #include "options/compose.h"
 
@@ -72,7 +72,7 @@ WideString FillBuiltIn(bool deleteOriginals, const char16_t* lame, const char16_
                                 Wide(common), Wide(callRuns));
 }
 
-TEST(BuiltInLauncherTemplate, HasThirtyNineAsciiLinesEachEndedByCrLf) {
+TEST(BuiltInLauncherTemplate, HasSixtyNineAsciiLinesEachEndedByCrLf) {
     const std::string text = kBuiltInLauncherTemplate;
     int lines = 0;
     for (size_t i = 0; i < text.size(); ++i) {
@@ -83,13 +83,21 @@ TEST(BuiltInLauncherTemplate, HasThirtyNineAsciiLinesEachEndedByCrLf) {
             ++lines;
         }
     }
-    EXPECT_EQ(lines, 39);
+    EXPECT_EQ(lines, 69);
     EXPECT_EQ(text.substr(text.size() - 9), "</html>\r\n");
     const WideString wide = BuiltInLauncherTemplate();
     EXPECT_EQ(wide.Length(), text.size());
-    EXPECT_EQ(LineOf(wide.Text(), 15), u"%callRuns%\trep.innerHTML = rep.innerHTML + \"Done.\";");
+    EXPECT_EQ(LineOf(wide.Text(), 15), u"%callRuns%\tsay (\"Done.\");");
     EXPECT_EQ(LineOf(wide.Text(), 19), u"var lame_exe = \"\\\"%lame_exe%\\\"\";");
-    EXPECT_EQ(LineOf(wide.Text(), 29), u"\tif (!err && %delOrig%)");
+    EXPECT_EQ(LineOf(wide.Text(), 32), u"\tif (!err && %delOrig%)");
+}
+
+// VBScript is an optional Windows feature on its way out: the page runs on JScript alone.
+TEST(BuiltInLauncherTemplate, HoldsNoVbScript) {
+    const NarrowString text = Bytes(kBuiltInLauncherTemplate);
+    EXPECT_LT(text.FindNoCase("vbscript"), 0);
+    EXPECT_LT(text.FindNoCase("vbRun"), 0);
+    EXPECT_LT(text.FindNoCase("cmd.exe /"), 0) << "no command interpreter deletes a source";
 }
 
 TEST(FillLauncherTemplate, WritesTheWorkedExampleAsTheGoldenFile) {
@@ -173,11 +181,11 @@ TEST(FillLauncherTemplate, EscapesPathAndArgumentsForTheirScriptLiterals) {
 TEST(FillLauncherTemplate, SetsTheDeleteFlagAndPutsTheLinesBeforeDone) {
     const std::u16string filled =
         FillBuiltIn(true, u"C:\\l.exe", u" x", u"\tcallRun ('a');\r\n\tcallRun ('b');\r\n").Text();
-    EXPECT_EQ(LineOf(filled, 29 + 2), u"\tif (!err && 1)");
+    EXPECT_EQ(LineOf(filled, 32 + 2), u"\tif (!err && 1)");
     EXPECT_EQ(LineOf(filled, 15), u"\tcallRun ('a');");
     EXPECT_EQ(LineOf(filled, 16), u"\tcallRun ('b');");
-    EXPECT_EQ(LineOf(filled, 17), u"\trep.innerHTML = rep.innerHTML + \"Done.\";");
-    EXPECT_EQ(LineOf(FillBuiltIn(false, u"", u"", u"").Text(), 29), u"\tif (!err && 0)");
+    EXPECT_EQ(LineOf(filled, 17), u"\tsay (\"Done.\");");
+    EXPECT_EQ(LineOf(FillBuiltIn(false, u"", u"", u"").Text(), 32), u"\tif (!err && 0)");
 }
 
 TEST(FillLauncherTemplate, ReplacesEveryOccurrenceAndOnlyThePlaceholdersPresent) {

@@ -34,16 +34,16 @@ enum Quality {
 };
 constexpr int kNone = -1;
 
-std::u16string Compose(int P, int M, int K, int Q, int X) {
+std::u16string Compose(int preset, int mode, int bitrate, int quality, int maximum) {
     WideString out;
     out.AssignText(u"stale text");
-    ComposeOptionArguments(P, M, K, Q, X, out);
+    ComposeOptionArguments(preset, mode, bitrate, quality, maximum, out);
     return out.Text();
 }
 
 struct CompositionCase {
     const char* name;
-    int P, M, K, Q, X;
+    int preset, mode, bitrate, quality, maximum;
     std::u16string expected;
 };
 
@@ -62,7 +62,7 @@ TEST(ComposeOptionArguments, YieldsTheTypicalSelections) {
     };
     for (const CompositionCase& c : cases) {
         SCOPED_TRACE(c.name);
-        EXPECT_EQ(Compose(c.P, c.M, c.K, c.Q, c.X), c.expected);
+        EXPECT_EQ(Compose(c.preset, c.mode, c.bitrate, c.quality, c.maximum), c.expected);
     }
 }
 
@@ -88,7 +88,7 @@ TEST(ComposeOptionArguments, KeepsTheRulesAtTheirEdges) {
     };
     for (const CompositionCase& c : cases) {
         SCOPED_TRACE(c.name);
-        EXPECT_EQ(Compose(c.P, c.M, c.K, c.Q, c.X), c.expected);
+        EXPECT_EQ(Compose(c.preset, c.mode, c.bitrate, c.quality, c.maximum), c.expected);
     }
 }
 
@@ -148,7 +148,7 @@ TEST(OptionTables, GiveEachVbrPresetTheRangeOfItsCbrPreset) {
 TEST(DecideOptionListStates, PresetDisablesAllFourAndNoPresetFollowsTheQuality) {
     struct StateCase {
         const char* name;
-        int P, Q;
+        int presetIndex, qualityIndex;
         bool mode, bitrate, quality, maximum;
     };
     const StateCase cases[] = {
@@ -163,7 +163,7 @@ TEST(DecideOptionListStates, PresetDisablesAllFourAndNoPresetFollowsTheQuality) 
     };
     for (const StateCase& c : cases) {
         SCOPED_TRACE(c.name);
-        const OptionListStates states = DecideOptionListStates(c.P, c.Q);
+        const OptionListStates states = DecideOptionListStates(c.presetIndex, c.qualityIndex);
         EXPECT_EQ(states.mode, c.mode);
         EXPECT_EQ(states.bitrate, c.bitrate);
         EXPECT_EQ(states.quality, c.quality);

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "support/test_text.h"
 #include "tracks/track_removal.h"
 
 namespace {
@@ -22,9 +23,8 @@ class TrackRemovalTest : public ::testing::Test {
         }
     }
     static std::u16string Name(int i) {
-        std::u16string text(1, u't');
-        for (char c : std::to_string(i)) text.push_back(static_cast<char16_t>(c));
-        return text;
+        std::u16string text = u"t";
+        return text + Decimal(i);
     }
     std::vector<std::u16string> Paths() const {
         std::vector<std::u16string> paths;

@@ -2,7 +2,7 @@
 #pragma once
 #include "foundation/wide_string.h"
 
-// Puts the stored path, or "Lame.exe", into the path field.
-void ReadLamePathIntoField();
+// The stored path, or "Lame.exe" when none can be read.
+WideString ReadLamePathSetting();
 // Stores the path under HKCU; silent on failure.
-void StoreLamePath(const WideString& path);
+void StoreLamePathSetting(const WideString& path);

@@ -1,9 +1,9 @@
-#include "gui/batch_dialog.h"
+#include "gui/launcher_dialog.h"
 
 #include "gui/harness.h"
 #include "resources/control_ids.h"
 
-namespace batch {
+namespace support {
 
 void SetFieldText(HWND dialog, int id, const std::u16string& text) {
     SetDlgItemTextW(dialog, id, reinterpret_cast<const wchar_t*>(text.c_str()));
@@ -28,4 +28,4 @@ void PressBatchButton(HWND dialog) {
     ClickButton(dialog, IDB_BATCH);
 }
 
-}  // namespace batch
+}  // namespace support

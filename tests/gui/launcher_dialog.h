@@ -4,10 +4,10 @@
 
 #include <string>
 
-namespace batch {
+namespace support {
 
 // Puts text into a field as pasting it would (the path field and the "+" field react to
-// nothing but the batch run, so no typing is needed there).
+// nothing but the launcher write, so no typing is needed there).
 void SetFieldText(HWND dialog, int id, const std::u16string& text);
 // Clicks a check box or push button (BM_CLICK: button down and up, then BN_CLICKED).
 void ClickButton(HWND dialog, int id);
@@ -16,4 +16,4 @@ void ChooseListEntry(HWND dialog, int comboId, int index);
 // Presses the batch button; returns when the run and all its message boxes are done.
 void PressBatchButton(HWND dialog);
 
-}  // namespace batch
+}  // namespace support

@@ -1,9 +1,9 @@
-#include "gui/batch_fixtures.h"
+#include "support/files_win.h"
 
 #include <algorithm>
 #include <functional>
 
-namespace batch {
+namespace support {
 namespace {
 
 const wchar_t* W(const std::u16string& text) {
@@ -38,31 +38,12 @@ void DeleteTreeWin32(const std::u16string& folder) {
 
 }  // namespace
 
-std::string Utf8(const std::u16string& text) {
-    const int size = static_cast<int>(text.size());
-    const int bytes = WideCharToMultiByte(CP_UTF8, 0, W(text), size, nullptr, 0, nullptr, nullptr);
-    std::string out(bytes > 0 ? bytes : 0, '\0');
-    if (bytes > 0)
-        WideCharToMultiByte(CP_UTF8, 0, W(text), size, out.data(), bytes, nullptr, nullptr);
-    return out;
-}
-
-std::u16string FromUtf8(const std::string& text) {
-    const int size = static_cast<int>(text.size());
-    const int units = MultiByteToWideChar(CP_UTF8, 0, text.data(), size, nullptr, 0);
-    std::u16string out(units > 0 ? units : 0, u'\0');
-    if (units > 0)
-        MultiByteToWideChar(CP_UTF8, 0, text.data(), size, reinterpret_cast<wchar_t*>(out.data()),
-                            units);
-    return out;
-}
-
 std::u16string MakeScratchFolder(const std::u16string& name) {
     wchar_t temp[MAX_PATH + 1] = {};
     GetTempPathW(MAX_PATH, temp);
     std::u16string folder = reinterpret_cast<const char16_t*>(temp);
     if (folder.empty() || folder.back() != u'\\') folder += u'\\';
-    folder += u"ts-" + name + u"-" + FromUtf8(std::to_string(GetCurrentProcessId())) + u"\\";
+    folder += u"ts-" + name + u"-" + Decimal(GetCurrentProcessId()) + u"\\";
     RemoveTree(folder);
     MakeFolders(folder);
     return folder;
@@ -162,12 +143,22 @@ bool RunHostProgram(const std::vector<std::string>& argv) {
 }
 
 bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs) {
+    return WaitUntil(condition, timeoutMs, nullptr);
+}
+
+bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs,
+               const std::function<void()>& step) {
     const DWORD start = GetTickCount();
-    while (!condition()) {
+    for (;;) {
+        if (step) step();
+        if (condition()) return true;
         if (GetTickCount() - start >= timeoutMs) return condition();
-        Sleep(10);
+        // A pumping caller wakes early for a message and answers it at once.
+        if (step)
+            MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+        else
+            Sleep(10);
     }
-    return true;
 }
 
 bool LinkToDeviceFull(const std::u16string& path) {
@@ -204,4 +195,4 @@ DriveMapping::~DriveMapping() {
     if (RunHostProgram({"/bin/rm", "-f", link_})) WaitUntil([&] { return !Exists(root); });
 }
 
-}  // namespace batch
+}  // namespace support

@@ -1,7 +1,7 @@
-// Times the whole batch run for 10,000 tracks on the real dialog under Wine: from the click
+// Times the whole launcher write for 10,000 tracks on the real dialog under Wine: from the click
 // on "Batch (.hta) &speichern" until the message " wurde geschrieben." appears.
-//   tools/wine-run --prefix build/<name>-win/wineprefix
-//   build/<name>-win/tests/launcher/batch_bench.exe
+//   tools/wine-run --prefix build/windows/wineprefix
+//   build/windows/bench/win/launcher_write_bench.exe
 #include <windows.h>
 
 #include <algorithm>
@@ -9,13 +9,13 @@
 #include <string>
 #include <vector>
 
-#include "gui/batch_dialog.h"
-#include "gui/batch_fixtures.h"
 #include "gui/harness.h"
+#include "gui/launcher_dialog.h"
 #include "gui/message_box_hook.h"
 #include "resources/control_ids.h"
+#include "support/files_win.h"
 
-using namespace batch;
+using namespace support;
 
 namespace {
 
@@ -48,8 +48,8 @@ int main() {
     SetFieldText(dialog, IDE_LAME_PATH, folder + u"lame.exe");
     std::vector<std::u16string> names;
     for (int i = 0; i < kTracks; ++i) {
-        const std::u16string n = FromUtf8(std::to_string(i));
-        names.push_back(music + u"Künstler " + FromUtf8(std::to_string(i / 100)) + u"\\" + n +
+        const std::u16string n = Decimal(i);
+        names.push_back(music + u"Künstler " + Decimal(i / 100) + u"\\" + n +
                         u" - Rock'n'Roll Lied.mp3");
     }
     names[0] = music + u"erstes Lied.wav";

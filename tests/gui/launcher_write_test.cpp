@@ -1,14 +1,14 @@
-// The batch run on the real dialog: its checks and messages, where the launcher goes, the
+// The launcher write on the real dialog: its checks and messages, where the launcher goes, the
 // question before replacing one, and a launcher written whole or not at all.
 #include <gtest/gtest.h>
 
-#include "gui/batch_dialog.h"
-#include "gui/batch_fixtures.h"
+#include "gui/launcher_dialog.h"
+#include "support/files_win.h"
 #include "gui/harness.h"
 #include "gui/message_box_hook.h"
 #include "resources/control_ids.h"
 
-using namespace batch;
+using namespace support;
 
 namespace {
 
@@ -35,11 +35,11 @@ void StoreLamePathRaw(const std::u16string& path) {
     RegCloseKey(key);
 }
 
-class BatchRun : public ::testing::Test {
+class LauncherWrite : public ::testing::Test {
   protected:
     void SetUp() override {
         RegDeleteTreeW(HKEY_CURRENT_USER, kSettingsRoot);
-        folder_ = MakeScratchFolder(u"batch-run");
+        folder_ = MakeScratchFolder(u"launcher-write");
         tools_ = folder_ + u"Tools\\";
         music_ = folder_ + u"Musik\\";
         MakeFolders(tools_);
@@ -83,7 +83,7 @@ class BatchRun : public ::testing::Test {
     HWND dialog_ = nullptr;
 };
 
-TEST_F(BatchRun, EmptyPathFieldAsksForThePathAndStoresNothing) {
+TEST_F(LauncherWrite, EmptyPathFieldAsksForThePathAndStoresNothing) {
     DropFiles(dialog_, {music_ + u"a.wav"});
     for (const char16_t* typed : {u"", u"   ", u" \t "}) {
         SCOPED_TRACE(PrintableText(std::u16string(u"field: [") + typed + u"]"));
@@ -96,7 +96,7 @@ TEST_F(BatchRun, EmptyPathFieldAsksForThePathAndStoresNothing) {
     }
 }
 
-TEST_F(BatchRun, PathToNothingIsWrongAndKeepsTheStoredPath) {
+TEST_F(LauncherWrite, PathToNothingIsWrongAndKeepsTheStoredPath) {
     StoreLamePathRaw(u"C:\\stored\\lame.exe");
     DropFiles(dialog_, {music_ + u"a.wav"});
     for (const std::u16string& typed : std::vector<std::u16string>{
@@ -111,7 +111,7 @@ TEST_F(BatchRun, PathToNothingIsWrongAndKeepsTheStoredPath) {
     }
 }
 
-TEST_F(BatchRun, EmptyListStoresTheTrimmedPathThenSaysSo) {
+TEST_F(LauncherWrite, EmptyListStoresTheTrimmedPathThenSaysSo) {
     // An existing folder counts as an existing path.
     const std::u16string typed = u" \t" + folder_ + u"Tools  ";
     SetFieldText(dialog_, IDE_LAME_PATH, typed);
@@ -122,7 +122,7 @@ TEST_F(BatchRun, EmptyListStoresTheTrimmedPathThenSaysSo) {
     EXPECT_EQ(PrintableText(ControlText(dialog_, IDE_LAME_PATH)), PrintableText(typed));
 }
 
-TEST_F(BatchRun, WritesUtf8LauncherIntoTheFirstTracksFolderOnly) {
+TEST_F(LauncherWrite, WritesUtf8LauncherIntoTheFirstTracksFolderOnly) {
     const std::u16string other = folder_ + u"Other\\";
     MakeFolders(other);
     DropFiles(dialog_, {music_ + u"Grüße \U0001F3B5.wav", other + u"b.mp3"});
@@ -147,7 +147,7 @@ TEST_F(BatchRun, WritesUtf8LauncherIntoTheFirstTracksFolderOnly) {
     EXPECT_EQ(PrintableText(StoredLamePath()), PrintableText(lame_));
 }
 
-TEST_F(BatchRun, AnswerYesReplacesTheExistingLauncher) {
+TEST_F(LauncherWrite, AnswerYesReplacesTheExistingLauncher) {
     WriteBytes(launcher_, "old");
     WriteBytes(music_ + u"Lame-Aufruf(1).hta", "one");
     DropFiles(dialog_, {music_ + u"a.wav"});
@@ -161,7 +161,7 @@ TEST_F(BatchRun, AnswerYesReplacesTheExistingLauncher) {
               (std::vector<std::u16string>{u"Lame-Aufruf(1).hta", u"Lame-Aufruf.hta"}));
 }
 
-TEST_F(BatchRun, AnswerNoWritesTheFirstFreeNumberedName) {
+TEST_F(LauncherWrite, AnswerNoWritesTheFirstFreeNumberedName) {
     WriteBytes(launcher_, "old");
     WriteBytes(music_ + u"Lame-Aufruf(1).hta", "one");
     DropFiles(dialog_, {music_ + u"a.wav"});
@@ -174,7 +174,7 @@ TEST_F(BatchRun, AnswerNoWritesTheFirstFreeNumberedName) {
     EXPECT_EQ(ReadBytes(music_ + u"Lame-Aufruf(2).hta").substr(0, 6), "<html>");
 }
 
-TEST_F(BatchRun, ReadOnlyLauncherIsNotOpenedAndStaysAsItWas) {
+TEST_F(LauncherWrite, ReadOnlyLauncherIsNotOpenedAndStaysAsItWas) {
     DropFiles(dialog_, {music_ + u"a.wav"});
     WriteBytes(launcher_, "old");
     SetFileAttributesW(reinterpret_cast<const wchar_t*>(launcher_.c_str()),
@@ -189,14 +189,14 @@ TEST_F(BatchRun, ReadOnlyLauncherIsNotOpenedAndStaysAsItWas) {
     SetFileAttributesW(reinterpret_cast<const wchar_t*>(launcher_.c_str()), FILE_ATTRIBUTE_NORMAL);
 }
 
-TEST_F(BatchRun, LauncherInAFolderThatIsGoneCannotBeOpened) {
+TEST_F(LauncherWrite, LauncherInAFolderThatIsGoneCannotBeOpened) {
     DropFiles(dialog_, {folder_ + u"Gone\\a.wav"});
     const auto shown = Press();
     ASSERT_EQ(shown.size(), 1u) << ::testing::PrintToString(ShownTexts(shown));
     ExpectBox(shown[0], folder_ + u"Gone\\Lame-Aufruf.hta" + kNotOpened, OkButtons());
 }
 
-TEST_F(BatchRun, FailedWriteIsReportedAndLeavesNoBrokenLauncher) {
+TEST_F(LauncherWrite, FailedWriteIsReportedAndLeavesNoBrokenLauncher) {
     DropFiles(dialog_, {music_ + u"a.wav"});
     // The launcher is written into "Lame-Aufruf.tmp" first; there every write fails, disk full.
     const std::u16string temporary = music_ + u"Lame-Aufruf.tmp";

@@ -2,14 +2,14 @@
 // the three messages about the others, and that the launcher is written either way.
 #include <gtest/gtest.h>
 
-#include "gui/batch_dialog.h"
-#include "gui/batch_fixtures.h"
+#include "gui/launcher_dialog.h"
+#include "support/files_win.h"
 #include "gui/harness.h"
 #include "gui/message_box_hook.h"
 #include "launcher/template_file_win.h"
 #include "resources/control_ids.h"
 
-using namespace batch;
+using namespace support;
 
 namespace {
 
@@ -70,7 +70,7 @@ class TemplateFile : public ::testing::Test {
         RemoveTree(folder_);
     }
 
-    // One batch run with a fresh launcher; yields the texts of the boxes shown.
+    // One launcher write with a fresh launcher; yields the texts of the boxes shown.
     std::vector<std::u16string> Run(std::deque<int> answers = {}) {
         DeleteFileW(reinterpret_cast<const wchar_t*>(launcher_.c_str()));
         MessageBoxRecorder recorder(std::move(answers));

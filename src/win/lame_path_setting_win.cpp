@@ -1,15 +1,16 @@
 // The Lame.exe path, remembered under HKEY_CURRENT_USER between runs.
-#include "app/settings_win.h"
+#include "win/lame_path_setting_win.h"
 
-#include "app/shell_win.h"
-#include "resources/control_ids.h"
+#include <windows.h>
+
+#include "win/utf16_cast.h"
 
 namespace {
 const wchar_t kKeyPath[] = L"Software\\Morgenfeld-Software\\Tonschleuder\\1.0";
 const wchar_t kValueName[] = L"Lame-Path";
-const wchar_t kDefaultLamePath[] = L"Lame.exe";
+const char16_t kDefaultLamePath[] = u"Lame.exe";
 // The longest path Windows accepts, in units without the terminator; the chooser offers
-// as much, and a batch run stores what it chose.
+// as much, and a launcher write stores what it chose.
 constexpr uint32_t kMaxPathUnits = 32767;
 constexpr DWORD kMaxDataBytes = (kMaxPathUnits + 1) * sizeof(char16_t);
 // Rounds of asking the size again when the value grew between asking and reading.
@@ -41,7 +42,7 @@ bool ReadStoredPath(HKEY key, WideString& path) {
 }
 }  // namespace
 
-void ReadLamePathIntoField() {
+WideString ReadLamePathSetting() {
     WideString path;
     bool found = false;
     HKEY key;
@@ -49,10 +50,11 @@ void ReadLamePathIntoField() {
         found = ReadStoredPath(key, path);
         RegCloseKey(key);
     }
-    SetDlgItemTextW(MainWindow(), IDE_LAME_PATH, found ? AsWide(path.Text()) : kDefaultLamePath);
+    if (!found) path.AssignText(kDefaultLamePath);
+    return path;
 }
 
-void StoreLamePath(const WideString& path) {
+void StoreLamePathSetting(const WideString& path) {
     HKEY key;
     if (RegCreateKeyW(HKEY_CURRENT_USER, kKeyPath, &key) != ERROR_SUCCESS) return;
     DWORD bytes = (path.Length() + 1) * sizeof(char16_t);

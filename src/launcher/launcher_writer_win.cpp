@@ -1,19 +1,19 @@
 // The run behind "Batch (.hta) &speichern": checks and stores the Lame.exe path, names the
 // launcher file in the first track's folder and writes it as UTF-8.
-#include "launcher/batch_writer_win.h"
+#include "launcher/launcher_writer_win.h"
 
-#include "app/file_exists_win.h"
-#include "app/settings_win.h"
-#include "app/shell_win.h"
 #include "launcher/call_run.h"
+#include "launcher/common_arguments.h"
 #include "launcher/launcher_file_win.h"
 #include "launcher/launcher_names.h"
 #include "launcher/launcher_template.h"
 #include "launcher/template_file_win.h"
 #include "options/options_win.h"
-#include "resources/control_ids.h"
-#include "tracks/tag_editing_win.h"
-#include "tracks/track_record.h"
+#include "win/control_text_win.h"
+#include "win/file_exists_win.h"
+#include "win/lame_path_setting_win.h"
+#include "win/message_win.h"
+#include "win/utf16_cast.h"
 
 namespace {
 
@@ -29,89 +29,91 @@ bool PathExists(const char16_t* path, void*) {
     return FileOrFolderExists(path);
 }
 
-bool IsChecked(int id) {
-    return IsDlgButtonChecked(MainWindow(), id) == BST_CHECKED;
+bool IsChecked(HWND box) {
+    return SendMessageW(box, BM_GETCHECK, 0, 0) == BST_CHECKED;
 }
 
-void ShowPathMessage(const WideString& path, const char16_t* text) {
+void ShowPathMessage(HWND owner, const WideString& path, const char16_t* text) {
     WideString message = path;
     message.Append(text);
-    ShowMessage(message.Text());
+    ShowMessage(owner, message.Text());
 }
 
-void ShowWritten(const WideString& launcherPath) {
+void ShowWritten(HWND owner, const WideString& launcherPath) {
     const char16_t* backslash = launcherPath.FindLastCharPointer(u'\\');
     WideString message;
     message.AssignText(backslash ? backslash + 1 : launcherPath.Text());
     message.Append(kWritten);
-    ShowMessage(message.Text());
+    ShowMessage(owner, message.Text());
 }
 
 // The launcher path in the first track's folder; when a file is there already and the user
 // keeps it, the first free numbered name. Empty when the list has no first track.
-WideString ChooseLauncherPath() {
-    const TrackRecord* first = TrackArray().GetAt(0);
+WideString ChooseLauncherPath(const DialogState& state) {
+    const TrackRecord* first = state.tracks.GetAt(0);
     if (!first || first->fields[kPath].IsEmpty()) return WideString();
     const WideString launcherPath = LauncherPathFor(first->fields[kPath]);
     if (!PathExists(launcherPath.Text(), nullptr) ||
-        ShowMessage(kOverwriteQuestion, MB_YESNO) == IDYES)
+        ShowMessage(state.dialog, kOverwriteQuestion, MB_YESNO) == IDYES)
         return launcherPath;
     return FindNumberedLauncherPath(launcherPath, PathExists, nullptr);
 }
 
-WideString ComposeCommonArgumentsFromControls() {
+WideString ComposeCommonArgumentsFromControls(const DialogState& state) {
     WideString optionArguments;
-    ComposeOptionArgumentsFromControls(optionArguments);
+    ComposeOptionArgumentsFromControls(state, optionArguments);
     WideString extraArguments;
-    ReadField(IDE_EXTRA_ARGS, extraArguments);
+    ReadField(state.controls.extraArguments, extraArguments);
     return ComposeCommonArguments(optionArguments, extraArguments);
 }
 
 }  // namespace
 
-void RunBatchWriter(bool deleteOriginals) {
+void WriteLauncher(DialogState& state) {
+    HWND owner = state.dialog;
+    const bool deleteOriginals = IsChecked(state.controls.deleteOriginals);
     WideString lamePath;
-    ReadField(IDE_LAME_PATH, lamePath);
+    ReadField(state.controls.lamePath, lamePath);
     if (!PathExists(lamePath.Text(), nullptr)) {
-        ShowMessage(lamePath.IsEmpty() ? kEnterLamePath : kWrongLamePath);
+        ShowMessage(owner, lamePath.IsEmpty() ? kEnterLamePath : kWrongLamePath);
         return;
     }
-    StoreLamePath(lamePath);
+    StoreLamePathSetting(lamePath);
 
-    const WideString launcherPath = ChooseLauncherPath();
+    const WideString launcherPath = ChooseLauncherPath(state);
     if (launcherPath.IsEmpty()) {
-        ShowMessage(kListEmpty);
+        ShowMessage(owner, kListEmpty);
         return;
     }
-    const WideString commonArguments = ComposeCommonArgumentsFromControls();
+    const WideString commonArguments = ComposeCommonArgumentsFromControls(state);
 
     LauncherFile file;
     if (!OpenLauncherFile(launcherPath, file)) {
-        ShowPathMessage(launcherPath, kNotOpened);
+        ShowPathMessage(owner, launcherPath, kNotOpened);
         return;
     }
     const WideString callRuns =
-        BuildCallRunsBlock(TrackArray(), IsChecked(IDX_ID3V2), IsChecked(IDX_ID3V2_ONLY),
-                           IsDecodeRun(commonArguments));
-    const WideString text = FillLauncherTemplate(ObtainLauncherTemplate(), deleteOriginals,
+        BuildCallRunsBlock(state.tracks, IsChecked(state.controls.id3v2),
+                           IsChecked(state.controls.id3v2Only), IsDecodeRun(commonArguments));
+    const WideString text = FillLauncherTemplate(ObtainLauncherTemplate(owner), deleteOriginals,
                                                  lamePath, commonArguments, callRuns);
     const NarrowString bytes = text.ToUtf8();
     // Every track yields a line, every filled template some text (the built-in one, or a
     // file that holds "html") and every text some bytes: an empty result means memory ran
     // out or the text grew too long, and a launcher without its tracks or its text must not
     // be reported as written.
-    const bool tracksLost = TrackArray().Count() > 0 && callRuns.IsEmpty();
+    const bool tracksLost = state.tracks.Count() > 0 && callRuns.IsEmpty();
     const bool textLost = text.IsEmpty() || bytes.IsEmpty();
 
     switch (FinishLauncherFile(file, bytes, !tracksLost && !textLost)) {
         case LauncherWrite::kWritten:
-            ShowWritten(launcherPath);
+            ShowWritten(owner, launcherPath);
             break;
         case LauncherWrite::kIncomplete:
-            ShowPathMessage(launcherPath, kNotWritten);
+            ShowPathMessage(owner, launcherPath, kNotWritten);
             break;
         case LauncherWrite::kNotReplaced:
-            ShowPathMessage(launcherPath, kNotOpened);
+            ShowPathMessage(owner, launcherPath, kNotOpened);
             break;
     }
 }

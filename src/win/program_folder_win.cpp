@@ -1,7 +1,9 @@
 // The folder of the program file, taken from its full path however long it is.
-#include "app/module_path_win.h"
+#include "win/program_folder_win.h"
 
-#include "app/shell_win.h"
+#include <windows.h>
+
+#include "win/utf16_cast.h"
 
 namespace {
 // Longest path the system hands out, terminator included.
@@ -14,7 +16,7 @@ WideString ProgramFolder() {
     // grow the buffer until the whole path fits.
     for (DWORD room = 276; room <= kLongestPath * 2; room *= 2) {
         if (!path.PrepareBuffer(room)) return WideString();
-        DWORD length = GetModuleFileNameW(ProgramInstance(), AsWide(path.Buffer()), room);
+        DWORD length = GetModuleFileNameW(nullptr, AsWide(path.Buffer()), room);
         if (length == 0) return WideString();
         if (length < room) {
             path.Truncate(length);

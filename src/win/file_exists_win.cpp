@@ -1,6 +1,8 @@
-#include "app/file_exists_win.h"
+#include "win/file_exists_win.h"
 
-#include "app/shell_win.h"
+#include <windows.h>
+
+#include "win/utf16_cast.h"
 
 bool FileOrFolderExists(const char16_t* path) {
     if (path == nullptr || *path == u'\0') return false;

@@ -1,20 +1,8 @@
-// The platform text services through the real Win32 calls.
+// The foundation's platform text services through the real Win32 calls.
 #include <windows.h>
 
 #include "foundation/text_services.h"
-
-static_assert(sizeof(wchar_t) == sizeof(char16_t), "UTF-16 wchar_t expected");
-
-namespace {
-
-const wchar_t* AsWideText(const char16_t* text) {
-    return reinterpret_cast<const wchar_t*>(text);
-}
-wchar_t* AsWideText(char16_t* text) {
-    return reinterpret_cast<wchar_t*>(text);
-}
-
-}  // namespace
+#include "win/utf16_cast.h"
 
 // CharUpperW/CharUpperA take a single character in the low word of the
 // pointer argument (high word zero) and return it the same way.
@@ -29,10 +17,10 @@ unsigned char UpperAnsiByte(unsigned char byte) {
 }
 
 int AnsiToWide(const char* source, int sourceBytes, char16_t* target, int targetUnits) {
-    return MultiByteToWideChar(CP_ACP, 0, source, sourceBytes, AsWideText(target), targetUnits);
+    return MultiByteToWideChar(CP_ACP, 0, source, sourceBytes, AsWide(target), targetUnits);
 }
 
 int WideToUtf8(const char16_t* source, int sourceUnits, char* target, int targetBytes) {
-    return WideCharToMultiByte(CP_UTF8, 0, AsWideText(source), sourceUnits, target, targetBytes,
+    return WideCharToMultiByte(CP_UTF8, 0, AsWide(source), sourceUnits, target, targetBytes,
                                nullptr, nullptr);
 }

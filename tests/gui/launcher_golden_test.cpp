@@ -5,13 +5,13 @@
 
 #include <memory>
 
-#include "gui/batch_dialog.h"
-#include "gui/batch_fixtures.h"
+#include "gui/launcher_dialog.h"
+#include "support/files_win.h"
 #include "gui/harness.h"
 #include "gui/message_box_hook.h"
 #include "resources/control_ids.h"
 
-using namespace batch;
+using namespace support;
 
 namespace {
 
@@ -51,7 +51,7 @@ class GoldenLauncher : public ::testing::Test {
         RemoveTree(root_);
     }
 
-    std::vector<std::u16string> PressBatch() {
+    std::vector<std::u16string> PressSave() {
         MessageBoxRecorder recorder;
         PressBatchButton(dialog_);
         return recorder.Texts();
@@ -65,7 +65,7 @@ class GoldenLauncher : public ::testing::Test {
 TEST_F(GoldenLauncher, WorkedExampleOfTheBuiltInTemplate) {
     ChooseListEntry(dialog_, IDC_QUALITY, 1);  // "CBR": the options give "-b 128"
     DropFiles(dialog_, {u"D:\\Musik\\a.wav"});
-    EXPECT_EQ(PressBatch(), std::vector<std::u16string>{u"Lame-Aufruf.hta wurde geschrieben."});
+    EXPECT_EQ(PressSave(), std::vector<std::u16string>{u"Lame-Aufruf.hta wurde geschrieben."});
     EXPECT_TRUE(
         SameBytes(ReadBytes(u"D:\\Musik\\Lame-Aufruf.hta"), GoldenBytes("worked_example.hta")));
 }
@@ -92,7 +92,7 @@ TEST_F(GoldenLauncher, TracksFromSeveralFoldersWithTagsAndBothCheckBoxes) {
     SelectRows(dialog_, {2});
     TypeInto(dialog_, IDE_ARTIST, u"AC\\");
 
-    EXPECT_EQ(PressBatch(), std::vector<std::u16string>{u"Lame-Aufruf.hta wurde geschrieben."});
+    EXPECT_EQ(PressSave(), std::vector<std::u16string>{u"Lame-Aufruf.hta wurde geschrieben."});
     EXPECT_TRUE(SameBytes(ReadBytes(u"D:\\Musik\\Rock'n'Roll\\Lame-Aufruf.hta"),
                           GoldenBytes("multi_track.hta")));
 }

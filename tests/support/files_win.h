@@ -1,5 +1,6 @@
-// Files, folders and Wine drive mappings for the tests of the batch run. Everything lives
-// under the Wine prefix's temporary folder and is removed again by the test.
+// Files, folders, host programs and Wine drive mappings for the tests and benchmarks that
+// write launchers. Everything lives under the Wine prefix's temporary folder and is removed
+// again by its test.
 #pragma once
 #include <windows.h>
 
@@ -7,10 +8,9 @@
 #include <string>
 #include <vector>
 
-namespace batch {
+#include "support/test_text.h"
 
-std::string Utf8(const std::u16string& text);
-std::u16string FromUtf8(const std::string& text);
+namespace support {
 
 // A fresh, empty folder under the temporary folder, its path ending in a backslash.
 std::u16string MakeScratchFolder(const std::u16string& name);
@@ -33,6 +33,9 @@ std::string UnixPathOf(const std::u16string& path);
 bool RunHostProgram(const std::vector<std::string>& argv);
 // Checks the condition until it holds or the bound runs out; yields its last value.
 bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs = 20000);
+// The same, running `step` (for example a message pump) between the checks.
+bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs,
+               const std::function<void()>& step);
 // Makes path a symbolic link to /dev/full: opening it works, every write fails, disk full.
 bool LinkToDeviceFull(const std::u16string& path);
 
@@ -52,4 +55,4 @@ class DriveMapping {
     bool active_ = false;
 };
 
-}  // namespace batch
+}  // namespace support

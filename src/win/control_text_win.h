@@ -1,0 +1,8 @@
+// The text of a control as the program reads it.
+#pragma once
+#include <windows.h>
+
+#include "foundation/wide_string.h"
+
+// Reads the control's text trimmed of blanks and tabs; yields the untrimmed length.
+uint32_t ReadField(HWND control, WideString& text);
