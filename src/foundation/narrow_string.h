@@ -9,7 +9,7 @@ struct NarrowStringRecord {
 };
 
 class NarrowString {
-public:
+  public:
     NarrowString() = default;
     NarrowString(const NarrowString& other);
     NarrowString& operator=(const NarrowString& other);
@@ -31,7 +31,7 @@ public:
     const NarrowStringRecord* Record() const { return record_; }
     uint32_t Capacity() const { return record_ ? record_->capacity : 0; }
 
-private:
+  private:
     NarrowString(const char16_t*) = delete;
 
     void Release();

@@ -5,7 +5,7 @@
 
 template <class T>
 class PointerArray {
-public:
+  public:
     PointerArray() = default;
     PointerArray(const PointerArray&) = delete;
     PointerArray& operator=(const PointerArray&) = delete;
@@ -26,7 +26,7 @@ public:
     bool DeleteAt(uint32_t index);
     void DeleteAll();
 
-private:
+  private:
     bool GrowTo(uint32_t capacity);
     void FreeBlockWhenEmpty();
 

@@ -128,8 +128,7 @@ WideString WideString::ReplaceAll(const char16_t* find, const char16_t* replacem
     // Each search starts behind the last match, so the walk stays linear in the text.
     char16_t* out = result.record_->characters;
     const char16_t* reading = source;
-    for (const char16_t* match = FindText(reading, find); match;
-         match = FindText(reading, find)) {
+    for (const char16_t* match = FindText(reading, find); match; match = FindText(reading, find)) {
         const uint32_t before = static_cast<uint32_t>(match - reading);
         CopyTextN(out, reading, before);
         out += before;

@@ -17,7 +17,7 @@ struct WideStringRecord {
 extern const char16_t kEmptyText[1];
 
 class WideString {
-public:
+  public:
     WideString() = default;
     WideString(const WideString& other);
     WideString& operator=(const WideString& other);
@@ -55,7 +55,7 @@ public:
     const WideStringRecord* Record() const { return record_; }
     uint32_t Capacity() const { return record_ ? record_->capacity : 0; }
 
-private:
+  private:
     // A narrow string or a number never converts to a wide string.
     WideString(const char*) = delete;
     WideString& Append(const char*) = delete;

@@ -94,7 +94,10 @@ TEST(BuildCallRunLine, WritesTagValuesAsTheyStand) {
         {"lone angle brackets stay", u"a<b!-c<!-d", u"a<b!-c<!-d"},
         {"line breaks", u"a\r\nb\u2028c\u2029d", u"a\\r\\nb\\u2028c\\u2029d"},
         // UTF-8 cannot carry a surrogate without its partner: it is written as its escape.
-        {"lone surrogates", u"\xD800" u"a\xDC00\xDBFF", u"\\uD800a\\uDC00\\uDBFF"},
+        {"lone surrogates",
+         u"\xD800"
+         u"a\xDC00\xDBFF",
+         u"\\uD800a\\uDC00\\uDBFF"},
         {"low before high", u"\xDC00\xD800", u"\\uDC00\\uD800"},
     };
     for (const TagCase& c : cases) {
