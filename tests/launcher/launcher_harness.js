@@ -7,8 +7,8 @@
 // between turns the host waits by running a small program that sleeps (Wine's WScript.Sleep
 // is not implemented). A click reaches the page only between two turns.
 //
-// document: getElementById gives the two check boxes, the progress and the report paragraph;
-// elements record the nodes appended to them. The stand-ins have no innerHTML, innerText or
+// document: getElementById gives the two check boxes, the progress and the report paragraph
+// (and an element for any other id); elements record the nodes appended to them. The stand-ins have no innerHTML, innerText or
 // textContent, so text put there never reaches the report.
 //
 // WScript.Shell, in one of two hosts (TS_HOST):
@@ -65,12 +65,22 @@ function HarnessNode(name, nodeValue) {
     this.nodeValue = nodeValue;
     this.checked = false;
     this.nodes = [];
+    this.firstChild = null;
 }
 
 HarnessNode.prototype.appendChild = function (node) {
     if (!(node instanceof HarnessNode))
         throw new Error("appendChild of a node the document did not make");
     this.nodes.push(node);
+    this.firstChild = this.nodes[0];
+    return node;
+};
+
+HarnessNode.prototype.removeChild = function (node) {
+    for (var i = 0; i < this.nodes.length; ++i)
+        if (this.nodes[i] === node)
+            this.nodes.splice(i--, 1);
+    this.firstChild = this.nodes.length > 0 ? this.nodes[0] : null;
     return node;
 };
 
@@ -106,7 +116,10 @@ var harnessElements = {
 harnessElements.CmdView.checked = harnessSetting("TS_CMD_VIEW", "0") == "1";
 
 var document = {
+    // Any other id (a template file's own) is an element of its own too.
     getElementById: function (id) {
+        if (!harnessElements.hasOwnProperty(id))
+            harnessElements[id] = new HarnessNode("p", null);
         return harnessElements[id];
     },
     createTextNode: function (text) {

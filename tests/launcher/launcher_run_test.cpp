@@ -374,6 +374,33 @@ TEST_P(LauncherRun, DecodingRunGivesWaveOutputs) {
               u"Run 1: 01 Intro.wav...OK<br>Run 2: b.wav...OK<br>Run 3: c.mp3...OK<br>Done.");
 }
 
+// The sample template of the release runs the same batch, with its own report.
+TEST_P(LauncherRun, TheSampleTemplateRunsTheBatchAsTheBuiltInPageDoes) {
+    wchar_t program[MAX_PATH];
+    const std::u16string self(reinterpret_cast<const char16_t*>(program),
+                              GetModuleFileNameW(nullptr, program, MAX_PATH));
+    const std::u16string beside =
+        self.substr(0, self.rfind(u'\\') + 1) + u"Tonschleuder-Vorlage.htm";
+    ASSERT_TRUE(WriteBytes(beside, ReadBytes(FromUtf8(TS_SAMPLE_TEMPLATE))));
+    const std::u16string good = Source(u"Musik\\Grüße 100%.wav");
+    const std::u16string failing = Source(u"Musik\\fail-me.ogg");
+    DropFiles(dialog_, {good, failing});
+    ClickButton(dialog_, IDX_DELETE_ORIGINALS);
+
+    const ScriptResult result =
+        WriteAndRun(folder_ + u"Musik\\Lame-Aufruf.hta",
+                    {{u"TS_STANDIN_FAIL_ON", u"fail-me"}, {u"TS_STANDIN_FAIL_CODE", u"5"}});
+    DeleteFileW(reinterpret_cast<const wchar_t*>(beside.c_str()));
+    ExpectEncoderRuns({lame_, u"--priority", u"0", u"-b", u"128", u"-h"},
+                      {{good, folder_ + u"Musik\\Grüße 100%.mp3"},
+                       {u"--ogginput", failing, folder_ + u"Musik\\fail-me.mp3"}},
+                      result);
+    EXPECT_FALSE(Exists(good));
+    EXPECT_TRUE(Exists(failing));
+    EXPECT_EQ(result.report.rfind(u"Grüße 100%.mp3 ... OKfail-me.mp3 ... Fehler 5: \"", 0), 0u)
+        << PrintableText(result.report);
+}
+
 INSTANTIATE_TEST_SUITE_P(Hosts, LauncherRun, ::testing::Values(Host::kWine, Host::kWindowsModel),
                          [](const ::testing::TestParamInfo<Host>& info) {
                              return info.param == Host::kWine ? "Wine" : "WindowsModel";
