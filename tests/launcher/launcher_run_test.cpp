@@ -1,11 +1,14 @@
-// End to end: the real dialog writes a launcher, Wine's script host runs its page script,
-// and a stand-in encoder records the arguments it receives. Every path and tag value must
-// arrive exactly as the user gave it, exactly the encoded sources are deleted, and the report
-// shows what was typed as text. Each test runs in two hosts: with Wine's WScript.Shell, and
-// with a model of Windows' one, whose Run replaces %NAME% first and whose process environment
-// can be written (launcher_harness.js). For the model, the launcher's one write of a
-// parameterised property, which Wine's JScript cannot run, is turned into a call of the model
-// before the script runs (RunLauncherScript).
+// End to end: the real dialog writes a launcher, Wine's script host runs its page script in
+// turns as an HTML Application host does (launcher_harness.js), and a stand-in encoder
+// records the arguments it receives. Every path and tag value must arrive exactly as the user
+// gave it, exactly the encoded sources are deleted, the report shows what was typed as text,
+// and the page stays live: progress between turns, "Stop" taken at a turn boundary, one
+// encode per processor through helper scripts, and encoding in the page where none can run.
+// Each test runs in two hosts: with Wine's WScript.Shell, and with a model of Windows' one,
+// whose Run replaces %NAME% first and whose process environment can be written; helpers run
+// under the same model. For the model, the launcher's one write of a parameterised property,
+// which Wine's JScript cannot run, is turned into a call of the model before the script runs
+// (RunLauncherScript).
 #include <gtest/gtest.h>
 
 #include <algorithm>
