@@ -1,6 +1,7 @@
 // The two sample files of the release (docs/examples/): the template passes the program's
 // check and is filled in so that its script reads the values back, and the genre list parses
-// to the entries written and lays out as intended.
+// to the entries written and lays out as intended. And the launcher's document shows the
+// built-in template as it is.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -82,6 +83,23 @@ TEST(SampleTemplate, TakesEveryValueWhereItsScriptReadsItBack) {
                           u"\tstartBatch ();\r\n}"),
               std::u16string::npos);
     EXPECT_EQ(filled.find(u"vbscript"), std::u16string::npos) << "JScript alone";
+}
+
+// docs/launcher.md shows the built-in template whole; a change to one must reach the other.
+TEST(LauncherDocument, ShowsTheBuiltInTemplateAsItIs) {
+    const std::string document = ReadExample(u8"../launcher.md");
+    const size_t start = document.find("```html\n");
+    ASSERT_NE(start, std::string::npos);
+    const size_t end = document.find("\n```", start + 8);
+    std::string shown = document.substr(start + 8, end + 1 - (start + 8));
+    std::string crLf;
+    for (char c : shown) crLf += c == '\n' ? std::string("\r\n") : std::string(1, c);
+    const std::string builtIn = kBuiltInLauncherTemplate;
+    size_t same = 0;
+    while (same < crLf.size() && same < builtIn.size() && crLf[same] == builtIn[same]) ++same;
+    EXPECT_TRUE(crLf == builtIn) << "first difference at byte " << same << ": shown \""
+                                 << crLf.substr(same, 40) << "\", built in \""
+                                 << builtIn.substr(same, 40) << "\"";
 }
 
 TEST(SampleTemplate, KeepsTheOriginalsWhenNotAskedToDelete) {
