@@ -1,5 +1,6 @@
 // Times the whole launcher write for 10,000 tracks on the real dialog under Wine: from the click
-// on "Batch (.hta) &speichern" until the message " wurde geschrieben." appears.
+// on "Batch (.hta) &speichern" until the message " wurde geschrieben." appears. The tracks are
+// files in 100 folders, as dropped ones are, so the check of their outputs reads real folders.
 //   tools/wine-run --prefix build/windows/wineprefix
 //   build/windows/bench/win/launcher_write_bench.exe
 #include <windows.h>
@@ -49,10 +50,12 @@ int main() {
     std::vector<std::u16string> names;
     for (int i = 0; i < kTracks; ++i) {
         const std::u16string n = Decimal(i);
-        names.push_back(music + u"Künstler " + Decimal(i / 100) + u"\\" + n +
-                        u" - Rock'n'Roll Lied.mp3");
+        const std::u16string artist = music + u"Künstler " + Decimal(i / 100) + u"\\";
+        if (i % 100 == 0) MakeFolders(artist);
+        names.push_back(artist + n + u" - Rock'n'Roll Lied.mp3");
     }
     names[0] = music + u"erstes Lied.wav";
+    for (const std::u16string& name : names) WriteBytes(name, "");
     DropFiles(dialog, names);
     std::vector<int> all(kTracks);
     for (int i = 0; i < kTracks; ++i) all[i] = i;

@@ -280,8 +280,12 @@ WideString OutputPathOf(const TrackRecord& record, bool decode) {
     const char16_t* path = record.fields[kPath].Text();
     const uint32_t length = record.fields[kPath].Length();
     const OutputName output = OutputNameOf(ShapeOfPath(path, length), length, decode);
+    // One block of the final size: this runs once per track on every save.
+    const uint32_t suffixLength = TextLength(output.suffix);
     WideString outputPath;
-    outputPath.AssignText(path, output.baseLength);
-    outputPath.Append(output.suffix);
+    if (!outputPath.PrepareBuffer(output.baseLength + suffixLength)) return outputPath;
+    std::memcpy(outputPath.Buffer(), path, output.baseLength * sizeof(char16_t));
+    std::memcpy(outputPath.Buffer() + output.baseLength, output.suffix,
+                (suffixLength + 1) * sizeof(char16_t));
     return outputPath;
 }

@@ -73,10 +73,32 @@ class FolderNames {
 
 enum class FolderRead { kRead, kNoFolder, kFailed };
 
-FolderRead ReadFolder(const WideString& outputPath, uint32_t folderLength, FolderNames& names) {
+// The end the file names of a folder's outputs share ("*.mp3", "*.mp3.mp3", or longer): Wine
+// looks up the details of each name that matches the pattern, which costs more than the
+// reading itself, so a folder of MP3 sources read for "*.mp3.mp3" costs little.
+WideString PatternOf(const TrackOutputs& outputs, const NamedItem* group, uint32_t groupSize) {
+    const WideString& first = outputs.Output(group[0].item);
+    const uint32_t firstLength = first.Length();
+    uint32_t shared = firstLength - group[0].length;
+    for (uint32_t k = 1; k < groupSize && shared > 0; ++k) {
+        const WideString& output = outputs.Output(group[k].item);
+        const uint32_t length = output.Length();
+        uint32_t same = 0;
+        while (same < shared && same < length - group[k].length &&
+               output.Text()[length - 1 - same] == first.Text()[firstLength - 1 - same])
+            ++same;
+        shared = same;
+    }
+    // Windows reads a "*" before a dot as "up to the last dot", which "*.mp3.mp3" would miss.
+    while (shared > 0 && first.Text()[firstLength - shared] == u'.') --shared;
     WideString pattern;
-    pattern.AssignText(outputPath.Text(), folderLength);
+    pattern.AssignText(first.Text(), group[0].length);
     pattern.Append(u"*");
+    pattern.Append(first.Text() + firstLength - shared);
+    return pattern;
+}
+
+FolderRead ReadFolder(const WideString& pattern, FolderNames& names) {
     WIN32_FIND_DATAW found;
     HANDLE search = FindFirstFileExW(AsWide(pattern.Text()), FindExInfoBasic, &found,
                                      FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH);
@@ -142,11 +164,10 @@ int64_t FindExistingOutputs(const TrackOutputs& outputs, bool* existing) {
     bool memoryLeft = true;
     for (uint32_t start = 0; start < used;) {
         const uint32_t end = GroupEnd(folders, used, start);
-        const WideString& first = outputs.Output(folders[start].item);
         FolderRead read = FolderRead::kFailed;
         FolderNames names;
         if (end - start >= kReadFolderFrom && folders[start].length > 0)
-            read = ReadFolder(first, folders[start].length, names);
+            read = ReadFolder(PatternOf(outputs, folders + start, end - start), names);
         if (read == FolderRead::kRead)
             memoryLeft =
                 MatchFolder(outputs, folders + start, end - start, names, existing) && memoryLeft;

@@ -63,10 +63,14 @@ WideString ListFlaggedTracks(const PointerArray<TrackRecord>& tracks, const Trac
         }
         if (listed++ > 0) list.Append(u"\r\n");
         if (withSource) {
+            // The output lies beside its source: its name alone keeps the line short.
+            const char16_t* backslash = outputs.Output(i).FindLastCharPointer(u'\\');
             list.Append(tracks.GetAt(i)->fields[kPath]);
             list.Append(u" -> ");
+            list.Append(backslash ? backslash + 1 : outputs.Output(i).Text());
+        } else {
+            list.Append(outputs.Output(i));
         }
-        list.Append(outputs.Output(i));
     }
     if (more > 0) {
         WideString rest;

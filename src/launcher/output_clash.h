@@ -32,7 +32,8 @@ class TrackOutputs {
 int64_t FindClashingTracks(const PointerArray<TrackRecord>& tracks, const TrackOutputs& outputs,
                            SameFileNameTest same, bool* clashing);
 
-// One line per flagged track, CR LF between them: "<source> -> <output>", or only the output
-// when withSource is false. The first `shown` of them, then "... und <n> weitere".
+// One line per flagged track, CR LF between them: "<source> -> <output's file name>", or only
+// the output's path when withSource is false. The first `shown` of them, then "... und <n>
+// weitere".
 WideString ListFlaggedTracks(const PointerArray<TrackRecord>& tracks, const TrackOutputs& outputs,
                              const bool* flagged, bool withSource, uint32_t shown);

@@ -29,8 +29,10 @@ void GroupSameFileNames(NamedItem* items, uint32_t count, SameFileNameTest same)
         items[i].key = FoldedKey(items[i].name, items[i].length);
         items[i].startsGroup = false;
     }
-    std::stable_sort(items, items + count,
-                     [](const NamedItem& a, const NamedItem& b) { return a.key < b.key; });
+    // Ties by the caller's number, so the order is the same on every run.
+    std::sort(items, items + count, [](const NamedItem& a, const NamedItem& b) {
+        return a.key != b.key ? a.key < b.key : a.item < b.item;
+    });
     // Within a run of one key, each ungrouped item gathers the later ones the test finds
     // equal to it. A run nearly always holds one group, so this is linear in practice.
     for (uint32_t runStart = 0; runStart < count;) {

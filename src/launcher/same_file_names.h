@@ -17,8 +17,7 @@ struct NamedItem {
 
 // Reorders the items so that those whose names the test finds equal stand together, each
 // such group starting with an item whose startsGroup is set. Names are keyed by a hash of
-// their units upper-cased one by one, so a group holds only names the test confirms; items
-// of one group keep their order.
+// their units upper-cased one by one, and a group holds only names the test confirms.
 void GroupSameFileNames(NamedItem* items, uint32_t count, SameFileNameTest same);
 
 // The end of the group that starts at `start` (the index of the next group's first item).

@@ -79,13 +79,13 @@ TEST_F(OutputClash, ClashIsRefusedWithOneMessageBeforeAnyQuestion) {
     const auto before = Contents();
 
     const std::u16string m = music_;
-    EXPECT_EQ(Press(), std::vector<std::string>{PrintableText(
-                           u"Diese Dateien würden sich gegenseitig überschreiben:\r\n\r\n" + m +
-                           u"Lied.wav -> " + m + u"Lied.mp3\r\n" + m + u"Lied.mp3 -> " + m +
-                           u"Lied.mp3.mp3\r\n" + m + u"Band.wav -> " + m + u"Band.mp3\r\n" + m +
-                           u"BAND.aiff -> " + m + u"BAND.mp3\r\n" + m + u"a.ogg -> " + m +
-                           u"a.mp3\r\n... und 1 weitere\r\n\r\nBitte entfernen Sie sie aus der "
-                           u"Liste oder benennen Sie sie um. Es wird nichts gespeichert!")});
+    EXPECT_EQ(Press(),
+              std::vector<std::string>{PrintableText(
+                  u"Diese Dateien würden sich gegenseitig überschreiben:\r\n\r\n" + m +
+                  u"Lied.wav -> Lied.mp3\r\n" + m + u"Lied.mp3 -> Lied.mp3.mp3\r\n" + m +
+                  u"Band.wav -> Band.mp3\r\n" + m + u"BAND.aiff -> BAND.mp3\r\n" + m +
+                  u"a.ogg -> a.mp3\r\n... und 1 weitere\r\n\r\nBitte entfernen Sie "
+                  u"sie aus der Liste oder benennen Sie sie um. Es wird nichts gespeichert!")});
     EXPECT_EQ(Contents(), before) << "no launcher, nothing changed";
 }
 

@@ -122,7 +122,7 @@ TEST(ListFlaggedTracks, NamesTheFirstFewAndCountsTheRest) {
     ASSERT_TRUE(outputs.Fill(tracks, false));
     const bool flags[] = {true, false, true, true};
     EXPECT_EQ(std::u16string(ListFlaggedTracks(tracks, outputs, flags, true, 2).Text()),
-              u"C:\\a.wav -> C:\\a.mp3\r\nC:\\c.mp3 -> C:\\c.mp3.mp3\r\n... und 1 weitere");
+              u"C:\\a.wav -> a.mp3\r\nC:\\c.mp3 -> c.mp3.mp3\r\n... und 1 weitere");
     EXPECT_EQ(std::u16string(ListFlaggedTracks(tracks, outputs, flags, false, 5).Text()),
               u"C:\\a.mp3\r\nC:\\c.mp3.mp3\r\nC:\\d.mp3");
 }
