@@ -4,9 +4,10 @@
 #include "foundation/narrow_string.h"
 #include "foundation/wide_string.h"
 
-// The built-in template: 69 lines of ASCII, each ended by CR LF. Its page script is JScript
-// alone; the encoder runs through WScript.Shell, a source is deleted through
-// Scripting.FileSystemObject, and the report is built from text nodes.
+// The built-in template: 310 lines of ASCII, each ended by CR LF. Its page script is JScript
+// alone and runs the batch in short turns of the page, up to one encode per processor, each
+// through a hidden helper script; a source is deleted through Scripting.FileSystemObject,
+// and the report is built from text nodes.
 extern const char kBuiltInLauncherTemplate[];
 // The built-in template as the text of a run (taken through the ANSI code page).
 WideString BuiltInLauncherTemplate();

@@ -1,6 +1,7 @@
 #include "gui/launcher_dialog.h"
 
 #include "gui/harness.h"
+#include "support/files_win.h"
 #include "resources/control_ids.h"
 
 namespace support {
@@ -26,6 +27,21 @@ void ChooseListEntry(HWND dialog, int comboId, int index) {
 
 void PressBatchButton(HWND dialog) {
     ClickButton(dialog, IDB_BATCH);
+}
+
+void LauncherScene::OpenScene(const std::u16string& scratchName, const std::u16string& tools,
+                              const std::string& lameBytes) {
+    folder_ = MakeScratchFolder(scratchName);
+    MakeFolders(folder_ + tools);
+    lame_ = folder_ + tools + u"lame.exe";
+    WriteBytes(lame_, lameBytes);
+    dialog_ = OpenFreshDialog();
+    if (dialog_) SetFieldText(dialog_, IDE_LAME_PATH, lame_);
+}
+
+void LauncherScene::CloseScene() {
+    CloseDialog(dialog_);
+    RemoveTree(folder_);
 }
 
 }  // namespace support

@@ -16,4 +16,18 @@ void ChooseListEntry(HWND dialog, int comboId, int index);
 // Presses the batch button; returns when the run and all its message boxes are done.
 void PressBatchButton(HWND dialog);
 
+// What every launcher test starts from: a scratch folder with the encoder file in it
+// (lameBytes at tools + "lame.exe") and a fresh main dialog with the encoder's path in
+// "Lame.exe-Pfadname:". CloseScene closes the dialog and removes the folder.
+class LauncherScene {
+  protected:
+    // dialog_ stays null when the dialog cannot be made.
+    void OpenScene(const std::u16string& scratchName, const std::u16string& tools,
+                   const std::string& lameBytes);
+    void CloseScene();
+
+    std::u16string folder_, lame_;
+    HWND dialog_ = nullptr;
+};
+
 }  // namespace support

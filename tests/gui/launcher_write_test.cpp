@@ -35,25 +35,19 @@ void StoreLamePathRaw(const std::u16string& path) {
     RegCloseKey(key);
 }
 
-class LauncherWrite : public ::testing::Test {
+class LauncherWrite : public ::testing::Test, protected LauncherScene {
   protected:
     void SetUp() override {
         RegDeleteTreeW(HKEY_CURRENT_USER, kSettingsRoot);
-        folder_ = MakeScratchFolder(u"launcher-write");
+        OpenScene(u"launcher-write", u"Tools\\", "MZ");
+        ASSERT_NE(dialog_, nullptr);
         tools_ = folder_ + u"Tools\\";
         music_ = folder_ + u"Musik\\";
-        MakeFolders(tools_);
         MakeFolders(music_);
-        lame_ = tools_ + u"lame.exe";
-        WriteBytes(lame_, "MZ");
         launcher_ = music_ + u"Lame-Aufruf.hta";
-        dialog_ = OpenFreshDialog();
-        ASSERT_NE(dialog_, nullptr);
-        SetFieldText(dialog_, IDE_LAME_PATH, lame_);
     }
     void TearDown() override {
-        CloseDialog(dialog_);
-        RemoveTree(folder_);
+        CloseScene();
         RegDeleteTreeW(HKEY_CURRENT_USER, kSettingsRoot);
     }
 
@@ -79,8 +73,7 @@ class LauncherWrite : public ::testing::Test {
         return texts;
     }
 
-    std::u16string folder_, tools_, music_, lame_, launcher_;
-    HWND dialog_ = nullptr;
+    std::u16string tools_, music_, launcher_;
 };
 
 TEST_F(LauncherWrite, EmptyPathFieldAsksForThePathAndStoresNothing) {

@@ -1,9 +1,14 @@
 // Stand-ins for what the HTML Application host gives a launcher's page script. The test puts
-// the launcher's script after this text and "run (); harnessReport ();" after that. No
-// VBScript stand-in is defined: the launcher must run on JScript alone.
+// the launcher's script after this text and harnessRunPage () after that. No VBScript
+// stand-in is defined: the launcher must run on JScript alone.
 //
-// document: getElementById gives the two check boxes and the report paragraph, and the
-// report records the nodes appended to it. The stand-ins have no innerHTML, innerText or
+// Turns: the host runs the page as an HTML Application does. The onload handler (run) is one
+// turn, each timer callback (setTimeout, setInterval) another, run no earlier than it is due;
+// between turns the host waits by running a small program that sleeps (Wine's WScript.Sleep
+// is not implemented). A click reaches the page only between two turns.
+//
+// document: getElementById gives the two check boxes, the progress and the report paragraph
+// (and an element for any other id); elements record the nodes appended to them. The stand-ins have no innerHTML, innerText or
 // textContent, so text put there never reaches the report.
 //
 // WScript.Shell, in one of two hosts (TS_HOST):
@@ -16,13 +21,22 @@
 //            Wine's JScript cannot run that write, so the test turns the launcher's one
 //            statement of it (kEnvironmentWrite) into a call of the model,
 //            shell.Environment ("Process").put (name, value), before the script runs.
-// Other settings, also from the environment:
-//   TS_CMD_VIEW=1    the check box "Cmd.exe sichtbar" is checked
-//   TS_STOP_AFTER=n  the user checks "Stop" once the encoder has run n times
+// A helper script the page starts without waiting (wscript.exe with a .js file) runs with
+// this same host in front of it: its WScript.Shell is the same model, it inherits the
+// variables the page wrote, and it records its runs in a file of the test's work folder.
+// Settings, from the environment:
+//   TS_CMD_VIEW=1                the check box "Cmd.exe sichtbar" is checked
+//   TS_CLICK_STOP_AFTER=n        the user checks "Stop" at the first turn boundary after n
+//                                runs have reported ("OK" or " error = ")
+//   TS_SCRIPT_HOST_OFF=1         the registry says Windows Script Host is switched off
+//   TS_HELPERS_NEVER_ANSWER=1    a helper the page starts never runs
+//   TS_HARNESS_JS, TS_HARNESS_WORK, TS_HARNESS_SLEEP
+//                                this file, the work folder, the program that sleeps
 var harnessNativeObject = ActiveXObject;
 var harnessShell = new harnessNativeObject("WScript.Shell");
+var harnessFiles = new harnessNativeObject("Scripting.FileSystemObject");
 
-// The value of a variable of cscript's environment (letter case not minded), or null.
+// The value of a variable of this process's environment (letter case not minded), or null.
 function harnessVariable(name) {
     var reference = "%" + name + "%";
     var value = harnessShell.ExpandEnvironmentStrings(reference);
@@ -39,42 +53,80 @@ function harnessSetting(name, fallback) {
 }
 
 var harnessWindowsHost = harnessSetting("TS_HOST", "wine") == "windows";
-var harnessStopAfter = parseInt(harnessSetting("TS_STOP_AFTER", "-1"), 10);
+var harnessClickAfter = parseInt(harnessSetting("TS_CLICK_STOP_AFTER", "-1"), 10);
+var harnessWork = harnessSetting("TS_HARNESS_WORK", ".");
 var harnessRuns = [];
+// In a helper: the model's variables the page had written, and the file for its runs.
+var harnessInherited = {};
+var harnessRecordFile = null;
 
-function HarnessNode(name, text) {
+function HarnessNode(name, nodeValue) {
     this.name = name;
-    this.text = text;
-}
-
-function HarnessElement() {
+    this.nodeValue = nodeValue;
     this.checked = false;
     this.nodes = [];
+    this.firstChild = null;
 }
 
-HarnessElement.prototype.appendChild = function (node) {
+HarnessNode.prototype.appendChild = function (node) {
     if (!(node instanceof HarnessNode))
         throw new Error("appendChild of a node the document did not make");
     this.nodes.push(node);
+    this.firstChild = this.nodes[0];
     return node;
 };
 
+HarnessNode.prototype.removeChild = function (node) {
+    for (var i = 0; i < this.nodes.length; ++i)
+        if (this.nodes[i] === node)
+            this.nodes.splice(i--, 1);
+    this.firstChild = this.nodes.length > 0 ? this.nodes[0] : null;
+    return node;
+};
+
+// What an element shows, as markup: text with &, < and > as entities, a line break as <br>,
+// any other element as what it holds.
+HarnessNode.prototype.markup = function () {
+    if (this.name == "#text")
+        return this.nodeValue.replace(/&/g, "&amp;").replace(/</g, "&lt;").replace(/>/g, "&gt;");
+    if (this.name == "br")
+        return "<br>";
+    var out = "";
+    for (var i = 0; i < this.nodes.length; ++i)
+        out += this.nodes[i].markup();
+    return out;
+};
+
+// The runs whose end the report shows: text nodes "OK" or " error = ...".
+HarnessNode.prototype.reportedRuns = function () {
+    if (this.name == "#text")
+        return this.nodeValue == "OK" || this.nodeValue.indexOf(" error = ") == 0 ? 1 : 0;
+    var count = 0;
+    for (var i = 0; i < this.nodes.length; ++i)
+        count += this.nodes[i].reportedRuns();
+    return count;
+};
+
 var harnessElements = {
-    report: new HarnessElement(),
-    Stopped: new HarnessElement(),
-    CmdView: new HarnessElement()
+    report: new HarnessNode("p", ""),
+    progress: new HarnessNode("p", ""),
+    Stopped: new HarnessNode("input", ""),
+    CmdView: new HarnessNode("input", "")
 };
 harnessElements.CmdView.checked = harnessSetting("TS_CMD_VIEW", "0") == "1";
 
 var document = {
+    // Any other id (a template file's own) is an element of its own too.
     getElementById: function (id) {
+        if (!harnessElements.hasOwnProperty(id))
+            harnessElements[id] = new HarnessNode("p", null);
         return harnessElements[id];
     },
     createTextNode: function (text) {
         return new HarnessNode("#text", String(text));
     },
     createElement: function (name) {
-        return new HarnessNode(String(name).toLowerCase(), "");
+        return new HarnessNode(String(name).toLowerCase(), null);
     }
 };
 
@@ -101,6 +153,8 @@ function harnessExpand(text, lookUp) {
 
 function HarnessShell() {
     this.written = {};  // the model's variables written by the script, by upper-case name
+    for (var key in harnessInherited)
+        this.written[key] = harnessInherited[key];
 }
 
 HarnessShell.prototype.lookUp = function (name) {
@@ -129,21 +183,65 @@ HarnessShell.prototype.ExpandEnvironmentStrings = function (text) {
     return harnessExpand(String(text), function (name) { return shell.lookUp(name); });
 };
 
-// Every run is recorded with the command as Wine's Run receives it.
+HarnessShell.prototype.RegRead = function (key) {
+    if (harnessSetting("TS_SCRIPT_HOST_OFF", "0") == "1" &&
+        /\\Windows Script Host\\Settings\\Enabled$/i.test(key))
+        return "0";
+    return harnessShell.RegRead(key);
+};
+
+// Every run is recorded with its window style, its exit code (-1 for a helper, which is not
+// waited for) and the command as Wine's Run receives it.
 HarnessShell.prototype.Run = function (command, style, wait) {
-    if (wait !== true)
-        throw new Error("Run not told to wait for the encoder");
     var passed = harnessWindowsHost ? this.ExpandEnvironmentStrings(command) : command;
-    var code = harnessShell.Run(passed, style, true);
-    harnessRuns.push(style + " " + code + " " + passed);
-    if (harnessRuns.length == harnessStopAfter)
-        harnessElements.Stopped.checked = true;
-    return code;
+    if (wait === true) {
+        var code = harnessShell.Run(passed, style, true);
+        harnessRecord(style + " " + code + " " + passed);
+        return code;
+    }
+    var helper = /^wscript\.exe ([^"]*)"([^"]+\.js)"(.*)$/i.exec(passed);
+    if (!helper)
+        throw new Error("Run not told to wait for the encoder");
+    harnessRecord(style + " -1 " + passed);
+    if (harnessSetting("TS_HELPERS_NEVER_ANSWER", "0") == "1")
+        return 0;
+    var wrapped = harnessWrapHelper(helper[2], this.written);
+    return harnessShell.Run("wscript.exe " + helper[1] + "\"" + wrapped + "\"" + helper[3], style,
+                            false);
 };
 
 ActiveXObject = function (name) {
     return name == "WScript.Shell" ? new HarnessShell() : new harnessNativeObject(name);
 };
+
+// A helper's runs go to its file at once: the page may end before the helper does.
+function harnessRecord(run) {
+    harnessRuns.push(run);
+    if (harnessRecordFile === null)
+        return;
+    var file = harnessFiles.OpenTextFile(harnessRecordFile, 8, true);
+    file.WriteLine(harnessEscape(run));
+    file.Close();
+}
+
+var harnessHelpers = 0;
+
+// The helper script with this host in front of it, the variables the page wrote and the file
+// for its runs; the path of that script in the work folder.
+function harnessWrapHelper(helperPath, written) {
+    var name = harnessWork + "\\helper-" + ++harnessHelpers;
+    var inherited = "";
+    for (var key in written)
+        inherited += "harnessInherited[" + harnessLiteral(key) + "] = " +
+                     harnessLiteral(written[key]) + ";\r\n";
+    var text = harnessFiles.OpenTextFile(harnessSetting("TS_HARNESS_JS", ""), 1).ReadAll() +
+               "\r\n" + inherited + "harnessRecordFile = " + harnessLiteral(name + ".runs") +
+               ";\r\n" + harnessFiles.OpenTextFile(helperPath, 1).ReadAll();
+    var file = harnessFiles.CreateTextFile(name + ".js", true, false);
+    file.Write(text);
+    file.Close();
+    return name + ".js";
+}
 
 // Printable ASCII as it stands, a backslash doubled, every other unit as \uXXXX.
 function harnessEscape(text) {
@@ -160,22 +258,79 @@ function harnessEscape(text) {
     return out;
 }
 
-// The report as markup: text with &, < and > as entities, an element as <name>.
-function harnessReportMarkup() {
-    var out = "";
-    var nodes = harnessElements.report.nodes;
-    for (var i = 0; i < nodes.length; ++i) {
-        if (nodes[i].name == "#text")
-            out += nodes[i].text.replace(/&/g, "&amp;").replace(/</g, "&lt;").replace(/>/g, "&gt;");
-        else
-            out += "<" + nodes[i].name + ">";
-    }
-    return out;
+function harnessLiteral(text) {
+    return "\"" + harnessEscape(text).replace(/"/g, "\\u0022") + "\"";
 }
 
-function harnessReport() {
-    for (var i = 0; i < harnessRuns.length; ++i)
-        WScript.Echo("RUN " + harnessEscape(harnessRuns[i]));
-    WScript.Echo("REPORT " + harnessEscape(harnessReportMarkup()));
+// The event loop: timers by the time they are due, then by the order they were set.
+var harnessTimers = [];
+var harnessTimerCount = 0;
+var harnessClicked = false;
+
+function harnessNow() {
+    return new Date().getTime();
+}
+
+function harnessAddTimer(callback, delay, repeat) {
+    var timer = {id: ++harnessTimerCount, callback: callback, delay: Math.max(0, delay || 0),
+                 repeat: repeat};
+    timer.due = harnessNow() + timer.delay;
+    harnessTimers.push(timer);
+    return timer.id;
+}
+
+function setTimeout(callback, delay) {
+    return harnessAddTimer(callback, delay, false);
+}
+
+function setInterval(callback, delay) {
+    return harnessAddTimer(callback, delay, true);
+}
+
+function clearTimeout(id) {
+    for (var i = 0; i < harnessTimers.length; ++i)
+        if (harnessTimers[i].id == id)
+            harnessTimers.splice(i--, 1);
+}
+
+var clearInterval = clearTimeout;
+
+function harnessSleep(milliseconds) {
+    harnessShell.Run("\"" + harnessSetting("TS_HARNESS_SLEEP", "") + "\" " + milliseconds, 0, true);
+}
+
+// After each turn: what the page shows now, then the click, if it is due.
+function harnessTurn(callback) {
+    callback();
+    var reported = harnessElements.report.reportedRuns();
+    WScript.Echo("TURN " + reported + " " + harnessEscape(harnessElements.progress.markup()));
+    if (!harnessClicked && harnessClickAfter >= 0 && reported >= harnessClickAfter) {
+        harnessClicked = true;
+        harnessElements.Stopped.checked = true;
+    }
+}
+
+function harnessRunPage(onload) {
+    harnessTurn(onload);
+    while (harnessTimers.length > 0) {
+        var next = 0;
+        for (var i = 1; i < harnessTimers.length; ++i)
+            if (harnessTimers[i].due < harnessTimers[next].due)
+                next = i;
+        var timer = harnessTimers[next];
+        var wait = timer.due - harnessNow();
+        if (wait > 0) {
+            harnessSleep(wait);
+            continue;
+        }
+        if (timer.repeat)
+            timer.due = harnessNow() + timer.delay;
+        else
+            harnessTimers.splice(next, 1);
+        harnessTurn(timer.callback);
+    }
+    for (var r = 0; r < harnessRuns.length; ++r)
+        WScript.Echo("RUN " + harnessEscape(harnessRuns[r]));
+    WScript.Echo("REPORT " + harnessEscape(harnessElements.report.markup()));
     WScript.Echo("END");
 }

@@ -1,12 +1,17 @@
-// End to end: the real dialog writes a launcher, Wine's script host runs its page script,
-// and a stand-in encoder records the arguments it receives. Every path and tag value must
-// arrive exactly as the user gave it, exactly the encoded sources are deleted, and the report
-// shows what was typed as text. Each test runs in two hosts: with Wine's WScript.Shell, and
-// with a model of Windows' one, whose Run replaces %NAME% first and whose process environment
-// can be written (launcher_harness.js). For the model, the launcher's one write of a
-// parameterised property, which Wine's JScript cannot run, is turned into a call of the model
-// before the script runs (RunLauncherScript).
+// End to end: the real dialog writes a launcher, Wine's script host runs its page script in
+// turns as an HTML Application host does (launcher_harness.js), and a stand-in encoder
+// records the arguments it receives. Every path and tag value must arrive exactly as the user
+// gave it, exactly the encoded sources are deleted, the report shows what was typed as text,
+// and the page stays live: progress between turns, "Stop" taken at a turn boundary, one
+// encode per processor through helper scripts, and encoding in the page where none can run.
+// Each test runs in two hosts: with Wine's WScript.Shell, and with a model of Windows' one,
+// whose Run replaces %NAME% first and whose process environment can be written; helpers run
+// under the same model. For the model, the launcher's one write of a parameterised property,
+// which Wine's JScript cannot run, is turned into a call of the model before the script runs
+// (RunLauncherScript).
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 #include "gui/harness.h"
 #include "gui/launcher_dialog.h"
@@ -47,25 +52,18 @@ std::u16string Markup(const std::u16string& text) {
     return out;
 }
 
-class LauncherRun : public ::testing::TestWithParam<Host> {
+class LauncherRun : public ::testing::TestWithParam<Host>, protected LauncherScene {
   protected:
     void SetUp() override {
-        folder_ = MakeScratchFolder(u"e2e");
         // The encoder's own path is as awkward as the tracks'.
-        const std::u16string tools = folder_ + u"Tööls & 100% %OS% 'x' \U0001F3B5\\";
-        MakeFolders(tools);
-        lame_ = tools + u"lame.exe";
-        ASSERT_TRUE(CopyFileW(reinterpret_cast<const wchar_t*>(FromUtf8(TS_STAND_IN_LAME).c_str()),
-                              reinterpret_cast<const wchar_t*>(lame_.c_str()), FALSE));
-        log_ = folder_ + u"stand-in.log";
-        dialog_ = OpenFreshDialog();
+        OpenScene(u"e2e", u"Tööls & 100% %OS% 'x' \U0001F3B5\\",
+                  ReadBytes(FromUtf8(TS_STAND_IN_LAME)));
         ASSERT_NE(dialog_, nullptr);
-        SetFieldText(dialog_, IDE_LAME_PATH, lame_);
+        log_ = folder_ + u"stand-in.log";
+        temp_ = folder_ + u"Temp\\";
+        MakeFolders(temp_);
     }
-    void TearDown() override {
-        CloseDialog(dialog_);
-        RemoveTree(folder_);
-    }
+    void TearDown() override { CloseScene(); }
 
     // Source files that exist, so that deleting them can be seen.
     std::u16string Source(const std::u16string& relative) {
@@ -80,7 +78,8 @@ class LauncherRun : public ::testing::TestWithParam<Host> {
         for (const auto& [field, value] : tags) TypeInto(dialog_, field, value);
     }
 
-    // Writes the launcher through the batch button and runs its script.
+    // Writes the launcher through the batch button and runs its script. Its helpers work in
+    // a temporary folder of the test's own, which must be empty again at the end.
     ScriptResult WriteAndRun(const std::u16string& launcher, Environment settings = {}) {
         {
             MessageBoxRecorder recorder;
@@ -91,30 +90,46 @@ class LauncherRun : public ::testing::TestWithParam<Host> {
         settings.push_back({u"TS_STANDIN_LOG", log_});
         // As on Windows, where every process has it.
         settings.push_back({u"OS", u"Windows_NT"});
+        settings.push_back({u"TEMP", temp_});
+        settings.push_back({u"TMP", temp_});
         ScriptResult result = RunLauncherScript(ReadBytes(launcher), folder_, settings, GetParam());
         EXPECT_TRUE(result.finished) << "cscript output:\n" << result.output;
+        EXPECT_EQ(FolderNames(temp_), std::vector<std::u16string>{})
+            << "left in the temporary folder";
         return result;
     }
 
     std::vector<Arguments> EncoderRuns() { return ReadStandInLog(log_); }
 
-    // Each run's arguments equal the common ones and its track's, unit for unit.
+    // Each track's run (found by its output, the last argument: runs may end in any order)
+    // received the common arguments and the track's, unit for unit.
     void ExpectEncoderRuns(const Arguments& common, const std::vector<Arguments>& tracks,
                            const ScriptResult& result) {
-        const std::vector<Arguments> received = EncoderRuns();
+        std::vector<Arguments> received = EncoderRuns();
         ASSERT_EQ(received.size(), tracks.size()) << result.output;
         for (size_t i = 0; i < tracks.size(); ++i) {
             SCOPED_TRACE("track " + std::to_string(i));
             Arguments expected = common;
             expected.insert(expected.end(), tracks[i].begin(), tracks[i].end());
+            const auto run = std::find_if(
+                received.begin(), received.end(),
+                [&](const Arguments& r) { return !r.empty() && r.back() == expected.back(); });
+            ASSERT_NE(run, received.end()) << "no run wrote " << PrintableText(expected.back());
             // Compared unit for unit: the shown form cannot tell a lone surrogate from U+FFFD.
-            EXPECT_TRUE(received[i] == expected)
-                << "received " << Shown(received[i]) << "\nexpected " << Shown(expected);
+            EXPECT_TRUE(*run == expected)
+                << "received " << Shown(*run) << "\nexpected " << Shown(expected);
         }
     }
 
-    std::u16string folder_, lame_, log_;
-    HWND dialog_ = nullptr;
+    // Every process the launcher started: the page's (helpers, or the encoder where no helper
+    // runs) and the helpers' (the encoder).
+    static std::vector<HarnessRun> AllRuns(const ScriptResult& result) {
+        std::vector<HarnessRun> runs = result.runs;
+        runs.insert(runs.end(), result.helperRuns.begin(), result.helperRuns.end());
+        return runs;
+    }
+
+    std::u16string log_, temp_;
 };
 
 TEST_P(LauncherRun, EveryPathAndTagValueArrivesExactly) {
@@ -202,29 +217,35 @@ TEST_P(LauncherRun, OriginalsAreDeletedExactlyAfterSuccessfulRunsOnly) {
     const std::u16string readOnly = Source(u"Musik\\read-only.wav");
     ASSERT_TRUE(SetFileAttributesW(reinterpret_cast<const wchar_t*>(readOnly.c_str()),
                                    FILE_ATTRIBUTE_READONLY));
+    // The encoder says it succeeded but leaves an empty output.
+    const std::u16string emptied = Source(u"Musik\\empty-out.wav");
     const std::u16string last = Source(u"Rock'n'Roll\\01 Intro.ogg");
-    DropFiles(dialog_, {first, failing, readOnly, last});
+    DropFiles(dialog_, {first, failing, readOnly, emptied, last});
     ClickButton(dialog_, IDX_DELETE_ORIGINALS);
 
-    const ScriptResult result =
-        WriteAndRun(folder_ + folder + u"Lame-Aufruf.hta",
-                    {{u"TS_STANDIN_FAIL_ON", u"fail-me"}, {u"TS_STANDIN_FAIL_CODE", u"3"}});
-    EXPECT_EQ(EncoderRuns().size(), 4u) << result.output;
+    const ScriptResult result = WriteAndRun(folder_ + folder + u"Lame-Aufruf.hta",
+                                            {{u"TS_STANDIN_FAIL_ON", u"fail-me"},
+                                             {u"TS_STANDIN_FAIL_CODE", u"3"},
+                                             {u"TS_STANDIN_EMPTY_ON", u"empty-out"}});
+    EXPECT_EQ(EncoderRuns().size(), 5u) << result.output;
     EXPECT_FALSE(Exists(first)) << "deleted after its successful run";
     for (const std::u16string& other : expanded) EXPECT_TRUE(Exists(other)) << Utf8(other);
     EXPECT_TRUE(Exists(failing)) << "kept after its failing run";
     EXPECT_TRUE(Exists(readOnly)) << "deleted without force";
+    EXPECT_TRUE(Exists(emptied)) << "kept: its output is empty";
     EXPECT_FALSE(Exists(last)) << "the tracks after a kept source go on";
 
-    // Nothing but the encoder runs: no cmd.exe.
-    ASSERT_EQ(result.runs.size(), 4u);
-    for (const HarnessRun& run : result.runs)
-        EXPECT_EQ(run.command.rfind(u"\"" + lame_ + u"\"", 0), 0u) << PrintableText(run.command);
+    // Nothing but helpers and the encoder run: no cmd.exe.
+    for (const HarnessRun& run : AllRuns(result))
+        EXPECT_TRUE(run.command.rfind(u"\"" + lame_ + u"\"", 0) == 0 ||
+                    run.command.rfind(u"wscript.exe //B //NoLogo \"" + temp_, 0) == 0)
+            << PrintableText(run.command);
     for (const std::u16string& line :
          {u"Run 1: %OS% !OS! &amp; it's a^b.mp3...OK<br>Run 2: fail-me 'x'.mp3.mp3... error = 3\"" +
               Markup(lame_) + u"\"",
           u"Run 3: read-only.mp3...OK, source not deleted: " + readOnly +
-              u"<br>Run 4: 01 Intro.mp3...OK<br>Done."})
+              u"<br>Run 4: empty-out.mp3...OK, source not deleted: " + emptied +
+              u"<br>Run 5: 01 Intro.mp3...OK<br>Done."})
         EXPECT_NE(result.report.find(line), std::u16string::npos)
             << PrintableText(line) << "\nin: " << PrintableText(result.report);
 }
@@ -245,25 +266,95 @@ TEST_P(LauncherRun, TagsInTheReportAreText) {
                   source + u"\" \"" + folder_ + u"Musik\\a.mp3\"<br>Done.");
 }
 
-TEST_P(LauncherRun, StopEndsTheRunsAndCmdViewShowsTheWindow) {
+// The page works in turns: it shows progress and takes a click on "Stop" while encoders run,
+// and runs as many at once as there are processors.
+TEST_P(LauncherRun, ShowsProgressRunsEncodesTogetherAndStops) {
     std::vector<std::u16string> sources;
-    for (const char16_t* name : {u"1.wav", u"2.wav", u"3.wav", u"4.wav"})
+    for (const char16_t* name : {u"1.wav", u"2.wav", u"3.wav", u"4.wav", u"5.wav"})
         sources.push_back(Source(name));
     DropFiles(dialog_, sources);
     ClickButton(dialog_, IDX_DELETE_ORIGINALS);
 
-    const ScriptResult result = WriteAndRun(folder_ + u"Lame-Aufruf.hta",
-                                            {{u"TS_STOP_AFTER", u"2"}, {u"TS_CMD_VIEW", u"1"}});
-    const std::vector<Arguments> received = EncoderRuns();
-    ASSERT_EQ(received.size(), 2u) << result.output;
-    EXPECT_EQ(received[1].back(), folder_ + u"2.mp3");
-    // "Stop" was checked after the second run: its source is still deleted, the rest stay.
-    EXPECT_FALSE(Exists(sources[0]));
-    EXPECT_FALSE(Exists(sources[1]));
-    EXPECT_TRUE(Exists(sources[2]));
-    EXPECT_TRUE(Exists(sources[3]));
-    for (const HarnessRun& run : result.runs) EXPECT_EQ(run.style, 4);
-    EXPECT_EQ(result.report, u"Run 1: 1.mp3...OK<br>Run 2: 2.mp3...OK<br>Done.");
+    const ScriptResult result =
+        WriteAndRun(folder_ + u"Lame-Aufruf.hta", {{u"NUMBER_OF_PROCESSORS", u"2"},
+                                                   {u"TS_STANDIN_SLEEP_MS", u"1500"},
+                                                   {u"TS_CLICK_STOP_AFTER", u"1"},
+                                                   {u"TS_CMD_VIEW", u"1"}});
+    const auto times = ReadStandInTimes(log_);
+    const size_t ran = times.size();
+    ASSERT_GE(ran, 2u) << result.output;
+    ASSERT_LT(ran, sources.size()) << "Stop started no more encodes\n" << result.output;
+    EXPECT_LT(std::max(times[0].first, times[1].first), std::min(times[0].second, times[1].second))
+        << "two encodes at once";
+
+    // Progress while the first encodes ran, before the last was done.
+    bool shownMidway = false;
+    for (const PageTurn& turn : result.turns)
+        shownMidway = shownMidway ||
+                      (turn.reportedRuns == 1 && turn.progress.rfind(u"1 of 5 done, ", 0) == 0);
+    EXPECT_TRUE(shownMidway) << result.output;
+
+    // The encodes running at the click finished whole; the tracks not started are untouched.
+    for (size_t i = 0; i < sources.size(); ++i) {
+        SCOPED_TRACE(Utf8(sources[i]));
+        const std::u16string output = sources[i].substr(0, sources[i].size() - 4) + u".mp3";
+        EXPECT_EQ(Exists(sources[i]), i >= ran);
+        EXPECT_EQ(ReadBytes(output), i < ran ? "encoded by the stand-in" : "<missing>");
+    }
+    EXPECT_EQ(
+        result.report.substr(result.report.rfind(u"<br>") + 4),
+        u"Stopped: " + FromUtf8(std::to_string(sources.size() - ran)) + u" of 5 tracks not run.");
+    // Helpers are started hidden; with "Cmd.exe sichtbar" they show the encoder's window.
+    for (const HarnessRun& run : result.runs) EXPECT_EQ(run.style, 0) << PrintableText(run.command);
+    ASSERT_EQ(result.helperRuns.size(), ran);
+    for (const HarnessRun& run : result.helperRuns) EXPECT_EQ(run.style, 4);
+}
+
+// Where no helper can run, the page encodes one track per turn, still with progress and Stop.
+TEST_P(LauncherRun, WithoutHelpersEncodesInThePageOneTrackPerTurn) {
+    struct Case {
+        const char* name;
+        const char16_t* setting;
+        const char16_t* note;
+        bool helperStarted;
+    };
+    const Case cases[] = {
+        {"Windows Script Host switched off", u"TS_SCRIPT_HOST_OFF",
+         u"No helper can run: one encode at a time in this window.<br>", false},
+        {"a helper that never answers", u"TS_HELPERS_NEVER_ANSWER",
+         u"No helper answered: one encode at a time in this window.<br>", true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        RemoveTree(folder_ + u"Musik\\");
+        DeleteFileW(reinterpret_cast<const wchar_t*>(log_.c_str()));
+        CloseDialog(dialog_);
+        dialog_ = OpenFreshDialog();
+        ASSERT_NE(dialog_, nullptr);
+        SetFieldText(dialog_, IDE_LAME_PATH, lame_);
+        std::vector<std::u16string> sources;
+        for (const char16_t* name : {u"Musik\\1.wav", u"Musik\\2.wav", u"Musik\\3.wav"})
+            sources.push_back(Source(name));
+        DropFiles(dialog_, sources);
+
+        const ScriptResult result = WriteAndRun(
+            folder_ + u"Musik\\Lame-Aufruf.hta",
+            {{c.setting, u"1"}, {u"NUMBER_OF_PROCESSORS", u"2"}, {u"TS_CLICK_STOP_AFTER", u"2"}});
+        EXPECT_EQ(EncoderRuns().size(), 2u) << result.output;
+        EXPECT_NE(result.report.find(c.note), std::u16string::npos) << PrintableText(result.report);
+        EXPECT_NE(result.report.find(u"Run 2: 2.mp3...OK<br>Stopped: 1 of 3 tracks not run."),
+                  std::u16string::npos)
+            << PrintableText(result.report);
+        // Each encode had a turn of its own, and the page showed it.
+        bool shownMidway = false;
+        for (const PageTurn& turn : result.turns)
+            shownMidway = shownMidway ||
+                          (turn.reportedRuns == 1 && turn.progress.rfind(u"1 of 3 done, ", 0) == 0);
+        EXPECT_TRUE(shownMidway) << result.output;
+        EXPECT_EQ(result.runs.size(), c.helperStarted ? 3u : 2u) << result.output;
+        for (const HarnessRun& run : result.runs) EXPECT_EQ(run.style, 0);
+        EXPECT_TRUE(result.helperRuns.empty());
+    }
 }
 
 TEST_P(LauncherRun, DecodingRunGivesWaveOutputs) {
@@ -280,10 +371,37 @@ TEST_P(LauncherRun, DecodingRunGivesWaveOutputs) {
                        {mpa, folder + u"b.wav"},
                        {flac, folder + u"c.mp3"}},
                       result);
-    // The hidden window, and the report as the old launcher showed it.
-    for (const HarnessRun& run : result.runs) EXPECT_EQ(run.style, 0);
+    // Every process hidden, and the report as the old launcher showed it.
+    for (const HarnessRun& run : AllRuns(result)) EXPECT_EQ(run.style, 0);
     EXPECT_EQ(result.report,
               u"Run 1: 01 Intro.wav...OK<br>Run 2: b.wav...OK<br>Run 3: c.mp3...OK<br>Done.");
+}
+
+// The sample template of the release runs the same batch, with its own report.
+TEST_P(LauncherRun, TheSampleTemplateRunsTheBatchAsTheBuiltInPageDoes) {
+    wchar_t program[MAX_PATH];
+    const std::u16string self(reinterpret_cast<const char16_t*>(program),
+                              GetModuleFileNameW(nullptr, program, MAX_PATH));
+    const std::u16string beside =
+        self.substr(0, self.rfind(u'\\') + 1) + u"Tonschleuder-Vorlage.htm";
+    ASSERT_TRUE(WriteBytes(beside, ReadBytes(FromUtf8(TS_SAMPLE_TEMPLATE))));
+    const std::u16string good = Source(u"Musik\\Grüße 100%.wav");
+    const std::u16string failing = Source(u"Musik\\fail-me.ogg");
+    DropFiles(dialog_, {good, failing});
+    ClickButton(dialog_, IDX_DELETE_ORIGINALS);
+
+    const ScriptResult result =
+        WriteAndRun(folder_ + u"Musik\\Lame-Aufruf.hta",
+                    {{u"TS_STANDIN_FAIL_ON", u"fail-me"}, {u"TS_STANDIN_FAIL_CODE", u"5"}});
+    DeleteFileW(reinterpret_cast<const wchar_t*>(beside.c_str()));
+    ExpectEncoderRuns({lame_, u"--priority", u"0", u"-b", u"128", u"-h"},
+                      {{good, folder_ + u"Musik\\Grüße 100%.mp3"},
+                       {u"--ogginput", failing, folder_ + u"Musik\\fail-me.mp3"}},
+                      result);
+    EXPECT_FALSE(Exists(good));
+    EXPECT_TRUE(Exists(failing));
+    EXPECT_EQ(result.report.rfind(u"Grüße 100%.mp3 ... OKfail-me.mp3 ... Fehler 5: \"", 0), 0u)
+        << PrintableText(result.report);
 }
 
 INSTANTIATE_TEST_SUITE_P(Hosts, LauncherRun, ::testing::Values(Host::kWine, Host::kWindowsModel),

@@ -123,23 +123,26 @@ std::u16string Unescape(const std::string& text) {
     return out;
 }
 
-// An error the launcher does not catch ends the script with its message, where Wine's script
-// host would wait on it.
+// The page's onload handler is run(). An error the launcher does not catch ends the script
+// with its message, where Wine's script host would wait on it.
 const char kScriptEnd[] =
-    "\r\ntry {\r\n\trun ();\r\n} catch (e) {\r\n"
+    "\r\ntry {\r\n\tharnessRunPage (run);\r\n} catch (e) {\r\n"
     "\tWScript.Echo (\"SCRIPT ERROR \" + e.number + \" \" + e.message);\r\n"
-    "\tWScript.Quit (1);\r\n}\r\nharnessReport ();\r\n";
+    "\tWScript.Quit (1);\r\n}\r\n";
 
 const char kEnvironmentWrite[] = "\t\tshell.Environment (\"Process\") (name) = \"%\";\r\n";
 const char kEnvironmentWriteInModel[] =
     "\t\tshell.Environment (\"Process\").put (name, \"%\");\r\n";
 
 ScriptResult RunLauncherScript(const std::string& launcherBytes, const std::u16string& workFolder,
-                               const Environment& settings, Host host) {
+                               const Environment& settings, Host host, int timeoutSeconds) {
     ScriptResult result;
     std::string script = PageScript(launcherBytes);
     Environment hostSettings = settings;
     hostSettings.push_back({u"TS_HOST", host == Host::kWine ? u"wine" : u"windows"});
+    hostSettings.push_back({u"TS_HARNESS_JS", FromUtf8(TS_LAUNCHER_HARNESS_JS)});
+    hostSettings.push_back({u"TS_HARNESS_SLEEP", FromUtf8(TS_HARNESS_SLEEP)});
+    hostSettings.push_back({u"TS_HARNESS_WORK", workFolder.substr(0, workFolder.size() - 1)});
     if (host == Host::kWindowsModel) {
         const size_t write = script.find(kEnvironmentWrite);
         if (write == std::string::npos ||
@@ -180,7 +183,7 @@ ScriptResult RunLauncherScript(const std::string& launcherBytes, const std::u16s
     }
     CloseHandle(output);
     if (!started) return result;
-    if (WaitForSingleObject(process.hProcess, 60000) != WAIT_OBJECT_0)
+    if (WaitForSingleObject(process.hProcess, timeoutSeconds * 1000) != WAIT_OBJECT_0)
         TerminateProcess(process.hProcess, 1);
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
@@ -192,7 +195,27 @@ ScriptResult RunLauncherScript(const std::string& launcherBytes, const std::u16s
         if (!line.empty() && line.back() == '\r') line.pop_back();
         if (line.rfind("RUN ", 0) == 0) result.runs.push_back(ParseRun(Unescape(line.substr(4))));
         if (line.rfind("REPORT ", 0) == 0) result.report = Unescape(line.substr(7));
+        if (line.rfind("TURN ", 0) == 0) {
+            const size_t blank = line.find(' ', 5);
+            result.turns.push_back(
+                {std::atoi(line.c_str() + 5),
+                 Unescape(line.substr(blank == std::string::npos ? line.size() : blank + 1))});
+        }
         if (line == "END") result.finished = true;
+    }
+    // Each helper recorded its runs in a file of its own.
+    for (int helper = 1;; ++helper) {
+        const std::string records =
+            ReadBytes(workFolder + u"helper-" + FromUtf8(std::to_string(helper)) + u".runs");
+        if (records == "<missing>") {
+            if (!Exists(workFolder + u"helper-" + FromUtf8(std::to_string(helper)) + u".js")) break;
+            continue;
+        }
+        std::istringstream recordLines(records);
+        while (std::getline(recordLines, line)) {
+            if (!line.empty() && line.back() == '\r') line.pop_back();
+            if (!line.empty()) result.helperRuns.push_back(ParseRun(Unescape(line)));
+        }
     }
     return result;
 }
@@ -205,6 +228,7 @@ std::vector<std::vector<std::u16string>> ReadStandInLog(const std::u16string& lo
     std::string line;
     while (std::getline(lines, line)) {
         std::vector<std::u16string> arguments;
+        line = line.substr(0, line.rfind(']'));
         for (size_t i = 0; i < line.size(); ++i) {
             if (line[i] != '"') continue;
             std::string escaped;
@@ -217,4 +241,20 @@ std::vector<std::vector<std::u16string>> ReadStandInLog(const std::u16string& lo
         runs.push_back(arguments);
     }
     return runs;
+}
+
+std::vector<std::pair<unsigned long long, unsigned long long>> ReadStandInTimes(
+    const std::u16string& logPath) {
+    std::vector<std::pair<unsigned long long, unsigned long long>> times;
+    const std::string log = ReadBytes(logPath);
+    if (log == "<missing>") return times;
+    std::istringstream lines(log);
+    std::string line;
+    while (std::getline(lines, line)) {
+        std::istringstream numbers(line.substr(line.rfind(']') + 1));
+        unsigned long long started = 0, ended = 0;
+        numbers >> started >> ended;
+        times.push_back({started, ended});
+    }
+    return times;
 }

@@ -26,9 +26,17 @@ struct HarnessRun {
     std::u16string command;  // the command as it reached Wine's Run (expanded in the model)
 };
 
+// What the page showed after one of its turns.
+struct PageTurn {
+    int reportedRuns = 0;     // runs whose end the report shows ("OK" or " error = ")
+    std::u16string progress;  // the paragraph "progress" as markup
+};
+
 struct ScriptResult {
-    bool finished = false;  // cscript ended in time and the harness reported to its end
-    std::vector<HarnessRun> runs;
+    bool finished = false;         // cscript ended in time and the harness reported to its end
+    std::vector<HarnessRun> runs;  // the page's own, helpers started included
+    std::vector<HarnessRun> helperRuns;  // the runs of the helper scripts the page started
+    std::vector<PageTurn> turns;
     // The nodes appended to the paragraph "report" as markup: text with &, < and > as
     // entities, a <br> element as "<br>".
     std::u16string report;
@@ -46,11 +54,18 @@ extern const char kEnvironmentWriteInModel[];
 
 using Environment = std::vector<std::pair<std::u16string, std::u16string>>;
 
-// Runs the launcher's script with cscript in the host given; the settings go into cscript's
-// environment (and so into the stand-in encoder's). workFolder receives the script file and
-// cscript's output. For the model of Windows the launcher must hold kEnvironmentWrite once.
+// Runs the launcher's script with cscript in the host given, as the page's onload handler and
+// then its timer callbacks, in turns; the settings go into cscript's environment (and so
+// into the helpers' and the stand-in encoder's). workFolder (ending in a backslash) receives
+// the script files and cscript's output. For the model of Windows the launcher must hold
+// kEnvironmentWrite once. A script still running after timeoutSeconds is ended.
 ScriptResult RunLauncherScript(const std::string& launcherBytes, const std::u16string& workFolder,
-                               const Environment& settings, Host host);
+                               const Environment& settings, Host host, int timeoutSeconds = 60);
 
-// The stand-in encoder's log: one argument vector per run.
+// The stand-in encoder's log: one argument vector per run, in the order the runs ended.
 std::vector<std::vector<std::u16string>> ReadStandInLog(const std::u16string& logPath);
+
+// When each run of the stand-in started and ended (milliseconds, comparable between runs), in
+// the order of ReadStandInLog.
+std::vector<std::pair<unsigned long long, unsigned long long>> ReadStandInTimes(
+    const std::u16string& logPath);

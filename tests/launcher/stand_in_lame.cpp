@@ -1,11 +1,15 @@
 // A stand-in for Lame.exe. It appends the arguments it received, as the C runtime split its
 // command line, to a log as one line per run: a JSON array of strings with every unit
-// outside printable ASCII written as \uXXXX, so any text survives. Then it exits with the
-// code the test asked for.
+// outside printable ASCII written as \uXXXX, so any text survives, then the times it started
+// and ended. Like LAME, it creates its output (the last argument) at once and writes it
+// while it works. Then it exits with the code the test asked for.
 //   TS_STANDIN_LOG        the log file (default: stand_in_lame.log beside this program)
 //   TS_STANDIN_EXIT       exit code of every run (default 0)
 //   TS_STANDIN_FAIL_ON    when an argument contains this text, exit with TS_STANDIN_FAIL_CODE
 //   TS_STANDIN_FAIL_CODE  (default 1)
+//   TS_STANDIN_EMPTY_ON   when an argument contains this text, leave the output empty
+//   TS_STANDIN_SLEEP_MS   take this long, asleep
+//   TS_STANDIN_BURN_MS    take this long, busy on one processor, as an encoder is
 #include <windows.h>
 
 #include <cwchar>
@@ -17,6 +21,29 @@ std::wstring Setting(const wchar_t* name) {
     wchar_t value[4096];
     const DWORD length = GetEnvironmentVariableW(name, value, 4096);
     return length > 0 && length < 4096 ? std::wstring(value, length) : std::wstring();
+}
+
+bool AnyArgumentHolds(int argc, wchar_t** argv, const wchar_t* setting) {
+    const std::wstring text = Setting(setting);
+    if (text.empty()) return false;
+    for (int i = 1; i < argc; ++i)
+        if (std::wcsstr(argv[i], text.c_str())) return true;
+    return false;
+}
+
+// Milliseconds since 1601, comparable between processes.
+unsigned long long Now() {
+    FILETIME now;
+    GetSystemTimeAsFileTime(&now);
+    return ((static_cast<unsigned long long>(now.dwHighDateTime) << 32) | now.dwLowDateTime) /
+           10000;
+}
+
+void Burn(unsigned long long milliseconds) {
+    const unsigned long long end = Now() + milliseconds;
+    volatile unsigned work = 0;
+    while (Now() < end)
+        for (int i = 0; i < 100000; ++i) work = work * 31 + 7;
 }
 
 int Number(const std::wstring& text, int fallback) {
@@ -51,7 +78,7 @@ std::wstring LogPath() {
 }
 
 void AppendLine(const std::string& line) {
-    // Runs follow each other, but the log may also be read while it grows: append only.
+    // Runs may end together, and the log may be read while it grows: append only.
     HANDLE log =
         CreateFileW(LogPath().c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
                     nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -64,17 +91,28 @@ void AppendLine(const std::string& line) {
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
+    const unsigned long long started = Now();
+    HANDLE output = argc > 1 ? CreateFileW(argv[argc - 1], GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                           CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr)
+                             : INVALID_HANDLE_VALUE;
+    Sleep(static_cast<DWORD>(Number(Setting(L"TS_STANDIN_SLEEP_MS"), 0)));
+    Burn(static_cast<unsigned long long>(Number(Setting(L"TS_STANDIN_BURN_MS"), 0)));
+    if (output != INVALID_HANDLE_VALUE) {
+        static const char kEncoded[] = "encoded by the stand-in";
+        DWORD written = 0;
+        if (!AnyArgumentHolds(argc, argv, L"TS_STANDIN_EMPTY_ON"))
+            WriteFile(output, kEncoded, sizeof kEncoded - 1, &written, nullptr);
+        CloseHandle(output);
+    }
+
     std::string line = "[";
     for (int i = 0; i < argc; ++i) {
         if (i > 0) line += ", ";
         line += JsonString(argv[i]);
     }
-    AppendLine(line + "]\n");
+    AppendLine(line + "] " + std::to_string(started) + " " + std::to_string(Now()) + "\n");
 
-    const std::wstring failOn = Setting(L"TS_STANDIN_FAIL_ON");
-    if (!failOn.empty())
-        for (int i = 1; i < argc; ++i)
-            if (std::wcsstr(argv[i], failOn.c_str()))
-                return Number(Setting(L"TS_STANDIN_FAIL_CODE"), 1);
+    if (AnyArgumentHolds(argc, argv, L"TS_STANDIN_FAIL_ON"))
+        return Number(Setting(L"TS_STANDIN_FAIL_CODE"), 1);
     return Number(Setting(L"TS_STANDIN_EXIT"), 0);
 }

@@ -72,7 +72,7 @@ WideString FillBuiltIn(bool deleteOriginals, const char16_t* lame, const char16_
                                 Wide(common), Wide(callRuns));
 }
 
-TEST(BuiltInLauncherTemplate, HasSixtyNineAsciiLinesEachEndedByCrLf) {
+TEST(BuiltInLauncherTemplate, IsAsciiLinesEachEndedByCrLf) {
     const std::string text = kBuiltInLauncherTemplate;
     int lines = 0;
     for (size_t i = 0; i < text.size(); ++i) {
@@ -83,13 +83,13 @@ TEST(BuiltInLauncherTemplate, HasSixtyNineAsciiLinesEachEndedByCrLf) {
             ++lines;
         }
     }
-    EXPECT_EQ(lines, 69);
+    EXPECT_EQ(lines, 310);
     EXPECT_EQ(text.substr(text.size() - 9), "</html>\r\n");
     const WideString wide = BuiltInLauncherTemplate();
     EXPECT_EQ(wide.Length(), text.size());
-    EXPECT_EQ(LineOf(wide.Text(), 15), u"%callRuns%\tsay (\"Done.\");");
+    EXPECT_EQ(LineOf(wide.Text(), 16), u"%callRuns%\tstartBatch ();");
     EXPECT_EQ(LineOf(wide.Text(), 19), u"var lame_exe = \"\\\"%lame_exe%\\\"\";");
-    EXPECT_EQ(LineOf(wide.Text(), 32), u"\tif (!err && %delOrig%)");
+    EXPECT_EQ(LineOf(wide.Text(), 21), u"var deleteOriginals = %delOrig%;");
 }
 
 // VBScript is an optional Windows feature on its way out: the page runs on JScript alone.
@@ -178,14 +178,14 @@ TEST(FillLauncherTemplate, EscapesPathAndArgumentsForTheirScriptLiterals) {
     }
 }
 
-TEST(FillLauncherTemplate, SetsTheDeleteFlagAndPutsTheLinesBeforeDone) {
+TEST(FillLauncherTemplate, SetsTheDeleteFlagAndPutsTheLinesBeforeTheBatchStarts) {
     const std::u16string filled =
         FillBuiltIn(true, u"C:\\l.exe", u" x", u"\tcallRun ('a');\r\n\tcallRun ('b');\r\n").Text();
-    EXPECT_EQ(LineOf(filled, 32 + 2), u"\tif (!err && 1)");
-    EXPECT_EQ(LineOf(filled, 15), u"\tcallRun ('a');");
-    EXPECT_EQ(LineOf(filled, 16), u"\tcallRun ('b');");
-    EXPECT_EQ(LineOf(filled, 17), u"\tsay (\"Done.\");");
-    EXPECT_EQ(LineOf(FillBuiltIn(false, u"", u"", u"").Text(), 32), u"\tif (!err && 0)");
+    EXPECT_EQ(LineOf(filled, 21 + 2), u"var deleteOriginals = 1;");
+    EXPECT_EQ(LineOf(filled, 16), u"\tcallRun ('a');");
+    EXPECT_EQ(LineOf(filled, 17), u"\tcallRun ('b');");
+    EXPECT_EQ(LineOf(filled, 18), u"\tstartBatch ();");
+    EXPECT_EQ(LineOf(FillBuiltIn(false, u"", u"", u"").Text(), 21), u"var deleteOriginals = 0;");
 }
 
 TEST(FillLauncherTemplate, ReplacesEveryOccurrenceAndOnlyThePlaceholdersPresent) {

@@ -1,0 +1,96 @@
+// Eight encodes, each busy on one processor for a few seconds (the stand-in encoder burns the
+// time), run by the launcher's page in Wine's script host: once as it runs them, up to one
+// per processor through its helpers, and once one after the other in the page, as the
+// earlier launcher did (what it does where no helper can run). Prints both wall times and
+// their ratio.
+//   tools/wine-run --prefix build/windows/wineprefix --unmanaged
+//   build/windows/bench/win/launcher_encode_bench.exe [milliseconds per encode, default 3000]
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "foundation/pointer_array.h"
+#include "launcher/call_run.h"
+#include "launcher/launcher_script.h"
+#include "launcher/launcher_template.h"
+#include "support/files_win.h"
+#include "support/test_text.h"
+#include "tracks/track_record.h"
+
+using namespace support;
+
+namespace {
+
+constexpr int kTracks = 8;
+
+double Seconds(LONGLONG ticks) {
+    LARGE_INTEGER frequency;
+    QueryPerformanceFrequency(&frequency);
+    return static_cast<double>(ticks) / static_cast<double>(frequency.QuadPart);
+}
+
+LONGLONG Now() {
+    LARGE_INTEGER now;
+    QueryPerformanceCounter(&now);
+    return now.QuadPart;
+}
+
+// The launcher for eight sources in the scratch folder, with the stand-in as the encoder.
+std::string WriteLauncher(const std::u16string& folder, const std::u16string& lame) {
+    PointerArray<TrackRecord> tracks;
+    for (int i = 1; i <= kTracks; ++i) {
+        auto* record = new TrackRecord;
+        const std::u16string source = folder + u"Lied " + Decimal(i) + u".wav";
+        WriteBytes(source, "audio");
+        record->fields[kPath].AssignText(source.c_str());
+        tracks.Add(record);
+    }
+    WideString lamePath, common;
+    lamePath.AssignText(lame.c_str());
+    common.AssignText(u" --priority 0 -b 128 -h");
+    const WideString text = FillLauncherTemplate(BuiltInLauncherTemplate(), false, lamePath, common,
+                                                 BuildCallRunsBlock(tracks, false, false, false));
+    const NarrowString bytes = text.ToUtf8();
+    return std::string(bytes.Text(), bytes.Length());
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const std::string burn = argc > 1 ? argv[1] : "3000";
+    const std::u16string folder = MakeScratchFolder(u"encode-bench");
+    const std::u16string lame = folder + u"lame.exe";
+    WriteBytes(lame, ReadBytes(FromUtf8(TS_STAND_IN_LAME)));
+    const std::string launcher = WriteLauncher(folder, lame);
+    const Environment common{{u"TS_STANDIN_LOG", folder + u"stand-in.log"},
+                             {u"TS_STANDIN_BURN_MS", FromUtf8(burn)}};
+
+    struct Way {
+        const char* name;
+        Environment settings;
+        double seconds = 0;
+    } ways[] = {{"one after the other in the page", {{u"TS_SCRIPT_HOST_OFF", u"1"}}},
+                {"up to one per processor", {}}};
+    for (Way& way : ways) {
+        Environment settings = common;
+        settings.insert(settings.end(), way.settings.begin(), way.settings.end());
+        const LONGLONG start = Now();
+        const ScriptResult result = RunLauncherScript(launcher, folder, settings, Host::kWine, 600);
+        way.seconds = Seconds(Now() - start);
+        if (!result.finished || ReadStandInLog(folder + u"stand-in.log").size() != kTracks) {
+            std::printf("%s: the batch did not finish\n%s\n", way.name, result.output.c_str());
+            return 1;
+        }
+        DeleteFileW(reinterpret_cast<const wchar_t*>((folder + u"stand-in.log").c_str()));
+        std::printf("%-34s %d encodes of %s ms: %6.2f s\n", way.name, kTracks, burn.c_str(),
+                    way.seconds);
+    }
+    wchar_t processors[16] = L"?";
+    GetEnvironmentVariableW(L"NUMBER_OF_PROCESSORS", processors, 16);
+    std::printf("ratio, one per processor / one after the other: %.3f (NUMBER_OF_PROCESSORS %ls)\n",
+                ways[1].seconds / ways[0].seconds, processors);
+    RemoveTree(folder);
+    return 0;
+}
