@@ -16,22 +16,16 @@ namespace {
 const char16_t kLauncherQuestion[] = u"Soll die bereits existierende Datei überschrieben werden?";
 const char16_t kNothingSaved[] = u"(Bei Nein wird nichts gespeichert.)";
 
-class OutputClash : public ::testing::Test {
+class OutputClash : public ::testing::Test, protected LauncherScene {
   protected:
     void SetUp() override {
-        folder_ = MakeScratchFolder(u"output-clash");
+        OpenScene(u"output-clash", u"", "MZ");
+        ASSERT_NE(dialog_, nullptr);
         music_ = folder_ + u"Musik\\";
         MakeFolders(music_);
-        WriteBytes(folder_ + u"lame.exe", "MZ");
         launcher_ = music_ + u"Lame-Aufruf.hta";
-        dialog_ = OpenFreshDialog();
-        ASSERT_NE(dialog_, nullptr);
-        SetFieldText(dialog_, IDE_LAME_PATH, folder_ + u"lame.exe");
     }
-    void TearDown() override {
-        CloseDialog(dialog_);
-        RemoveTree(folder_);
-    }
+    void TearDown() override { CloseScene(); }
 
     // Files in the music folder, each holding its own name, dropped in this order.
     void DropSources(const std::vector<std::u16string>& names) {
@@ -68,8 +62,7 @@ class OutputClash : public ::testing::Test {
         return contents;
     }
 
-    std::u16string folder_, music_, launcher_;
-    HWND dialog_ = nullptr;
+    std::u16string music_, launcher_;
 };
 
 TEST_F(OutputClash, ClashIsRefusedWithOneMessageBeforeAnyQuestion) {
@@ -136,11 +129,12 @@ TEST_F(OutputClash, ExistingOutputsAreReplacedOnlyAfterYes) {
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
+        // A fresh dialog and an empty music folder per row, in the same place.
         CloseDialog(dialog_);
         RemoveTree(music_);
         MakeFolders(music_);
         dialog_ = OpenFreshDialog();
-        SetFieldText(dialog_, IDE_LAME_PATH, folder_ + u"lame.exe");
+        SetFieldText(dialog_, IDE_LAME_PATH, lame_);
         for (const std::u16string& name : row.present) WriteBytes(music_ + name, "old");
         for (const std::u16string& name : row.folders) MakeFolders(music_ + name + u"\\");
         DropSources(row.sources);
