@@ -72,7 +72,8 @@ class FolderNames {
     uint32_t startCapacity_ = 0, count_ = 0;
 };
 
-enum class FolderRead { kRead, kNoFolder, kFailed };
+// kNothingThere: no folder, or no name in it that fits the pattern.
+enum class FolderRead { kRead, kNothingThere, kFailed };
 
 // The end the file names of a folder's outputs share ("*.mp3", "*.mp3.mp3", or longer): Wine
 // looks up the details of each name that matches the pattern, which costs more than the
@@ -106,7 +107,7 @@ FolderRead ReadFolder(const WideString& pattern, FolderNames& names) {
     if (search == INVALID_HANDLE_VALUE) {
         const DWORD error = GetLastError();
         return error == ERROR_PATH_NOT_FOUND || error == ERROR_FILE_NOT_FOUND
-                   ? FolderRead::kNoFolder
+                   ? FolderRead::kNothingThere
                    : FolderRead::kFailed;
     }
     bool complete = true;
