@@ -1,7 +1,7 @@
 // Not tests: poses for the screenshots in docs/ (the genre menu, a path menu, the enlarged
-// dialog). Run one with --gtest_also_run_disabled_tests and TONSCHLEUDER_SHOT_DIR set to a
-// folder; with the pose on screen the test creates "open" there and waits (at most a minute)
-// until "done" appears, so that a screenshot can be taken from outside.
+// dialog, the messages of the output check). Run one with --gtest_also_run_disabled_tests and
+// TONSCHLEUDER_SHOT_DIR set to a folder; with the pose on screen the test creates "open" there and
+// waits (at most a minute) until "done" appears, so that a screenshot can be taken from outside.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -9,6 +9,7 @@
 #include "gui/harness.h"
 #include "gui/menu_capture.h"
 #include "resources/control_ids.h"
+#include "support/files_win.h"
 
 namespace {
 
@@ -42,6 +43,51 @@ void HoldForScreenshot() {
     if (change != INVALID_HANDLE_VALUE) FindCloseChangeNotification(change);
     DeleteFileW((folder + L"\\open").c_str());
     EXPECT_TRUE(FileExists(done));
+}
+
+// The program's message box on the main thread, once it is up.
+HWND FindMessageBox(HWND dialog) {
+    struct Search {
+        HWND dialog, box;
+    } search{dialog, nullptr};
+    EnumThreadWindows(
+        GetWindowThreadProcessId(dialog, nullptr),
+        [](HWND window, LPARAM context) -> BOOL {
+            auto* s = reinterpret_cast<Search*>(context);
+            if (window == s->dialog || GetWindow(window, GW_OWNER) != s->dialog ||
+                !IsWindowVisible(window))
+                return TRUE;
+            s->box = window;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.box;
+}
+
+// Presses the batch button and holds the pose while its first message is up; then answers it.
+void HoldMessageBox(HWND dialog, int answer) {
+    struct Watch {
+        HWND dialog;
+        int answer;
+    } watch{dialog, answer};
+    HANDLE watcher = CreateThread(
+        nullptr, 0,
+        [](void* context) -> DWORD {
+            auto* w = static_cast<Watch*>(context);
+            HWND box = nullptr;
+            for (DWORD start = GetTickCount(); !box && GetTickCount() - start < 10000;) {
+                box = FindMessageBox(w->dialog);
+                if (!box) Sleep(20);
+            }
+            if (!box) return 1;
+            HoldForScreenshot();
+            PostMessageW(box, WM_COMMAND, w->answer, 0);
+            return 0;
+        },
+        &watch, 0, nullptr);
+    SendMessageW(GetDlgItem(dialog, IDB_BATCH), BM_CLICK, 0, 0);
+    WaitForSingleObject(watcher, INFINITE);
+    CloseHandle(watcher);
 }
 
 class Screenshot : public ::testing::Test {
@@ -101,6 +147,47 @@ TEST_F(Screenshot, DISABLED_EnlargedDialog) {
     UpdateWindow(dialog);
     PumpMessages();
     HoldForScreenshot();
+}
+
+// The output check's two messages, over files in a folder of their own.
+class OutputCheckScreenshot : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        folder = support::MakeScratchFolder(u"shot");
+        support::WriteBytes(folder + u"lame.exe", "MZ");
+        dialog = OpenFreshDialog();
+        ASSERT_NE(dialog, nullptr);
+        SetWindowPos(dialog, nullptr, 40, 40, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+        const std::u16string path = folder + u"lame.exe";
+        SetDlgItemTextW(dialog, IDE_LAME_PATH, reinterpret_cast<const wchar_t*>(path.c_str()));
+    }
+    void TearDown() override {
+        CloseDialog(dialog);
+        support::RemoveTree(folder);
+    }
+
+    std::vector<std::u16string> Files(const std::vector<std::u16string>& names) {
+        std::vector<std::u16string> paths;
+        for (const std::u16string& name : names) {
+            paths.push_back(folder + name);
+            support::WriteBytes(paths.back(), "audio");
+        }
+        return paths;
+    }
+
+    std::u16string folder;
+    HWND dialog = nullptr;
+};
+
+TEST_F(OutputCheckScreenshot, DISABLED_OutputClash) {
+    DropFiles(dialog, Files({u"Lied.wav", u"Lied.mp3", u"Band.wav", u"BAND.aiff", u"Intro.wav"}));
+    HoldMessageBox(dialog, IDOK);
+}
+
+TEST_F(OutputCheckScreenshot, DISABLED_ExistingOutputs) {
+    Files({u"Alt.mp3", u"Zwei.mp3"});
+    DropFiles(dialog, Files({u"Alt.wav", u"Zwei.flac", u"Neu.wav"}));
+    HoldMessageBox(dialog, IDNO);
 }
 
 }  // namespace

@@ -192,6 +192,18 @@ PathShape ShapeOfPath(const char16_t* path, uint32_t length) {
     return shape;
 }
 
+// The output beside the source: the path up to its extension's dot (or the whole path),
+// then the suffix of its kind.
+struct OutputName {
+    uint32_t baseLength;
+    const char16_t* suffix;
+};
+
+OutputName OutputNameOf(const PathShape& shape, uint32_t length, bool decode) {
+    if (!shape.hasExtension) return {length, u".mp3"};
+    return {shape.dot, OutputSuffix(shape.kind, decode)};
+}
+
 template <class Sink>
 void PutCallRunLine(Sink& sink, const TrackRecord& record, bool id3v2, bool id3v2Only,
                     bool decode) {
@@ -208,24 +220,21 @@ void PutCallRunLine(Sink& sink, const TrackRecord& record, bool id3v2, bool id3v
     const char16_t* path = record.fields[kPath].Text();
     const uint32_t length = record.fields[kPath].Length();
     const PathShape shape = ShapeOfPath(path, length);
-    const char16_t* suffix = u".mp3";
-    uint32_t baseLength = length;
+    const OutputName output = OutputNameOf(shape, length, decode);
     // The input keeps the backslashes of a path that ends in one (a drive root), or they
     // would escape its closing quote; the output name has a suffix after them.
     if (shape.hasExtension) {
-        baseLength = shape.dot;
         sink.Put(InputOption(shape.kind));
         PutEscaped(sink, path, length, kInputPathEscaping);
         sink.Put(u'"');
-        suffix = OutputSuffix(shape.kind, decode);
     } else if (length > 0) {
         sink.Put(u" \"");
         PutEscaped(sink, path, length, kInputPathEscaping);
         sink.Put(u'"');
     }
     sink.Put(u" \"");
-    PutEscaped(sink, path, baseLength, kOutputPathEscaping);
-    sink.Put(suffix);
+    PutEscaped(sink, path, output.baseLength, kOutputPathEscaping);
+    sink.Put(output.suffix);
     sink.Put(u"\"');\r\n");
 }
 
@@ -265,4 +274,18 @@ WideString BuildCallRunsBlock(const PointerArray<TrackRecord>& tracks, bool id3v
             PutCallRunLine(writer, *record, id3v2, id3v2Only, decode);
     *writer.End() = 0;
     return block;
+}
+
+WideString OutputPathOf(const TrackRecord& record, bool decode) {
+    const char16_t* path = record.fields[kPath].Text();
+    const uint32_t length = record.fields[kPath].Length();
+    const OutputName output = OutputNameOf(ShapeOfPath(path, length), length, decode);
+    // One block of the final size: this runs once per track on every save.
+    const uint32_t suffixLength = TextLength(output.suffix);
+    WideString outputPath;
+    if (!outputPath.PrepareBuffer(output.baseLength + suffixLength)) return outputPath;
+    std::memcpy(outputPath.Buffer(), path, output.baseLength * sizeof(char16_t));
+    std::memcpy(outputPath.Buffer() + output.baseLength, output.suffix,
+                (suffixLength + 1) * sizeof(char16_t));
+    return outputPath;
 }

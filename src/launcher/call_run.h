@@ -12,3 +12,7 @@ WideString BuildCallRunLine(const TrackRecord& record, bool id3v2, bool id3v2Onl
 // The callRun lines of all tracks in array order, built in one block of the final size.
 WideString BuildCallRunsBlock(const PointerArray<TrackRecord>& tracks, bool id3v2, bool id3v2Only,
                               bool decode);
+
+// The output file the track's callRun line names, as the encoder receives it (unescaped):
+// beside the source, under its base name, with the suffix of its kind.
+WideString OutputPathOf(const TrackRecord& record, bool decode);

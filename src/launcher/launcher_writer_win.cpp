@@ -7,6 +7,7 @@
 #include "launcher/launcher_file_win.h"
 #include "launcher/launcher_names.h"
 #include "launcher/launcher_template.h"
+#include "launcher/output_check_win.h"
 #include "launcher/template_file_win.h"
 #include "options/options_win.h"
 #include "win/control_text_win.h"
@@ -48,13 +49,11 @@ void ShowWritten(HWND owner, const WideString& launcherPath) {
 }
 
 // The launcher path in the first track's folder; when a file is there already and the user
-// keeps it, the first free numbered name. Empty when the list has no first track.
-WideString ChooseLauncherPath(const DialogState& state) {
-    const TrackRecord* first = state.tracks.GetAt(0);
-    if (!first || first->fields[kPath].IsEmpty()) return WideString();
-    const WideString launcherPath = LauncherPathFor(first->fields[kPath]);
+// keeps it, the first free numbered name.
+WideString ChooseLauncherPath(HWND owner, const WideString& firstTrackPath) {
+    const WideString launcherPath = LauncherPathFor(firstTrackPath);
     if (!PathExists(launcherPath.Text(), nullptr) ||
-        ShowMessage(state.dialog, kOverwriteQuestion, MB_YESNO) == IDYES)
+        ShowMessage(owner, kOverwriteQuestion, MB_YESNO) == IDYES)
         return launcherPath;
     return FindNumberedLauncherPath(launcherPath, PathExists, nullptr);
 }
@@ -80,21 +79,31 @@ void WriteLauncher(DialogState& state) {
     }
     StoreLamePathSetting(lamePath);
 
-    const WideString launcherPath = ChooseLauncherPath(state);
-    if (launcherPath.IsEmpty()) {
+    const TrackRecord* first = state.tracks.GetAt(0);
+    if (!first || first->fields[kPath].IsEmpty()) {
         ShowMessage(owner, kListEmpty);
         return;
     }
     const WideString commonArguments = ComposeCommonArgumentsFromControls(state);
+    const bool decode = IsDecodeRun(commonArguments);
+    switch (CheckTrackOutputs(state, decode)) {
+        case OutputCheck::kClear:
+            break;
+        case OutputCheck::kStopped:
+            return;
+        case OutputCheck::kNoMemory:
+            ShowPathMessage(owner, LauncherPathFor(first->fields[kPath]), kNotWritten);
+            return;
+    }
+    const WideString launcherPath = ChooseLauncherPath(owner, first->fields[kPath]);
 
     LauncherFile file;
     if (!OpenLauncherFile(launcherPath, file)) {
         ShowPathMessage(owner, launcherPath, kNotOpened);
         return;
     }
-    const WideString callRuns =
-        BuildCallRunsBlock(state.tracks, IsChecked(state.controls.id3v2),
-                           IsChecked(state.controls.id3v2Only), IsDecodeRun(commonArguments));
+    const WideString callRuns = BuildCallRunsBlock(state.tracks, IsChecked(state.controls.id3v2),
+                                                   IsChecked(state.controls.id3v2Only), decode);
     const WideString text = FillLauncherTemplate(ObtainLauncherTemplate(owner), deleteOriginals,
                                                  lamePath, commonArguments, callRuns);
     const NarrowString bytes = text.ToUtf8();

@@ -4,12 +4,30 @@
 
 #include "win/utf16_cast.h"
 
-bool FileOrFolderExists(const char16_t* path) {
-    if (path == nullptr || *path == u'\0') return false;
+namespace {
+
+DWORD AttributesOf(const char16_t* path) {
+    if (path == nullptr || *path == u'\0') return INVALID_FILE_ATTRIBUTES;
     // An empty floppy or card drive answers with an error instead of a system message box.
     DWORD previousMode = 0;
     const BOOL modeSet = SetThreadErrorMode(SEM_FAILCRITICALERRORS, &previousMode);
     const DWORD attributes = GetFileAttributesW(AsWide(path));
     if (modeSet) SetThreadErrorMode(previousMode, nullptr);
-    return attributes != INVALID_FILE_ATTRIBUTES;
+    return attributes;
+}
+
+}  // namespace
+
+bool FileOrFolderExists(const char16_t* path) {
+    return AttributesOf(path) != INVALID_FILE_ATTRIBUTES;
+}
+
+bool FileExists(const char16_t* path) {
+    const DWORD attributes = AttributesOf(path);
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool SameFileName(const char16_t* a, uint32_t aLength, const char16_t* b, uint32_t bLength) {
+    return CompareStringOrdinal(AsWide(a), static_cast<int>(aLength), AsWide(b),
+                                static_cast<int>(bLength), TRUE) == CSTR_EQUAL;
 }

@@ -9,3 +9,6 @@ inline const wchar_t* AsWide(const char16_t* text) {
 inline wchar_t* AsWide(char16_t* text) {
     return reinterpret_cast<wchar_t*>(text);
 }
+inline const char16_t* FromWide(const wchar_t* text) {
+    return reinterpret_cast<const char16_t*>(text);
+}

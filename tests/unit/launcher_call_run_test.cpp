@@ -5,6 +5,7 @@
 #include <string>
 
 #include "launcher/call_run.h"
+#include "launcher_decoder.h"
 
 namespace {
 
@@ -146,7 +147,14 @@ TEST(BuildCallRunLine, NamesInputAndOutputByTheKindOfTheSource) {
     };
     for (const FileCase& c : cases) {
         SCOPED_TRACE(c.name);
-        EXPECT_EQ(Line(MakeRecord(c.path), false, false, c.decode), Wrapped(c.files));
+        const std::u16string line = Line(MakeRecord(c.path), false, false, c.decode);
+        EXPECT_EQ(line, Wrapped(c.files));
+        // The output the encoder receives is the one the output check looks at.
+        size_t at = line.find(u'\'');
+        const auto command = ReadScriptLiteral(line, at);
+        ASSERT_TRUE(command.has_value());
+        EXPECT_EQ(SplitCommandLine(u"lame.exe" + *command).back(),
+                  OutputPathOf(MakeRecord(c.path), c.decode).Text());
     }
 }
 
