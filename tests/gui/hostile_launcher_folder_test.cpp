@@ -43,7 +43,8 @@ bool CanCreateIn(const std::u16string& folder) {
     HANDLE file = CreateFileW(W(probe), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
     if (file == INVALID_HANDLE_VALUE) return false;
     CloseHandle(file);
-    if (!DeleteFileW(W(probe))) strayProbes.push_back(probe);
+    // Wine unlinks at the last close, so a deletion the flag refused can still report success.
+    if (!DeleteFileW(W(probe)) || support::Exists(probe)) strayProbes.push_back(probe);
     return true;
 }
 
@@ -85,8 +86,12 @@ class Immutable {
         if (locked_) PumpUntil([&] { return CanWrite(path_); }, kHostTimeoutMs);
         locked_ = false;
         for (const std::u16string& probe : strayProbes)
-            PumpUntil([&] { return DeleteFileW(W(probe)) || !support::Exists(probe); },
-                      kHostTimeoutMs);
+            PumpUntil(
+                [&] {
+                    DeleteFileW(W(probe));
+                    return !support::Exists(probe);
+                },
+                kHostTimeoutMs);
         strayProbes.clear();
     }
 
