@@ -145,5 +145,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                "template '" + Printable(templText.substr(0, 200)) + "' filled as '" +
                    Printable(Str(filled).substr(0, 400)) + "', expected '" +
                    Printable(expected.substr(0, 400)) + "'");
+
+    // The launcher's bytes, made without the filled text: those of the text, surrogates and all.
+    const NarrowString utf8 = FillLauncherTemplateAsUtf8(templ, deleteOriginals, Wide(lamePath),
+                                                         Wide(arguments), Wide(callRuns));
+    const NarrowString textUtf8 = filled.ToUtf8();
+    FUZZ_CHECK(
+        kTarget,
+        std::string(utf8.Text(), utf8.Length()) == std::string(textUtf8.Text(), textUtf8.Length()),
+        "template '" + Printable(templText.substr(0, 200)) + "' gives other bytes");
     return 0;
 }

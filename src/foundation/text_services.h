@@ -10,6 +10,3 @@ char16_t UpperUnit(char16_t unit);
 unsigned char UpperAnsiByte(unsigned char byte);
 // ANSI code page to UTF-16 (MultiByteToWideChar(CP_ACP, 0, ...)). Returns units written.
 int AnsiToWide(const char* source, int sourceBytes, char16_t* target, int targetUnits);
-// UTF-16 to UTF-8 (WideCharToMultiByte(CP_UTF8, 0, ...)). With target null, returns the
-// bytes needed; otherwise the bytes written.
-int WideToUtf8(const char16_t* source, int sourceUnits, char* target, int targetBytes);

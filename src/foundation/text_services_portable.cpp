@@ -27,13 +27,6 @@ int CountWithTerminator(const Unit* source) {
     return count + 1;
 }
 
-bool IsHighSurrogate(char16_t unit) {
-    return unit >= 0xD800 && unit <= 0xDBFF;
-}
-bool IsLowSurrogate(char16_t unit) {
-    return unit >= 0xDC00 && unit <= 0xDFFF;
-}
-
 }  // namespace
 
 char16_t UpperUnit(char16_t unit) {
@@ -75,45 +68,3 @@ int AnsiToWide(const char* source, int sourceBytes, char16_t* target, int target
 // As WideCharToMultiByte(CP_UTF8, 0): a lone surrogate becomes U+FFFD; a null
 // or empty target asks for the size; a target too small gets the whole
 // sequences that fit and the result is 0.
-int WideToUtf8(const char16_t* source, int sourceUnits, char* target, int targetBytes) {
-    if (!source) return 0;
-    if (sourceUnits < 0) sourceUnits = CountWithTerminator(source);
-    const bool measuring = !target || targetBytes <= 0;
-    int written = 0;
-    for (int i = 0; i < sourceUnits; ++i) {
-        char32_t code = source[i];
-        if (IsHighSurrogate(source[i]) && i + 1 < sourceUnits && IsLowSurrogate(source[i + 1])) {
-            code = 0x10000 + ((char32_t(source[i]) - 0xD800) << 10) + (source[i + 1] - 0xDC00);
-            ++i;
-        } else if (IsHighSurrogate(source[i]) || IsLowSurrogate(source[i])) {
-            code = 0xFFFD;
-        }
-        unsigned char bytes[4];
-        int length;
-        if (code < 0x80) {
-            bytes[0] = static_cast<unsigned char>(code);
-            length = 1;
-        } else if (code < 0x800) {
-            bytes[0] = static_cast<unsigned char>(0xC0 | (code >> 6));
-            bytes[1] = static_cast<unsigned char>(0x80 | (code & 0x3F));
-            length = 2;
-        } else if (code < 0x10000) {
-            bytes[0] = static_cast<unsigned char>(0xE0 | (code >> 12));
-            bytes[1] = static_cast<unsigned char>(0x80 | ((code >> 6) & 0x3F));
-            bytes[2] = static_cast<unsigned char>(0x80 | (code & 0x3F));
-            length = 3;
-        } else {
-            bytes[0] = static_cast<unsigned char>(0xF0 | (code >> 18));
-            bytes[1] = static_cast<unsigned char>(0x80 | ((code >> 12) & 0x3F));
-            bytes[2] = static_cast<unsigned char>(0x80 | ((code >> 6) & 0x3F));
-            bytes[3] = static_cast<unsigned char>(0x80 | (code & 0x3F));
-            length = 4;
-        }
-        if (!measuring) {
-            if (written + length > targetBytes) return 0;
-            for (int b = 0; b < length; ++b) target[written + b] = static_cast<char>(bytes[b]);
-        }
-        written += length;
-    }
-    return written;
-}

@@ -20,10 +20,24 @@ constexpr TagOption kTagOptions[] = {
 
 enum class InputKind { kMp3, kOgg, kMpegAudio, kOther };
 
+// Whether the last four units are this extension (given in capitals), letter case aside.
+// This runs for every track several times on every save, so ASCII units are folded here (the
+// extensions' letters have the same capitals in every locale); any other unit goes through
+// the system's case mapping.
+bool IsExtension(const char16_t* lastFour, const char16_t* extension) {
+    for (int i = 0; i < 4; ++i) {
+        const char16_t unit = lastFour[i];
+        if (unit >= 0x80) return CompareNoCase(lastFour, extension) == 0;
+        if ((unit >= u'a' && unit <= u'z' ? char16_t(unit - 0x20) : unit) != extension[i])
+            return false;
+    }
+    return true;
+}
+
 InputKind KindOfExtension(const char16_t* lastFour) {
-    if (CompareNoCase(lastFour, u".MP3") == 0) return InputKind::kMp3;
-    if (CompareNoCase(lastFour, u".OGG") == 0) return InputKind::kOgg;
-    if (CompareNoCase(lastFour, u".MP2") == 0 || CompareNoCase(lastFour, u".MPA") == 0)
+    if (IsExtension(lastFour, u".MP3")) return InputKind::kMp3;
+    if (IsExtension(lastFour, u".OGG")) return InputKind::kOgg;
+    if (IsExtension(lastFour, u".MP2") || IsExtension(lastFour, u".MPA"))
         return InputKind::kMpegAudio;
     return InputKind::kOther;
 }
@@ -276,16 +290,17 @@ WideString BuildCallRunsBlock(const PointerArray<TrackRecord>& tracks, bool id3v
     return block;
 }
 
-WideString OutputPathOf(const TrackRecord& record, bool decode) {
+OutputPathParts OutputPathPartsOf(const TrackRecord& record, bool decode) {
     const char16_t* path = record.fields[kPath].Text();
     const uint32_t length = record.fields[kPath].Length();
     const OutputName output = OutputNameOf(ShapeOfPath(path, length), length, decode);
-    // One block of the final size: this runs once per track on every save.
-    const uint32_t suffixLength = TextLength(output.suffix);
+    return {output.baseLength, output.suffix};
+}
+
+WideString OutputPathOf(const TrackRecord& record, bool decode) {
+    const OutputPathParts parts = OutputPathPartsOf(record, decode);
     WideString outputPath;
-    if (!outputPath.PrepareBuffer(output.baseLength + suffixLength)) return outputPath;
-    std::memcpy(outputPath.Buffer(), path, output.baseLength * sizeof(char16_t));
-    std::memcpy(outputPath.Buffer() + output.baseLength, output.suffix,
-                (suffixLength + 1) * sizeof(char16_t));
+    outputPath.AssignText(record.fields[kPath].Text(), parts.baseLength);
+    outputPath.Append(parts.suffix);
     return outputPath;
 }

@@ -19,9 +19,8 @@ namespace {
 constexpr uint32_t kReadFolderFrom = 3;  // outputs in one folder
 constexpr uint32_t kListedName = 0xFFFFFFFFu;
 
-uint32_t FolderLength(const WideString& path) {
-    const int32_t backslash = path.FindLastChar(u'\\');
-    return backslash < 0 ? 0 : uint32_t(backslash) + 1;
+uint32_t FolderLength(const OutputPath& path) {
+    return uint32_t(path.FileName() - path.Text());
 }
 
 // The names of the files in one folder, packed into one block.
@@ -79,11 +78,11 @@ enum class FolderRead { kRead, kNothingThere, kFailed };
 // looks up the details of each name that matches the pattern, which costs more than the
 // reading itself, so a folder of MP3 sources read for "*.mp3.mp3" costs little.
 WideString PatternOf(const TrackOutputs& outputs, const NamedItem* group, uint32_t groupSize) {
-    const WideString& first = outputs.Output(group[0].item);
+    const OutputPath first = outputs.Output(group[0].item);
     const uint32_t firstLength = first.Length();
     uint32_t shared = firstLength - group[0].length;
     for (uint32_t k = 1; k < groupSize && shared > 0; ++k) {
-        const WideString& output = outputs.Output(group[k].item);
+        const OutputPath output = outputs.Output(group[k].item);
         const uint32_t length = output.Length();
         uint32_t same = 0;
         while (same < shared && same < length - group[k].length &&
@@ -130,7 +129,7 @@ bool MatchFolder(const TrackOutputs& outputs, const NamedItem* folderGroup, uint
     for (uint32_t i = 0; i < names.Count(); ++i)
         items[used++] = {names.Name(i), names.Length(i), kListedName};
     for (uint32_t k = 0; k < groupSize; ++k) {
-        const WideString& output = outputs.Output(folderGroup[k].item);
+        const OutputPath output = outputs.Output(folderGroup[k].item);
         const uint32_t folderLength = folderGroup[k].length;
         items[used++] = {output.Text() + folderLength, output.Length() - folderLength,
                          folderGroup[k].item};
@@ -150,7 +149,8 @@ bool MatchFolder(const TrackOutputs& outputs, const NamedItem* folderGroup, uint
 
 }  // namespace
 
-int64_t FindExistingOutputs(const TrackOutputs& outputs, bool* existing) {
+int64_t FindExistingOutputs(const TrackOutputs& outputs, bool* existing,
+                            const std::atomic<bool>* stop) {
     // The outputs grouped by folder: each name is an output's text up to its last backslash.
     const uint32_t count = outputs.Count();
     auto* folders = new (std::nothrow) NamedItem[count > 0 ? count : 1];
@@ -158,13 +158,13 @@ int64_t FindExistingOutputs(const TrackOutputs& outputs, bool* existing) {
     uint32_t used = 0;
     for (uint32_t i = 0; i < count; ++i) {
         existing[i] = false;
-        const WideString& output = outputs.Output(i);
+        const OutputPath output = outputs.Output(i);
         if (!output.IsEmpty()) folders[used++] = {output.Text(), FolderLength(output), i};
     }
     GroupSameFileNames(folders, used, SameFileName);
 
     bool memoryLeft = true;
-    for (uint32_t start = 0; start < used;) {
+    for (uint32_t start = 0; start < used && !(stop && stop->load());) {
         const uint32_t end = GroupEnd(folders, used, start);
         FolderRead read = FolderRead::kFailed;
         FolderNames names;

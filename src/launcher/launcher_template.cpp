@@ -1,5 +1,9 @@
 #include "launcher/launcher_template.h"
 
+#include <vector>
+
+#include "foundation/utf8.h"
+
 #include "launcher/script_literal.h"
 
 const char kBuiltInLauncherTemplate[] =
@@ -366,52 +370,79 @@ const Placeholder* PlaceholderAt(const char16_t* at, const Placeholder* placehol
     return nullptr;
 }
 
-// One left-to-right walk over the template's own text: a value that happens to hold a
-// placeholder's name (a "+" text with %callRuns%, say) is inserted as it is and never
-// filled in again, which would paste the whole block into a script literal.
-WideString SubstitutePlaceholders(const WideString& templ, const Placeholder* placeholders,
-                                  int count) {
+// One left-to-right walk over the template's own text, cutting it into its own pieces and
+// the values that replace its placeholders: a value that happens to hold a placeholder's
+// name (a "+" text with %callRuns%, say) is inserted as it is and never filled in again,
+// which would paste the whole block into a script literal. Empty when no placeholder is
+// found.
+std::vector<TextPiece> FilledPieces(const WideString& templ, const Placeholder* placeholders,
+                                    int count) {
+    std::vector<TextPiece> pieces;
     const char16_t* text = templ.Text();
-    uint64_t length = 0;
-    bool anyFound = false;
-    for (const char16_t* at = text; *at;) {
-        const Placeholder* found = *at == u'%' ? PlaceholderAt(at, placeholders, count) : nullptr;
-        anyFound = anyFound || found;
-        length += found ? found->valueLength : 1;
-        at += found ? found->nameLength : 1;
-    }
-    WideString result;
-    if (!anyFound) return result.Assign(templ);
-    if (length >= UINT32_MAX || !result.PrepareBuffer(static_cast<uint32_t>(length))) return result;
-    char16_t* out = result.Buffer();
+    const char16_t* pieceStart = text;
     for (const char16_t* at = text; *at;) {
         const Placeholder* found = *at == u'%' ? PlaceholderAt(at, placeholders, count) : nullptr;
         if (!found) {
-            *out++ = *at++;
+            ++at;
             continue;
         }
-        CopyTextN(out, found->value, found->valueLength);
-        out += found->valueLength;
+        pieces.push_back({pieceStart, uint32_t(at - pieceStart)});
+        pieces.push_back({found->value, found->valueLength});
         at += found->nameLength;
+        pieceStart = at;
     }
-    *out = 0;
-    return result;
+    if (!pieces.empty()) pieces.push_back({pieceStart, TextLength(pieceStart)});
+    return pieces;
 }
+
+// The four placeholders with the values of a run. Both the path and the arguments stand
+// inside double-quoted script literals.
+struct FilledValues {
+    FilledValues(bool deleteOriginals, const WideString& lamePath,
+                 const WideString& commonArguments, const WideString& callRuns)
+        : lameLiteral(EscapeScriptBreakers(lamePath.ReplaceAll(u"\\", u"\\\\"))),
+          argumentsLiteral(EscapeScriptBreakers(
+              commonArguments.ReplaceAll(u"\\", u"\\\\").ReplaceAll(u"\"", u"\\\""))),
+          placeholders{
+              {u"%delOrig%", 9, deleteOriginals ? u"1" : u"0", 1},
+              {u"%lame_exe%", 10, lameLiteral.Text(), lameLiteral.Length()},
+              {u"%arg_comm%", 10, argumentsLiteral.Text(), argumentsLiteral.Length()},
+              {u"%callRuns%", 10, callRuns.Text(), callRuns.Length()},
+          } {}
+    FilledValues(const FilledValues&) = delete;
+    FilledValues& operator=(const FilledValues&) = delete;
+
+    const WideString lameLiteral;
+    const WideString argumentsLiteral;
+    const Placeholder placeholders[4];
+};
 }  // namespace
 
 WideString FillLauncherTemplate(const WideString& templ, bool deleteOriginals,
                                 const WideString& lamePath, const WideString& commonArguments,
                                 const WideString& callRuns) {
-    // Both values stand inside double-quoted script literals.
-    const WideString lameLiteral = EscapeScriptBreakers(lamePath.ReplaceAll(u"\\", u"\\\\"));
-    const WideString argumentsLiteral =
-        EscapeScriptBreakers(commonArguments.ReplaceAll(u"\\", u"\\\\").ReplaceAll(u"\"", u"\\\""));
-    const char16_t* deleteFlag = deleteOriginals ? u"1" : u"0";
-    const Placeholder placeholders[] = {
-        {u"%delOrig%", 9, deleteFlag, 1},
-        {u"%lame_exe%", 10, lameLiteral.Text(), lameLiteral.Length()},
-        {u"%arg_comm%", 10, argumentsLiteral.Text(), argumentsLiteral.Length()},
-        {u"%callRuns%", 10, callRuns.Text(), callRuns.Length()},
-    };
-    return SubstitutePlaceholders(templ, placeholders, 4);
+    const FilledValues values(deleteOriginals, lamePath, commonArguments, callRuns);
+    const std::vector<TextPiece> pieces = FilledPieces(templ, values.placeholders, 4);
+    WideString result;
+    if (pieces.empty()) return result.Assign(templ);
+    uint64_t length = 0;
+    for (const TextPiece& piece : pieces) length += piece.length;
+    if (length >= UINT32_MAX || !result.PrepareBuffer(static_cast<uint32_t>(length))) return result;
+    char16_t* out = result.Buffer();
+    for (const TextPiece& piece : pieces) {
+        CopyTextN(out, piece.text, piece.length);
+        out += piece.length;
+    }
+    *out = 0;
+    return result;
+}
+
+NarrowString FillLauncherTemplateAsUtf8(const WideString& templ, bool deleteOriginals,
+                                        const WideString& lamePath,
+                                        const WideString& commonArguments,
+                                        const WideString& callRuns) {
+    const FilledValues values(deleteOriginals, lamePath, commonArguments, callRuns);
+    std::vector<TextPiece> pieces = FilledPieces(templ, values.placeholders, 4);
+    if (pieces.empty()) pieces.push_back({templ.Text(), templ.Length()});
+    return JoinAsUtf8(pieces.data(), uint32_t(pieces.size()));
 }

@@ -31,3 +31,11 @@ extern const char16_t kTemplateNoMemoryMessage[];
 WideString FillLauncherTemplate(const WideString& templ, bool deleteOriginals,
                                 const WideString& lamePath, const WideString& commonArguments,
                                 const WideString& callRuns);
+
+// The same filled text as UTF-8 bytes, made without the text itself: a launcher's text is
+// megabytes, and each block of that size is paid for in page faults. Empty when memory ran
+// out or the bytes would pass 2 GB.
+NarrowString FillLauncherTemplateAsUtf8(const WideString& templ, bool deleteOriginals,
+                                        const WideString& lamePath,
+                                        const WideString& commonArguments,
+                                        const WideString& callRuns);

@@ -86,7 +86,26 @@ void WriteLauncher(DialogState& state) {
     }
     const WideString commonArguments = ComposeCommonArgumentsFromControls(state);
     const bool decode = IsDecodeRun(commonArguments);
-    switch (CheckTrackOutputs(state, decode)) {
+    const bool id3v2 = IsChecked(state.controls.id3v2);
+    const bool id3v2Only = IsChecked(state.controls.id3v2Only);
+    // The launcher's bytes are made while the check reads the folders; a problem with the
+    // template file is shown later, where it always was: once the launcher file is open.
+    LauncherTemplate launcherTemplate;
+    NarrowString bytes;
+    bool complete = false;
+    const auto makeBytes = [&] {
+        const WideString callRuns = BuildCallRunsBlock(state.tracks, id3v2, id3v2Only, decode);
+        launcherTemplate = ReadLauncherTemplate(TemplateFilePath());
+        bytes = FillLauncherTemplateAsUtf8(launcherTemplate.text, deleteOriginals, lamePath,
+                                           commonArguments, callRuns);
+        // Every track yields a line and every filled template some bytes (the built-in one,
+        // or a file that holds "html"): an empty result means memory ran out or the text grew
+        // too long, and a launcher without its tracks or its text must not be reported as
+        // written.
+        const bool tracksLost = state.tracks.Count() > 0 && callRuns.IsEmpty();
+        complete = !tracksLost && !bytes.IsEmpty();
+    };
+    switch (CheckTrackOutputs(state, decode, makeBytes)) {
         case OutputCheck::kClear:
             break;
         case OutputCheck::kStopped:
@@ -102,19 +121,9 @@ void WriteLauncher(DialogState& state) {
         ShowPathMessage(owner, launcherPath, kNotOpened);
         return;
     }
-    const WideString callRuns = BuildCallRunsBlock(state.tracks, IsChecked(state.controls.id3v2),
-                                                   IsChecked(state.controls.id3v2Only), decode);
-    const WideString text = FillLauncherTemplate(ObtainLauncherTemplate(owner), deleteOriginals,
-                                                 lamePath, commonArguments, callRuns);
-    const NarrowString bytes = text.ToUtf8();
-    // Every track yields a line, every filled template some text (the built-in one, or a
-    // file that holds "html") and every text some bytes: an empty result means memory ran
-    // out or the text grew too long, and a launcher without its tracks or its text must not
-    // be reported as written.
-    const bool tracksLost = state.tracks.Count() > 0 && callRuns.IsEmpty();
-    const bool textLost = text.IsEmpty() || bytes.IsEmpty();
+    ReportLauncherTemplate(owner, launcherTemplate);
 
-    switch (FinishLauncherFile(file, bytes, !tracksLost && !textLost)) {
+    switch (FinishLauncherFile(file, bytes, complete)) {
         case LauncherWrite::kWritten:
             ShowWritten(owner, launcherPath);
             break;

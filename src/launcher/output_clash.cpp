@@ -1,23 +1,50 @@
 #include "launcher/output_clash.h"
 
+#include <cstring>
 #include <new>
 
 #include "launcher/call_run.h"
 
+const char16_t* OutputPath::FileName() const {
+    uint32_t start = length_;
+    while (start > 0 && text_[start - 1] != u'\\') --start;
+    return text_ + start;
+}
+
 bool TrackOutputs::Fill(const PointerArray<TrackRecord>& tracks, bool decode) {
-    delete[] outputs_;
-    count_ = tracks.Count();
-    outputs_ = new (std::nothrow) WideString[count_ > 0 ? count_ : 1];
-    if (!outputs_) {
-        count_ = 0;
-        return false;
-    }
-    for (uint32_t i = 0; i < count_; ++i) {
+    delete[] units_;
+    delete[] starts_;
+    units_ = nullptr;
+    count_ = 0;
+    const uint32_t count = tracks.Count();
+    starts_ = new (std::nothrow) uint32_t[uint64_t(count) + 1];
+    if (!starts_) return false;
+    // Measured first, then copied into one block of the final size.
+    uint64_t total = 0;
+    for (uint32_t i = 0; i < count; ++i) {
+        starts_[i] = uint32_t(total);
         const TrackRecord* record = tracks.GetAt(i);
-        if (!record || record->fields[kPath].IsEmpty()) continue;
-        outputs_[i] = OutputPathOf(*record, decode);
-        if (outputs_[i].IsEmpty()) return false;
+        if (record && !record->fields[kPath].IsEmpty()) {
+            const OutputPathParts parts = OutputPathPartsOf(*record, decode);
+            total += parts.baseLength + TextLength(parts.suffix);
+        }
+        if (++total >= UINT32_MAX) return false;
     }
+    starts_[count] = uint32_t(total);
+    units_ = new (std::nothrow) char16_t[total > 0 ? total : 1];
+    if (!units_) return false;
+    for (uint32_t i = 0; i < count; ++i) {
+        char16_t* out = units_ + starts_[i];
+        const TrackRecord* record = tracks.GetAt(i);
+        if (record && !record->fields[kPath].IsEmpty()) {
+            const OutputPathParts parts = OutputPathPartsOf(*record, decode);
+            std::memcpy(out, record->fields[kPath].Text(), parts.baseLength * sizeof(char16_t));
+            out += parts.baseLength;
+            for (const char16_t* suffix = parts.suffix; *suffix;) *out++ = *suffix++;
+        }
+        *out = 0;
+    }
+    count_ = count;
     return true;
 }
 
@@ -31,7 +58,7 @@ int64_t FindClashingTracks(const PointerArray<TrackRecord>& tracks, const TrackO
     uint32_t used = 0;
     for (uint32_t i = 0; i < count; ++i) {
         clashing[i] = false;
-        const WideString& output = outputs.Output(i);
+        const OutputPath output = outputs.Output(i);
         if (output.IsEmpty()) continue;
         const WideString& source = tracks.GetAt(i)->fields[kPath];
         names[used++] = {source.Text(), source.Length(), i};
@@ -64,12 +91,11 @@ WideString ListFlaggedTracks(const PointerArray<TrackRecord>& tracks, const Trac
         if (listed++ > 0) list.Append(u"\r\n");
         if (withSource) {
             // The output lies beside its source: its name alone keeps the line short.
-            const char16_t* backslash = outputs.Output(i).FindLastCharPointer(u'\\');
             list.Append(tracks.GetAt(i)->fields[kPath]);
             list.Append(u" -> ");
-            list.Append(backslash ? backslash + 1 : outputs.Output(i).Text());
+            list.Append(outputs.Output(i).FileName());
         } else {
-            list.Append(outputs.Output(i));
+            list.Append(outputs.Output(i).Text());
         }
     }
     if (more > 0) {

@@ -8,22 +8,44 @@
 #include "launcher/same_file_names.h"
 #include "tracks/track_record.h"
 
-// Each track's output as its callRun line names it, in track order.
+// An output's path: a NUL-terminated piece of the block TrackOutputs holds.
+class OutputPath {
+  public:
+    OutputPath(const char16_t* text, uint32_t length) : text_(text), length_(length) {}
+    const char16_t* Text() const { return text_; }
+    uint32_t Length() const { return length_; }
+    bool IsEmpty() const { return length_ == 0; }
+    // The file name: what follows the last backslash, or the whole path.
+    const char16_t* FileName() const;
+
+  private:
+    const char16_t* text_;
+    uint32_t length_;
+};
+
+// Each track's output as its callRun line names it, in track order, in one block: a save
+// names thousands of them, and one allocation each would cost more than the check itself.
 class TrackOutputs {
   public:
     TrackOutputs() = default;
     TrackOutputs(const TrackOutputs&) = delete;
     TrackOutputs& operator=(const TrackOutputs&) = delete;
-    ~TrackOutputs() { delete[] outputs_; }
+    ~TrackOutputs() {
+        delete[] units_;
+        delete[] starts_;
+    }
 
-    // False when memory ran out.
+    // False when memory ran out or the outputs are too long to be held.
     bool Fill(const PointerArray<TrackRecord>& tracks, bool decode);
     uint32_t Count() const { return count_; }
     // Empty for a missing record or one without a path.
-    const WideString& Output(uint32_t track) const { return outputs_[track]; }
+    OutputPath Output(uint32_t track) const {
+        return {units_ + starts_[track], starts_[track + 1] - starts_[track] - 1};
+    }
 
   private:
-    WideString* outputs_ = nullptr;
+    char16_t* units_ = nullptr;
+    uint32_t* starts_ = nullptr;  // count_ + 1 of them; each output ends in a NUL
     uint32_t count_ = 0;
 };
 

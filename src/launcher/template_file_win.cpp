@@ -39,12 +39,6 @@ TemplateRead ReadTemplateBytes(HANDLE file, NarrowString& bytes) {
     return TemplateRead::kRead;
 }
 
-void ShowTemplateMessage(HWND owner, const char16_t* format, const WideString& templatePath) {
-    WideString message;
-    message.Format(format, templatePath.Text());
-    ShowMessage(owner, message.Text());
-}
-
 }  // namespace
 
 WideString TemplateFilePath() {
@@ -56,36 +50,32 @@ WideString TemplateFilePath() {
     return path;
 }
 
-WideString ObtainLauncherTemplate(HWND owner) {
-    return ObtainLauncherTemplateFrom(owner, TemplateFilePath());
-}
-
-WideString ObtainLauncherTemplateFrom(HWND owner, const WideString& templatePath) {
-    WideString templ = BuiltInLauncherTemplate();
-    if (templatePath.IsEmpty()) return templ;
+LauncherTemplate ReadLauncherTemplate(const WideString& templatePath) {
+    LauncherTemplate result{BuiltInLauncherTemplate(), nullptr, templatePath};
+    if (templatePath.IsEmpty()) return result;
     // A folder of that name fails to open here, as does a missing file.
     HANDLE file = CreateFileW(AsWide(templatePath.Text()), GENERIC_READ, FILE_SHARE_READ, nullptr,
                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return templ;
+    if (file == INVALID_HANDLE_VALUE) return result;
     NarrowString bytes;
     const TemplateRead read = ReadTemplateBytes(file, bytes);
     CloseHandle(file);
     switch (read) {
         case TemplateRead::kUnreadable:
-            return templ;
+            return result;
         case TemplateRead::kNoMemory:
-            ShowTemplateMessage(owner, kTemplateNoMemoryMessage, templatePath);
-            return templ;
+            result.problem = kTemplateNoMemoryMessage;
+            return result;
         case TemplateRead::kRead:
             break;
     }
     switch (CheckTemplateBytes(bytes)) {
         case TemplateVerdict::kNotHtml:
-            ShowTemplateMessage(owner, kTemplateNotHtmlMessage, templatePath);
-            return templ;
+            result.problem = kTemplateNotHtmlMessage;
+            return result;
         case TemplateVerdict::kNoPlaceholder:
-            ShowTemplateMessage(owner, kTemplateNoPlaceholderMessage, templatePath);
-            return templ;
+            result.problem = kTemplateNoPlaceholderMessage;
+            return result;
         case TemplateVerdict::kAccepted:
             break;
     }
@@ -93,8 +83,22 @@ WideString ObtainLauncherTemplateFrom(HWND owner, const WideString& templatePath
     external.AssignAnsi(bytes.Text());
     // Without memory for the converted text the built-in template still makes a launcher.
     if (external.IsEmpty()) {
-        ShowTemplateMessage(owner, kTemplateNoMemoryMessage, templatePath);
-        return templ;
+        result.problem = kTemplateNoMemoryMessage;
+        return result;
     }
-    return external;
+    result.text = external;
+    return result;
+}
+
+void ReportLauncherTemplate(HWND owner, const LauncherTemplate& launcherTemplate) {
+    if (!launcherTemplate.problem) return;
+    WideString message;
+    message.Format(launcherTemplate.problem, launcherTemplate.path.Text());
+    ShowMessage(owner, message.Text());
+}
+
+WideString ObtainLauncherTemplate(HWND owner) {
+    const LauncherTemplate launcherTemplate = ReadLauncherTemplate(TemplateFilePath());
+    ReportLauncherTemplate(owner, launcherTemplate);
+    return launcherTemplate.text;
 }

@@ -9,12 +9,22 @@
 // path cannot be had.
 WideString TemplateFilePath();
 
-// The template of the run. A file that is there but not acceptable is reported with its
-// message owned by `owner`, and the built-in template is used.
-WideString ObtainLauncherTemplate(HWND owner);
+// The template of a run as read: its text, and for a file that is there but not acceptable
+// (the built-in text is then used) the message that says so, %s for the file's path.
+struct LauncherTemplate {
+    WideString text;
+    const char16_t* problem = nullptr;
+    WideString path;
+};
 
-// The same for a template file at the given path.
-WideString ObtainLauncherTemplateFrom(HWND owner, const WideString& templatePath);
+// Reads the template file at the given path, showing nothing.
+LauncherTemplate ReadLauncherTemplate(const WideString& templatePath);
+
+// Shows the template's problem, if it has one, in a message owned by `owner`.
+void ReportLauncherTemplate(HWND owner, const LauncherTemplate& launcherTemplate);
+
+// The template of the run: read and reported at once.
+WideString ObtainLauncherTemplate(HWND owner);
 
 // Template files above this size are refused like one that does not fit in memory: a
 // page this large is no launcher template, and checking it byte by byte would stall.

@@ -19,8 +19,3 @@ unsigned char UpperAnsiByte(unsigned char byte) {
 int AnsiToWide(const char* source, int sourceBytes, char16_t* target, int targetUnits) {
     return MultiByteToWideChar(CP_ACP, 0, source, sourceBytes, AsWide(target), targetUnits);
 }
-
-int WideToUtf8(const char16_t* source, int sourceUnits, char* target, int targetBytes) {
-    return WideCharToMultiByte(CP_UTF8, 0, AsWide(source), sourceUnits, target, targetBytes,
-                               nullptr, nullptr);
-}

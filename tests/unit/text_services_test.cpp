@@ -4,8 +4,13 @@
 
 #include <string>
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 #include "foundation/narrow_string.h"
 #include "foundation/text_services.h"
+#include "foundation/utf8.h"
 #include "foundation/wide_string.h"
 
 namespace {
@@ -125,12 +130,28 @@ TEST(WideStringUtf8, LoneSurrogatesConvertWithoutHarm) {
     }
 }
 
-TEST(TextServices, WideToUtf8ReportsAShortTarget) {
-    char bytes[4] = {'#', '#', '#', '#'};
-    EXPECT_EQ(WideToUtf8(u"\u00FC\u00FC", 2, bytes, 3), 0);
-    EXPECT_EQ(WideToUtf8(u"\u00FC\u00FC", 2, nullptr, 0), 4);
-    EXPECT_EQ(WideToUtf8(u"ab", -1, bytes, 4), 3);
-    EXPECT_STREQ(bytes, "ab");
+TEST(WideStringUtf8, PiecesGiveTheBytesOfTheJoinedText) {
+    // Cut at every point, a pair split between two pieces included: the bytes are those of
+    // the whole text (under Wine also those of WideCharToMultiByte).
+    for (const std::u16string text :
+         {u"ab\U0001F3B5c\u00FC\u20AC", u"\xD800\xD800\xDC00", u"x\xDC00\xD83C", u"\xD83C"}) {
+        WideString whole;
+        whole.AssignText(text.c_str());
+        const std::string expected = BytesOf(whole.ToUtf8());
+#ifdef _WIN32
+        char reference[64] = {};
+        const int referenceBytes =
+            WideCharToMultiByte(CP_UTF8, 0, reinterpret_cast<const wchar_t*>(text.c_str()),
+                                int(text.size()), reference, sizeof reference, nullptr, nullptr);
+        EXPECT_EQ(expected, std::string(reference, referenceBytes));
+#endif
+        for (uint32_t cut = 0; cut <= text.size(); ++cut) {
+            SCOPED_TRACE(::testing::Message() << "cut " << cut);
+            const TextPiece pieces[] = {{text.c_str(), cut},
+                                        {text.c_str() + cut, uint32_t(text.size() - cut)}};
+            EXPECT_EQ(BytesOf(JoinAsUtf8(pieces, 2)), expected);
+        }
+    }
 }
 
 }  // namespace
