@@ -161,13 +161,13 @@ void PrintTables(const std::map<int, SessionResult>& results, int repetitions) {
     }
 
     std::printf(
-        "\nBatch text against the I/O limit (text built / same bytes written):\n\n"
+        "\nLauncher text against the I/O limit (text built / same bytes written):\n\n"
         "| tracks | build ms | write ms | ratio | write+flush ms | ratio |\n"
         "|--:|--:|--:|--:|--:|--:|\n");
     for (const auto& [tracks, result] : results) {
         double build = 0;
-        for (const char* stage : {"  batch text: callRun lines", "  batch text: template filled",
-                                  "  batch text: UTF-8"})
+        for (const char* stage :
+             {"  launcher text: callRun lines", "  launcher text: template filled into UTF-8"})
             if (const StepFigure* step = Find(result, stage)) build += step->milliseconds;
         const StepFigure* write = Find(result, "  I/O limit: the same bytes written");
         const StepFigure* flushed = Find(result, "  I/O limit: the same bytes written, flushed");

@@ -199,11 +199,9 @@ struct Session {
         lame.AssignText(lamePath.c_str());
         WideString arguments;
         arguments.AssignText(u" --priority 0 -b 128 -h");
-        WideString text;
-        Time("  launcher text: template filled",
-             [&] { text = FillLauncherTemplate(templ, false, lame, arguments, block); });
         NarrowString bytes;
-        Time("  launcher text: UTF-8", [&] { bytes = text.ToUtf8(); });
+        Time("  launcher text: template filled into UTF-8",
+             [&] { bytes = FillLauncherTemplateAsUtf8(templ, false, lame, arguments, block); });
         const DWORD length = bytes.Length();
         const std::u16string path = folder + u"io-limit.hta";
         for (bool flush : {false, true}) {
