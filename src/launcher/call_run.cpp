@@ -296,11 +296,3 @@ OutputPathParts OutputPathPartsOf(const TrackRecord& record, bool decode) {
     const OutputName output = OutputNameOf(ShapeOfPath(path, length), length, decode);
     return {output.baseLength, output.suffix};
 }
-
-WideString OutputPathOf(const TrackRecord& record, bool decode) {
-    const OutputPathParts parts = OutputPathPartsOf(record, decode);
-    WideString outputPath;
-    outputPath.AssignText(record.fields[kPath].Text(), parts.baseLength);
-    outputPath.Append(parts.suffix);
-    return outputPath;
-}

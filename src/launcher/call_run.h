@@ -14,10 +14,8 @@ WideString BuildCallRunsBlock(const PointerArray<TrackRecord>& tracks, bool id3v
                               bool decode);
 
 // The output file the track's callRun line names, as the encoder receives it (unescaped):
-// beside the source, under its base name, with the suffix of its kind.
-WideString OutputPathOf(const TrackRecord& record, bool decode);
-
-// The same output as the first baseLength units of the source's path, then the suffix.
+// beside the source, under its base name, with the suffix of its kind. Given as the first
+// baseLength units of the source's path, then the suffix.
 struct OutputPathParts {
     uint32_t baseLength;
     const char16_t* suffix;

@@ -96,9 +96,3 @@ void ReportLauncherTemplate(HWND owner, const LauncherTemplate& launcherTemplate
     message.Format(launcherTemplate.problem, launcherTemplate.path.Text());
     ShowMessage(owner, message.Text());
 }
-
-WideString ObtainLauncherTemplate(HWND owner) {
-    const LauncherTemplate launcherTemplate = ReadLauncherTemplate(TemplateFilePath());
-    ReportLauncherTemplate(owner, launcherTemplate);
-    return launcherTemplate.text;
-}

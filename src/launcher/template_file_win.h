@@ -23,9 +23,6 @@ LauncherTemplate ReadLauncherTemplate(const WideString& templatePath);
 // Shows the template's problem, if it has one, in a message owned by `owner`.
 void ReportLauncherTemplate(HWND owner, const LauncherTemplate& launcherTemplate);
 
-// The template of the run: read and reported at once.
-WideString ObtainLauncherTemplate(HWND owner);
-
 // Template files above this size are refused like one that does not fit in memory: a
 // page this large is no launcher template, and checking it byte by byte would stall.
 constexpr unsigned long long kLargestTemplateBytes = 8ull * 1024 * 1024;

@@ -10,7 +10,9 @@ int wmain(int argc, wchar_t** argv) {
     if (argc < 2) return 2;
     WideString report = TemplateFilePath();
     report.Append(u"\n");
-    report.Append(ObtainLauncherTemplate(nullptr));
+    const LauncherTemplate launcherTemplate = ReadLauncherTemplate(TemplateFilePath());
+    ReportLauncherTemplate(nullptr, launcherTemplate);
+    report.Append(launcherTemplate.text);
     const NarrowString bytes = report.ToUtf8();
     HANDLE file = CreateFileW(argv[1], GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
