@@ -1,5 +1,7 @@
 #include "launcher/launcher_script.h"
 
+#include <tlhelp32.h>
+
 #include <cctype>
 #include <cstring>
 #include <sstream>
@@ -201,6 +203,8 @@ ScriptResult RunLauncherScript(const std::string& launcherBytes, const std::u16s
                 {std::atoi(line.c_str() + 5),
                  Unescape(line.substr(blank == std::string::npos ? line.size() : blank + 1))});
         }
+        if (line.rfind("CLICK ", 0) == 0) result.clickTime = std::stoull(line.substr(6));
+        if (line.rfind("CLOSE ", 0) == 0) result.closeTime = std::stoull(line.substr(6));
         if (line == "END") result.finished = true;
     }
     // Each helper recorded its runs in a file of its own.
@@ -257,4 +261,30 @@ std::vector<std::pair<unsigned long long, unsigned long long>> ReadStandInTimes(
         times.push_back({started, ended});
     }
     return times;
+}
+
+namespace {
+
+bool ProcessRuns(const std::u16string& name) {
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE) return false;
+    PROCESSENTRY32W entry{};
+    entry.dwSize = sizeof entry;
+    bool found = false;
+    for (BOOL more = Process32FirstW(snapshot, &entry); more && !found;
+         more = Process32NextW(snapshot, &entry))
+        found = lstrcmpiW(entry.szExeFile, W(name)) == 0;
+    CloseHandle(snapshot);
+    return found;
+}
+
+}  // namespace
+
+bool WaitForNoProcess(const std::u16string& name, unsigned milliseconds) {
+    const ULONGLONG end = GetTickCount64() + milliseconds;
+    while (ProcessRuns(name)) {
+        if (GetTickCount64() > end) return false;
+        Sleep(50);
+    }
+    return true;
 }
