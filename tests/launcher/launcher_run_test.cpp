@@ -17,6 +17,7 @@
 #include "gui/launcher_dialog.h"
 #include "gui/message_box_hook.h"
 #include "launcher/launcher_script.h"
+#include "launcher/launcher_template.h"
 #include "resources/control_ids.h"
 #include "support/files_win.h"
 
@@ -394,9 +395,9 @@ TEST_P(LauncherRun, FourTracksOnTwoProcessorsStartTwoHelpers) {
         sources.push_back(Source(name));
     DropFiles(dialog_, sources);
 
-    const ScriptResult result = WriteAndRun(
-        folder_ + u"Lame-Aufruf.hta",
-        {{u"NUMBER_OF_PROCESSORS", u"2"}, {u"TS_STANDIN_SLEEP_MS", u"700"}});
+    const ScriptResult result =
+        WriteAndRun(folder_ + u"Lame-Aufruf.hta",
+                    {{u"NUMBER_OF_PROCESSORS", u"2"}, {u"TS_STANDIN_SLEEP_MS", u"700"}});
     EXPECT_EQ(EncoderRuns().size(), 4u) << result.output;
     EXPECT_EQ(result.runs.size(), 2u) << "helpers started\n" << result.output;
     EXPECT_EQ(result.report.substr(result.report.rfind(u"<br>") + 4), u"Done.");
@@ -408,10 +409,10 @@ TEST_P(LauncherRun, StopKeepsAHelperFromItsNextTrack) {
     for (const char16_t* name : {u"1.wav", u"2.wav", u"3.wav"}) sources.push_back(Source(name));
     DropFiles(dialog_, sources);
 
-    const ScriptResult result = WriteAndRun(folder_ + u"Lame-Aufruf.hta",
-                                            {{u"NUMBER_OF_PROCESSORS", u"1"},
-                                             {u"TS_STANDIN_SLEEP_MS", u"1000"},
-                                             {u"TS_CLICK_STOP_AFTER", u"1"}});
+    const ScriptResult result =
+        WriteAndRun(folder_ + u"Lame-Aufruf.hta", {{u"NUMBER_OF_PROCESSORS", u"1"},
+                                                   {u"TS_STANDIN_SLEEP_MS", u"1000"},
+                                                   {u"TS_CLICK_STOP_AFTER", u"1"}});
     ASSERT_NE(result.clickTime, 0u) << result.output;
     // The helper claimed track 2 as it ended track 1, before the click; track 3 never ran.
     EXPECT_EQ(EncoderRuns().size(), 2u) << result.output;
@@ -428,10 +429,11 @@ TEST_P(LauncherRun, AClosedWindowStartsNoFurtherTrack) {
     for (const char16_t* name : {u"1.wav", u"2.wav", u"3.wav"}) sources.push_back(Source(name));
     DropFiles(dialog_, sources);
 
-    const ScriptResult result = WriteAndRun(
-        folder_ + u"Lame-Aufruf.hta",
-        {{u"NUMBER_OF_PROCESSORS", u"1"}, {u"TS_STANDIN_SLEEP_MS", u"1000"}, {u"TS_CLOSE_AFTER", u"1"}},
-        true);
+    const ScriptResult result = WriteAndRun(folder_ + u"Lame-Aufruf.hta",
+                                            {{u"NUMBER_OF_PROCESSORS", u"1"},
+                                             {u"TS_STANDIN_SLEEP_MS", u"1000"},
+                                             {u"TS_CLOSE_AFTER", u"1"}},
+                                            true);
     ASSERT_NE(result.closeTime, 0u) << result.output;
     ASSERT_TRUE(WaitForNoProcess(u"wscript.exe", 20000));
     const auto times = ReadStandInTimes(log_);
@@ -492,6 +494,29 @@ TEST_P(LauncherRun, ACommandThatWindowsWouldChangeIsNotRun) {
         EXPECT_NE(result.report.find(line), std::u16string::npos) << PrintableText(result.report);
         EXPECT_EQ(result.report.substr(result.report.rfind(u"<br>") + 4), u"Done.");
     }
+}
+
+// A template's own callRun line need not end in the two quoted names: its source cannot be
+// found, and the line says so instead of stopping the page with a script error.
+TEST_P(LauncherRun, ATrackWithoutItsTwoNamesSaysItsSourceWasNotDeleted) {
+    wchar_t program[MAX_PATH];
+    const std::u16string self(reinterpret_cast<const char16_t*>(program),
+                              GetModuleFileNameW(nullptr, program, MAX_PATH));
+    const std::u16string beside =
+        self.substr(0, self.rfind(u'\\') + 1) + u"Tonschleuder-Vorlage.htm";
+    std::string page = kBuiltInLauncherTemplate;
+    page.insert(page.find("%callRuns%") + 10, "\tcallRun (' -V 2');\r\n");
+    ASSERT_TRUE(WriteBytes(beside, page));
+    DropFiles(dialog_, {Source(u"Musik\\a.wav")});
+    ClickButton(dialog_, IDX_DELETE_ORIGINALS);
+
+    const ScriptResult result = WriteAndRun(folder_ + u"Musik\\Lame-Aufruf.hta");
+    DeleteFileW(reinterpret_cast<const wchar_t*>(beside.c_str()));
+    EXPECT_EQ(EncoderRuns().size(), 2u) << result.output;
+    EXPECT_NE(result.report.find(
+                  u"<br>Run 2:  -V 2OK, source not deleted: its name was not found<br>Done."),
+              std::u16string::npos)
+        << PrintableText(result.report);
 }
 
 TEST_P(LauncherRun, DecodingRunGivesWaveOutputs) {
