@@ -106,6 +106,16 @@ class LauncherRun : public ::testing::TestWithParam<Host>, protected LauncherSce
 
     std::vector<Arguments> EncoderRuns() { return ReadStandInLog(log_); }
 
+    // A fresh dialog for the next case of a table, with this encoder, no tracks in "Musik"
+    // and an empty encoder log.
+    void StartOver(const std::u16string& lame) {
+        RemoveTree(folder_ + u"Musik\\");
+        DeleteFileW(reinterpret_cast<const wchar_t*>(log_.c_str()));
+        CloseDialog(dialog_);
+        dialog_ = OpenFreshDialog();
+        if (dialog_) SetFieldText(dialog_, IDE_LAME_PATH, lame);
+    }
+
     // Each track's run (found by its output, the last argument: runs may end in any order)
     // received the common arguments and the track's, unit for unit.
     void ExpectEncoderRuns(const Arguments& common, const std::vector<Arguments>& tracks,
@@ -331,12 +341,8 @@ TEST_P(LauncherRun, WithoutHelpersEncodesInThePageOneTrackPerTurn) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        RemoveTree(folder_ + u"Musik\\");
-        DeleteFileW(reinterpret_cast<const wchar_t*>(log_.c_str()));
-        CloseDialog(dialog_);
-        dialog_ = OpenFreshDialog();
+        StartOver(lame_);
         ASSERT_NE(dialog_, nullptr);
-        SetFieldText(dialog_, IDE_LAME_PATH, lame_);
         std::vector<std::u16string> sources;
         for (const char16_t* name : {u"Musik\\1.wav", u"Musik\\2.wav", u"Musik\\3.wav"})
             sources.push_back(Source(name));
@@ -442,10 +448,8 @@ TEST_P(LauncherRun, AClosedWindowStartsNoFurtherTrack) {
     EXPECT_TRUE(Exists(sources[2]));
     EXPECT_EQ(FolderNames(temp_), std::vector<std::u16string>{u"Tonschleuder-1"});
 
-    CloseDialog(dialog_);
-    dialog_ = OpenFreshDialog();
+    StartOver(lame_);
     ASSERT_NE(dialog_, nullptr);
-    SetFieldText(dialog_, IDE_LAME_PATH, lame_);
     DropFiles(dialog_, {Source(u"Later\\4.wav")});
     const ScriptResult later = WriteAndRun(folder_ + u"Later\\Lame-Aufruf.hta");
     EXPECT_EQ(later.report, u"Run 1: 4.mp3...OK<br>Done.");
@@ -465,12 +469,8 @@ TEST_P(LauncherRun, ACommandThatWindowsWouldChangeIsNotRun) {
     const Case cases[] = {{"helpers", u"TS_NONE"}, {"in the page", u"TS_SCRIPT_HOST_OFF"}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        RemoveTree(folder_ + u"Musik\\");
-        DeleteFileW(reinterpret_cast<const wchar_t*>(log_.c_str()));
-        CloseDialog(dialog_);
-        dialog_ = OpenFreshDialog();
+        StartOver(lame);
         ASSERT_NE(dialog_, nullptr);
-        SetFieldText(dialog_, IDE_LAME_PATH, lame);
         const std::u16string plain = Source(u"Musik\\a.wav");
         const std::u16string variable = Source(u"Musik\\%OS% live.wav");
         const std::u16string percent = Source(u"Musik\\100% sure.wav");
