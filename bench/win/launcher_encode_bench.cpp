@@ -9,6 +9,7 @@
 // (Windows paths); each of the eight tracks is a copy of the input.
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -31,6 +32,30 @@ double Seconds(LONGLONG ticks) {
     LARGE_INTEGER frequency;
     QueryPerformanceFrequency(&frequency);
     return static_cast<double>(ticks) / static_cast<double>(frequency.QuadPart);
+}
+
+// Milliseconds since 1601, as the stand-in encoder logs its times.
+unsigned long long Since1601() {
+    FILETIME now;
+    GetSystemTimeAsFileTime(&now);
+    return ((static_cast<unsigned long long>(now.dwHighDateTime) << 32) | now.dwLowDateTime) /
+           10000;
+}
+
+// Where the batch's time went besides the encodes: from the start of cscript to the first
+// encode, the encodes' own span, and from the last encode's end to the end of the batch.
+void PrintCosts(const std::u16string& log, unsigned long long began, unsigned long long ended) {
+    unsigned long long first = ~0ull, last = 0, busy = 0;
+    for (const auto& [start, end] : ReadStandInTimes(log)) {
+        first = std::min(first, start);
+        last = std::max(last, end);
+        busy += end - start;
+    }
+    if (last == 0) return;
+    std::printf(
+        "  first encode after %llu ms, encodes span %llu ms (%llu ms of encodes), "
+        "batch ended %llu ms after the last\n",
+        first - began, last - first, busy, ended - last);
 }
 
 LONGLONG Now() {
@@ -82,8 +107,10 @@ int main(int argc, char** argv) {
         Environment settings = common;
         settings.insert(settings.end(), way.settings.begin(), way.settings.end());
         const LONGLONG start = Now();
+        const unsigned long long began = Since1601();
         const ScriptResult result = RunLauncherScript(launcher, folder, settings, Host::kWine, 600);
         way.seconds = Seconds(Now() - start);
+        const unsigned long long ended = Since1601();
         const bool allRan = real ? result.report.find(u"Done.") != std::u16string::npos &&
                                        result.report.find(u"error") == std::u16string::npos
                                  : ReadStandInLog(folder + u"stand-in.log").size() == kTracks;
@@ -91,8 +118,9 @@ int main(int argc, char** argv) {
             std::printf("%s: the batch did not finish\n%s\n", way.name, result.output.c_str());
             return 1;
         }
-        DeleteFileW(reinterpret_cast<const wchar_t*>((folder + u"stand-in.log").c_str()));
         std::printf("%-34s %d %s: %6.2f s\n", way.name, kTracks, what.c_str(), way.seconds);
+        PrintCosts(folder + u"stand-in.log", began, ended);
+        DeleteFileW(reinterpret_cast<const wchar_t*>((folder + u"stand-in.log").c_str()));
     }
     wchar_t processors[16] = L"?";
     GetEnvironmentVariableW(L"NUMBER_OF_PROCESSORS", processors, 16);
