@@ -52,6 +52,10 @@ void PrintCosts(const std::u16string& log, unsigned long long began, unsigned lo
         busy += end - start;
     }
     if (last == 0) return;
+    std::printf("  encodes, started-ended in s after the start:");
+    for (const auto& [start, end] : ReadStandInTimes(log))
+        std::printf(" %.2f-%.2f", (start - began) / 1000.0, (end - began) / 1000.0);
+    std::printf("\n");
     std::printf(
         "  first encode after %llu ms, encodes span %llu ms (%llu ms of encodes), "
         "batch ended %llu ms after the last\n",
