@@ -36,8 +36,9 @@
 //                                throws, as on Windows 11 24H2's JScript engine
 //   TS_SCRIPT_HOST_OFF=1         the registry says Windows Script Host is switched off
 //   TS_HELPERS_NEVER_ANSWER=1    a helper the page starts never runs
-//   TS_HARNESS_JS, TS_HARNESS_WORK, TS_HARNESS_SLEEP
-//                                this file, the work folder, the program that sleeps
+//   TS_HARNESS_JS, TS_HARNESS_WORK, TS_HARNESS_SLEEP, TS_HARNESS_SLEEP_URL
+//                                this file, the work folder, the program that sleeps, and
+//                                the address of that program serving waits, if it does
 var harnessNativeObject = ActiveXObject;
 var harnessShell = new harnessNativeObject("WScript.Shell");
 var harnessFiles = new harnessNativeObject("Scripting.FileSystemObject");
@@ -307,7 +308,18 @@ function clearTimeout(id) {
 
 var clearInterval = clearTimeout;
 
+// Through the sleeper that stays (TS_HARNESS_SLEEP_URL), or else a process per wait.
 function harnessSleep(milliseconds) {
+    var url = harnessSetting("TS_HARNESS_SLEEP_URL", "");
+    if (url != "") {
+        try {
+            var request = new harnessNativeObject("MSXML2.XMLHTTP");
+            request.open("GET", url + Math.round(milliseconds) + "?" + harnessNow(), false);
+            request.send();
+            return;
+        } catch (e) {
+        }
+    }
     harnessShell.Run("\"" + harnessSetting("TS_HARNESS_SLEEP", "") + "\" " + milliseconds, 0, true);
 }
 

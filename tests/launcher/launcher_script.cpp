@@ -61,6 +61,15 @@ class ScopedEnvironment {
     std::vector<Saved> saved_;
 };
 
+void EndProcess(PROCESS_INFORMATION& process) {
+    if (!process.hProcess) return;
+    TerminateProcess(process.hProcess, 0);
+    WaitForSingleObject(process.hProcess, 5000);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    process = PROCESS_INFORMATION{};
+}
+
 HarnessRun ParseRun(const std::u16string& text) {
     HarnessRun run;
     const size_t first = text.find(u' ');
@@ -154,6 +163,22 @@ ScriptResult RunLauncherScript(const std::string& launcherBytes, const std::u16s
         }
         script.replace(write, std::strlen(kEnvironmentWrite), kEnvironmentWriteInModel);
     }
+    // The sleeper that stays, for the harness's waits between turns.
+    const std::u16string portPath = workFolder + u"sleep-port.txt";
+    DeleteFileW(W(portPath));
+    std::u16string sleeperLine = u"harness_sleep.exe --serve \"" + portPath + u"\"";
+    STARTUPINFOW sleeperStartup{};
+    sleeperStartup.cb = sizeof sleeperStartup;
+    PROCESS_INFORMATION sleeper{};
+    if (CreateProcessW(W(FromUtf8(TS_HARNESS_SLEEP)),
+                       reinterpret_cast<wchar_t*>(sleeperLine.data()), nullptr, nullptr, FALSE,
+                       CREATE_NO_WINDOW, nullptr, nullptr, &sleeperStartup, &sleeper)) {
+        for (int wait = 0; wait < 200 && ReadBytes(portPath) == "<missing>"; ++wait) Sleep(50);
+        const std::string port = ReadBytes(portPath);
+        if (port != "<missing>")
+            hostSettings.push_back(
+                {u"TS_HARNESS_SLEEP_URL", u"http://127.0.0.1:" + FromUtf8(port) + u"/"});
+    }
     const std::u16string scriptPath = workFolder + u"launcher-script.js";
     const std::u16string outputPath = workFolder + u"cscript-output.txt";
     const std::string harness = ReadBytes(FromUtf8(TS_LAUNCHER_HARNESS_JS));
@@ -184,11 +209,15 @@ ScriptResult RunLauncherScript(const std::string& launcherBytes, const std::u16s
                                  &startup, &process);
     }
     CloseHandle(output);
-    if (!started) return result;
+    if (!started) {
+        EndProcess(sleeper);
+        return result;
+    }
     if (WaitForSingleObject(process.hProcess, timeoutSeconds * 1000) != WAIT_OBJECT_0)
         TerminateProcess(process.hProcess, 1);
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
+    EndProcess(sleeper);
 
     result.output = ReadBytes(outputPath);
     std::istringstream lines(result.output);
