@@ -55,8 +55,8 @@ void WriteWavBody(const std::filesystem::path& path) {
 void WriteAiffBody(const std::filesystem::path& path) {
     // COMM: 2 channels, 2 frames, 16 bits, 44.1 kHz as an 80-bit extended number.
     const std::string rate("\x40\x0E\xAC\x44\0\0\0\0\0\0", 10);
-    const std::string common = "COMM" + BigEndian(18, 4) + BigEndian(2, 2) + BigEndian(2, 4) +
-                               BigEndian(16, 2) + rate;
+    const std::string common =
+        "COMM" + BigEndian(18, 4) + BigEndian(2, 2) + BigEndian(2, 4) + BigEndian(16, 2) + rate;
     const std::string sound = "SSND" + BigEndian(16, 4) + std::string(16, '\0');
     const std::string body = "AIFF" + common + sound;
     WriteBytes(path, "FORM" + BigEndian(static_cast<uint32_t>(body.size()), 4) + body);
@@ -64,11 +64,11 @@ void WriteAiffBody(const std::filesystem::path& path) {
 
 void WriteFlacBody(const std::filesystem::path& path) {
     // STREAMINFO (the last metadata block): 4096-sample blocks, 44.1 kHz, stereo, 16 bits.
-    std::string info = BigEndian(4096, 2) + BigEndian(4096, 2) + BigEndian(0, 3) +
-                       BigEndian(0, 3) + std::string("\x0A\xC4\x42\xF0\0\0\0\0", 8) +
-                       std::string(16, '\0');
+    std::string info = BigEndian(4096, 2) + BigEndian(4096, 2) + BigEndian(0, 3) + BigEndian(0, 3) +
+                       std::string("\x0A\xC4\x42\xF0\0\0\0\0", 8) + std::string(16, '\0');
     const std::string block = std::string("\x80", 1) + BigEndian(34, 3) + info;
-    WriteBytes(path, "fLaC" + block + std::string("\xFF\xF8\x69\x08\0\0", 6) + std::string(32, '\0'));
+    WriteBytes(path,
+               "fLaC" + block + std::string("\xFF\xF8\x69\x08\0\0", 6) + std::string(32, '\0'));
 }
 
 void WriteOggVorbis(const std::filesystem::path& path, const std::vector<std::string>& comments) {

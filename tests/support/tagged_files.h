@@ -15,7 +15,7 @@ void WriteOggVorbis(const std::filesystem::path& path, const std::vector<std::st
 
 // One tag value as TagLib writes it; several entries make a value of several entries.
 struct TagEntry {
-    std::string key;                   // a TagLib property key: TITLE, ARTIST, DATE, ...
+    std::string key;  // a TagLib property key: TITLE, ARTIST, DATE, ...
     std::vector<std::u16string> values;
 };
 

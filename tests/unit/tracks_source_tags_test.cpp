@@ -88,11 +88,18 @@ void WriteId3v22(const fs::path& path) {
         return std::string(id, 3) + static_cast<char>(size >> 16) +
                static_cast<char>((size >> 8) & 0xFF) + static_cast<char>(size & 0xFF) + data;
     };
-    const std::string utf16Artist("\x01\xFF\xFE" "B\0j\0\xF6\0r\0k\0", 13);
-    const std::string frames = frame("TT2", std::string("\0Joga", 5)) +
-                               frame("TP1", utf16Artist) + frame("TAL", std::string("\0Homogenic", 10)) +
-                               frame("TYE", std::string("\0" "1997", 5)) +
-                               frame("TRK", std::string("\0" "2", 2)) +
+    const std::string utf16Artist(
+        "\x01\xFF\xFE"
+        "B\0j\0\xF6\0r\0k\0",
+        13);
+    const std::string frames = frame("TT2", std::string("\0Joga", 5)) + frame("TP1", utf16Artist) +
+                               frame("TAL", std::string("\0Homogenic", 10)) +
+                               frame("TYE", std::string("\0"
+                                                        "1997",
+                                                        5)) +
+                               frame("TRK", std::string("\0"
+                                                        "2",
+                                                        2)) +
                                frame("TCO", std::string("\0(13)", 5));
     WriteMp3Body(path);
     std::ifstream in(path, std::ios::binary);
@@ -117,7 +124,8 @@ void WriteId3v1(const fs::path& path, bool withId3v2) {
     int tags = TagLib::MPEG::File::ID3v1;
     if (withId3v2) {
         TagLib::ID3v2::Tag* v2 = file.ID3v2Tag(true);
-        AddText(v2, "TIT2", TagLib::String::UTF8, TagLib::String("Computerliebe (a title longer than thirty)"));
+        AddText(v2, "TIT2", TagLib::String::UTF8,
+                TagLib::String("Computerliebe (a title longer than thirty)"));
         AddText(v2, "TPE1", TagLib::String::UTF8, TagLib::String("Kraftwerk"));
         tags |= TagLib::MPEG::File::ID3v2;
     }
@@ -184,8 +192,8 @@ void WriteWav(const fs::path& path, bool infoOnly) {
 
 void WriteTruncatedTag(const fs::path& path) {
     // A tag that claims 200 MB and ends after one frame.
-    const std::string frame = std::string("TIT2", 4) + std::string("\0\0\0\x06\0\0", 6) +
-                              std::string("\0Cut o", 6);
+    const std::string frame =
+        std::string("TIT2", 4) + std::string("\0\0\0\x06\0\0", 6) + std::string("\0Cut o", 6);
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out << std::string("ID3\x04\0\0", 6) << SyncSafe(200000000) << frame;
 }
@@ -215,8 +223,8 @@ class SourceTagsTest : public ::testing::Test {
         SourceTags tags;
         read = ReadSourceTags(path.u16string().c_str(), tags);
         const WideString* f = tags.fields;
-        return {Text(f[kArtist]),  Text(f[kAlbum]),       Text(f[kTitle]), Text(f[kComment]),
-                Text(f[kYear]),    Text(f[kTrackNumber]), Text(f[kGenre])};
+        return {Text(f[kArtist]), Text(f[kAlbum]),       Text(f[kTitle]), Text(f[kComment]),
+                Text(f[kYear]),   Text(f[kTrackNumber]), Text(f[kGenre])};
     }
 
     fs::path folder;
@@ -233,61 +241,85 @@ void ExpectSame(const Expected& want, const Expected& got) {
 }
 
 TEST_F(SourceTagsTest, EachFormatAndTagKindGivesTheSevenValues) {
-    const Expected japanese = {u"坂本龍一", u"Merry Christmas Mr. Lawrence", u"Før ½ Ωmega",
-                               u"from the tape", u"1983", u"1/19", u"Soundtrack"};
-    const Expected wave = {u"Ärzte", u"Wellen", u"Wave Title", u"wav comment", u"1999", u"2",
-                           u"Punk"};
+    const Expected japanese = {u"坂本龍一",    u"Merry Christmas Mr. Lawrence",
+                               u"Før ½ Ωmega", u"from the tape",
+                               u"1983",        u"1/19",
+                               u"Soundtrack"};
+    const Expected wave = {u"Ärzte", u"Wellen", u"Wave Title", u"wav comment",
+                           u"1999",  u"2",      u"Punk"};
     const Row rows[] = {
-        {"ID3v2.4 UTF-8", u"坂本龍一.mp3", [](const fs::path& p) { WriteId3v2(p, 4, TagLib::String::UTF8); },
-         japanese},
+        {"ID3v2.4 UTF-8", u"坂本龍一.mp3",
+         [](const fs::path& p) { WriteId3v2(p, 4, TagLib::String::UTF8); }, japanese},
         {"ID3v2.4 UTF-16BE", u"utf16be.mp3",
          [](const fs::path& p) { WriteId3v2(p, 4, TagLib::String::UTF16BE); }, japanese},
-        {"ID3v2.3 UTF-16", u"utf16.mp3", [](const fs::path& p) { WriteId3v2(p, 3, TagLib::String::UTF16); },
-         japanese},
-        {"ID3v2.2 Latin-1 and UTF-16", u"v22.mp3", WriteId3v22,
+        {"ID3v2.3 UTF-16", u"utf16.mp3",
+         [](const fs::path& p) { WriteId3v2(p, 3, TagLib::String::UTF16); }, japanese},
+        {"ID3v2.2 Latin-1 and UTF-16",
+         u"v22.mp3",
+         WriteId3v22,
          {u"Björk", u"Homogenic", u"Joga", u"", u"1997", u"2", u"Pop"}},
-        {"ID3v1.1", u"v1.mp3", [](const fs::path& p) { WriteId3v1(p, false); },
-         {u"Kraftwerk", u"Computerwelt", u"Short Title", u"v1 comment", u"1981", u"4", u"Electronic"}},
-        {"ID3v2 and ID3v1: field by field", u"both.mp3", [](const fs::path& p) { WriteId3v1(p, true); },
-         {u"Kraftwerk", u"Computerwelt", u"Computerliebe (a title longer than thirty)", u"v1 comment",
-          u"1981", u"4", u"Electronic"}},
-        {"APEv2, two artists, a date", u"ape.mp3", WriteApe,
+        {"ID3v1.1",
+         u"v1.mp3",
+         [](const fs::path& p) { WriteId3v1(p, false); },
+         {u"Kraftwerk", u"Computerwelt", u"Short Title", u"v1 comment", u"1981", u"4",
+          u"Electronic"}},
+        {"ID3v2 and ID3v1: field by field",
+         u"both.mp3",
+         [](const fs::path& p) { WriteId3v1(p, true); },
+         {u"Kraftwerk", u"Computerwelt", u"Computerliebe (a title longer than thirty)",
+          u"v1 comment", u"1981", u"4", u"Electronic"}},
+        {"APEv2, two artists, a date",
+         u"ape.mp3",
+         WriteApe,
          {u"One; Two", u"Vier", u"Ápé", u"ape comment", u"2001", u"5/9", u"Jazz"}},
-        {"entries joined, trimmed, plain comment, numbered genre", u"entries.mp3",
+        {"entries joined, trimmed, plain comment, numbered genre",
+         u"entries.mp3",
          WriteEntriesAndComments,
          {u"Simon; Garfunkel", u"", u"Line  break", u"the plain one", u"2001", u"", u"Rock"}},
-        {"only a described comment", u"described.mp3", WriteDescribedCommentOnly,
+        {"only a described comment",
+         u"described.mp3",
+         WriteDescribedCommentOnly,
          {u"", u"", u"Only described", u"", u"", u"", u""}},
         {"WAV id3 chunk", u"id3.wav", [](const fs::path& p) { WriteWav(p, false); }, wave},
         {"WAV LIST/INFO chunk", u"info.wav", [](const fs::path& p) { WriteWav(p, true); }, wave},
         {"AIFF ID3 chunk", u"tagged.aiff",
          [](const fs::path& p) {
              WriteAiffBody(p);
-             WriteProperties(p, {{"TITLE", {u"Wave Title"}}, {"ARTIST", {u"Ärzte"}},
-                                 {"ALBUM", {u"Wellen"}}, {"DATE", {u"1999"}},
-                                 {"TRACKNUMBER", {u"2"}}, {"GENRE", {u"Punk"}},
+             WriteProperties(p, {{"TITLE", {u"Wave Title"}},
+                                 {"ARTIST", {u"Ärzte"}},
+                                 {"ALBUM", {u"Wellen"}},
+                                 {"DATE", {u"1999"}},
+                                 {"TRACKNUMBER", {u"2"}},
+                                 {"GENRE", {u"Punk"}},
                                  {"COMMENT", {u"wav comment"}}});
          },
          wave},
-        {"FLAC Vorbis comments", u"Björk.flac",
+        {"FLAC Vorbis comments",
+         u"Björk.flac",
          [](const fs::path& p) {
              WriteFlacBody(p);
-             WriteProperties(p, {{"TITLE", {u"Jóga"}}, {"ARTIST", {u"Björk", u"Sjón"}},
-                                 {"ALBUM", {u"Homogenic"}}, {"DATE", {u"1997-09-22"}},
-                                 {"TRACKNUMBER", {u"3"}}, {"GENRE", {u"(13)"}},
+             WriteProperties(p, {{"TITLE", {u"Jóga"}},
+                                 {"ARTIST", {u"Björk", u"Sjón"}},
+                                 {"ALBUM", {u"Homogenic"}},
+                                 {"DATE", {u"1997-09-22"}},
+                                 {"TRACKNUMBER", {u"3"}},
+                                 {"GENRE", {u"(13)"}},
                                  {"COMMENT", {u"flac"}}});
          },
          {u"Björk; Sjón", u"Homogenic", u"Jóga", u"flac", u"1997", u"3", u"Pop"}},
-        {"Ogg Vorbis comments", u"tagged.ogg",
+        {"Ogg Vorbis comments",
+         u"tagged.ogg",
          [](const fs::path& p) {
-             WriteOggVorbis(p, {"TITLE=Ogg Title", "ARTIST=A", "ARTIST=B", "ALBUM=Ogg Album",
-                                "DATE=2005", "TRACKNUMBER=07", "GENRE=Ambient",
-                                "COMMENT=ogg comment"});
+             WriteOggVorbis(
+                 p, {"TITLE=Ogg Title", "ARTIST=A", "ARTIST=B", "ALBUM=Ogg Album", "DATE=2005",
+                     "TRACKNUMBER=07", "GENRE=Ambient", "COMMENT=ogg comment"});
          },
          {u"A; B", u"Ogg Album", u"Ogg Title", u"ogg comment", u"2005", u"07", u"Ambient"}},
         {"no tags", u"plain.mp3", WriteMp3Body, {}},
         {"garbage with an audio name", u"garbage.mp3", WriteGarbage, {}},
-        {"truncated tag: the frame that is there", u"truncated.mp3", WriteTruncatedTag,
+        {"truncated tag: the frame that is there",
+         u"truncated.mp3",
+         WriteTruncatedTag,
          {u"", u"", u"Cut o", u"", u"", u"", u""}},
     };
     for (const Row& row : rows) {
@@ -318,13 +350,14 @@ TEST(SourceTagRules, YearGenreAndEntryRules) {
     for (const YearRow& row : years) {
         WideString value = Wide(row.date);
         KeepYearOfDate(value);
-        EXPECT_EQ(std::u16string(row.year), Text(value)) << "date " << Wide(row.date).ToUtf8().Text();
+        EXPECT_EQ(std::u16string(row.year), Text(value))
+            << "date " << Wide(row.date).ToUtf8().Text();
     }
     struct GenreRow {
         const char16_t* text;
         int number;
-    } genres[] = {{u"17", 17}, {u"(17)", 17}, {u" (0) ", 0}, {u"Rock", -1}, {u"(17)Rock", -1},
-                  {u"()", -1}, {u"1234", -1}, {u"", -1}};
+    } genres[] = {{u"17", 17},       {u"(17)", 17}, {u" (0) ", 0}, {u"Rock", -1},
+                  {u"(17)Rock", -1}, {u"()", -1},   {u"1234", -1}, {u"", -1}};
     for (const GenreRow& row : genres) {
         EXPECT_EQ(row.number, GenreNumberOf(Wide(row.text))) << Wide(row.text).ToUtf8().Text();
     }

@@ -1,0 +1,147 @@
+#include "tracks/tag_reader_win.h"
+
+#include <new>
+
+struct TagJob {
+    uint32_t id = 0;
+    WideString path;
+};
+
+struct TagReader {
+    HWND notify = nullptr;
+    CRITICAL_SECTION lock;
+    CONDITION_VARIABLE jobsQueued;
+    CONDITION_VARIABLE progress;
+    // Jobs in queue order; the threads take them from nextJob on. The block is emptied only
+    // when every job is done, so no thread still reads a path from it.
+    PointerArray<TagJob> jobs;
+    uint32_t nextJob = 0;
+    int busy = 0;
+    PointerArray<TagResult> results;
+    bool stop = false;
+    HANDLE threads[4] = {};
+    int threadCount = 0;
+};
+
+namespace {
+
+constexpr int kMostThreads = 4;
+
+bool IdleLocked(const TagReader& reader) {
+    return reader.nextJob == reader.jobs.Count() && reader.busy == 0;
+}
+
+void MoveAll(PointerArray<TagResult>& from, PointerArray<TagResult>& to) {
+    to.ReserveRoom(from.Count());
+    for (uint32_t i = 0; i < from.Count(); ++i) {
+        if (!to.Add(from.GetAt(i))) delete from.GetAt(i);
+    }
+    while (from.Count() > 0) from.RemoveAt(from.Count() - 1);
+}
+
+DWORD WINAPI ReadTags(void* parameter) {
+    TagReader& reader = *static_cast<TagReader*>(parameter);
+    EnterCriticalSection(&reader.lock);
+    for (;;) {
+        while (!reader.stop && reader.nextJob == reader.jobs.Count())
+            SleepConditionVariableCS(&reader.jobsQueued, &reader.lock, INFINITE);
+        if (reader.stop) break;
+        const TagJob* job = reader.jobs.GetAt(reader.nextJob++);
+        ++reader.busy;
+        LeaveCriticalSection(&reader.lock);
+
+        auto* result = new (std::nothrow) TagResult;
+        if (result != nullptr) {
+            result->id = job->id;
+            ReadSourceTags(job->path.Text(), result->tags);
+        }
+
+        EnterCriticalSection(&reader.lock);
+        --reader.busy;
+        const bool firstWaiting = reader.results.Count() == 0;
+        if (result != nullptr && !reader.results.Add(result)) delete result;
+        if (IdleLocked(reader)) {
+            reader.jobs.DeleteAll();
+            reader.nextJob = 0;
+        }
+        WakeAllConditionVariable(&reader.progress);
+        if (firstWaiting) PostMessageW(reader.notify, kSourceTagsArrived, 0, 0);
+    }
+    LeaveCriticalSection(&reader.lock);
+    return 0;
+}
+
+}  // namespace
+
+TagReader* StartTagReader(HWND notify, int threads) {
+    auto* reader = new (std::nothrow) TagReader;
+    if (reader == nullptr) return nullptr;
+    reader->notify = notify;
+    InitializeCriticalSection(&reader->lock);
+    InitializeConditionVariable(&reader->jobsQueued);
+    InitializeConditionVariable(&reader->progress);
+    if (threads < 1) threads = 1;
+    if (threads > kMostThreads) threads = kMostThreads;
+    for (int i = 0; i < threads; ++i) {
+        HANDLE thread = CreateThread(nullptr, 0, ReadTags, reader, 0, nullptr);
+        if (thread != nullptr) reader->threads[reader->threadCount++] = thread;
+    }
+    if (reader->threadCount == 0) {
+        DeleteCriticalSection(&reader->lock);
+        delete reader;
+        return nullptr;
+    }
+    return reader;
+}
+
+void StopTagReader(TagReader* reader) {
+    if (reader == nullptr) return;
+    EnterCriticalSection(&reader->lock);
+    reader->stop = true;
+    WakeAllConditionVariable(&reader->jobsQueued);
+    LeaveCriticalSection(&reader->lock);
+    WaitForMultipleObjects(static_cast<DWORD>(reader->threadCount), reader->threads, TRUE,
+                           INFINITE);
+    for (int i = 0; i < reader->threadCount; ++i) CloseHandle(reader->threads[i]);
+    DeleteCriticalSection(&reader->lock);
+    delete reader;
+}
+
+bool QueueTagJob(TagReader& reader, uint32_t id, const WideString& path) {
+    auto* job = new (std::nothrow) TagJob;
+    if (job == nullptr) return false;
+    job->id = id;
+    // A copy of the characters, not a shared reference to the dialog's string.
+    job->path.AssignText(path.Text(), path.Length());
+    EnterCriticalSection(&reader.lock);
+    const bool queued = reader.jobs.Add(job);
+    LeaveCriticalSection(&reader.lock);
+    if (!queued) delete job;
+    return queued;
+}
+
+void WakeTagReader(TagReader& reader) {
+    EnterCriticalSection(&reader.lock);
+    WakeAllConditionVariable(&reader.jobsQueued);
+    LeaveCriticalSection(&reader.lock);
+}
+
+void TakeTagResults(TagReader& reader, PointerArray<TagResult>& results) {
+    EnterCriticalSection(&reader.lock);
+    MoveAll(reader.results, results);
+    LeaveCriticalSection(&reader.lock);
+}
+
+bool IsTagReaderIdle(TagReader& reader) {
+    EnterCriticalSection(&reader.lock);
+    const bool idle = IdleLocked(reader);
+    LeaveCriticalSection(&reader.lock);
+    return idle;
+}
+
+void WaitForTagProgress(TagReader& reader, DWORD milliseconds) {
+    EnterCriticalSection(&reader.lock);
+    if (!IdleLocked(reader) && reader.results.Count() == 0)
+        SleepConditionVariableCS(&reader.progress, &reader.lock, milliseconds);
+    LeaveCriticalSection(&reader.lock);
+}
