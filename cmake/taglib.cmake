@@ -100,6 +100,17 @@ if(NOT TARGET TagLib::tag)
             PROPERTIES INTERFACE_INCLUDE_DIRECTORIES "${TAGLIB_PREFIX}/include"
                        INTERFACE_COMPILE_DEFINITIONS TAGLIB_STATIC
                        INTERFACE_LINK_LIBRARIES "${TAGLIB_PREFIX}/lib/libtag.a;${taglib_zlib}")
+    elseif(TONSCHLEUDER_FUZZ AND CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
+        # The fuzz tree: the same sources with the fuzzer's coverage and AddressSanitizer.
+        tonschleuder_build_taglib(
+            clang-fuzz "CMAKE_C_COMPILER=${CMAKE_C_COMPILER}"
+            "CMAKE_CXX_COMPILER=${CMAKE_CXX_COMPILER}" CMAKE_BUILD_TYPE=RelWithDebInfo
+            "CMAKE_CXX_FLAGS=-I/usr/include/utf8cpp -fsanitize=fuzzer-no-link,address")
+        find_library(TAGLIB_ZLIB z REQUIRED)
+        set_target_properties(
+            TagLib::tag
+            PROPERTIES INTERFACE_INCLUDE_DIRECTORIES "${TAGLIB_PREFIX}/include"
+                       INTERFACE_LINK_LIBRARIES "${TAGLIB_PREFIX}/lib/libtag.a;${TAGLIB_ZLIB}")
     else()
         find_path(TAGLIB_INCLUDE_DIR taglib/fileref.h)
         find_library(TAGLIB_LIBRARY tag)

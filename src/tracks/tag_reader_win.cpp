@@ -84,7 +84,10 @@ TagReader* StartTagReader(HWND notify, int threads) {
     if (threads > kMostThreads) threads = kMostThreads;
     for (int i = 0; i < threads; ++i) {
         HANDLE thread = CreateThread(nullptr, 0, ReadTags, reader, 0, nullptr);
-        if (thread != nullptr) reader->threads[reader->threadCount++] = thread;
+        if (thread == nullptr) continue;
+        // The dialog's thread comes first: reading may wait, a keystroke may not.
+        SetThreadPriority(thread, THREAD_PRIORITY_BELOW_NORMAL);
+        reader->threads[reader->threadCount++] = thread;
     }
     if (reader->threadCount == 0) {
         DeleteCriticalSection(&reader->lock);

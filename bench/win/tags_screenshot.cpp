@@ -1,0 +1,63 @@
+// A tagged album just dropped, for the screenshot in docs/tags.png: TagLib writes eight MP3s
+// with their tags into a scratch folder, the program reads them as after a drop, and the
+// third track is selected. Prints the dialog's screen rectangle, then keeps the dialog up for
+// the given number of seconds. Usage: tags_screenshot [seconds]
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "app/shell_win.h"
+#include "gui/harness.h"
+#include "support/files_win.h"
+#include "support/tagged_files.h"
+
+namespace {
+
+const char16_t* const kTitles[] = {u"Hunter",        u"Jóga",    u"Unravel",  u"Bachelorette",
+                                   u"All Neon Like", u"5 Years", u"Immature", u"Alarm Call"};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const int seconds = argc > 1 ? std::atoi(argv[1]) : 20;
+    const std::u16string folder =
+        support::MakeScratchFolder(u"Musik") + u"Björk - Homogenic (1997)\\";
+    support::MakeFolders(folder);
+    std::vector<std::u16string> paths;
+    int number = 1;
+    for (const char16_t* title : kTitles) {
+        const std::u16string path = folder + Decimal(number, 2) + u" " + title + u".mp3";
+        WriteTaggedMp3(std::filesystem::path(std::wstring(path.begin(), path.end())), title,
+                       u"Björk", u"Homogenic", Decimal(number) + u"/10");
+        paths.push_back(path);
+        ++number;
+    }
+    HWND dialog = OpenFreshDialog();
+    if (dialog == nullptr) return 1;
+    SetWindowPos(dialog, nullptr, 40, 40, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    DropFiles(dialog, paths);
+    PumpUntil([] { return Track(7) != nullptr && !Track(7)->fields[kTitle].IsEmpty(); }, 20000);
+    SelectRows(dialog, {2});
+    InvalidateRect(dialog, nullptr, TRUE);
+    UpdateWindow(dialog);
+
+    RECT rect;
+    GetWindowRect(dialog, &rect);
+    std::printf("%ldx%ld+%ld+%ld\n", rect.right - rect.left, rect.bottom - rect.top, rect.left,
+                rect.top);
+    std::fflush(stdout);
+    const UINT_PTR timer = SetTimer(nullptr, 0, static_cast<UINT>(seconds) * 1000, nullptr);
+    HACCEL accelerators = LoadProgramAccelerators(GetModuleHandleW(nullptr));
+    MSG message;
+    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+        if (message.message == WM_TIMER && message.wParam == timer) break;
+        ProcessLoopMessage(dialog, accelerators, message);
+    }
+    CloseDialog(dialog);
+    support::RemoveTree(support::MakeScratchFolder(u"Musik"));
+    return 0;
+}
