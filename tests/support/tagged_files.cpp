@@ -25,6 +25,8 @@ std::string BigEndian(uint32_t value, int bytes) {
     return text;
 }
 
+}  // namespace
+
 TagLib::String FromUtf16(const std::u16string& text) {
     TagLib::ByteVector bytes;
     for (char16_t unit : text) {
@@ -33,8 +35,6 @@ TagLib::String FromUtf16(const std::u16string& text) {
     }
     return TagLib::String(bytes, TagLib::String::UTF16LE);
 }
-
-}  // namespace
 
 void WriteMp3Body(const std::filesystem::path& path) {
     // MPEG-1 layer III, 128 kbit/s, 44.1 kHz: frames of 417 bytes.

@@ -5,6 +5,11 @@
 #include <string>
 #include <vector>
 
+#include <taglib/tstring.h>
+
+// UTF-16 text as TagLib's string.
+TagLib::String FromUtf16(const std::u16string& text);
+
 // Bodies without tags.
 void WriteMp3Body(const std::filesystem::path& path);
 void WriteWavBody(const std::filesystem::path& path);

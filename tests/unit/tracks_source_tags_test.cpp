@@ -33,15 +33,6 @@ std::u16string Text(const WideString& value) {
     return std::u16string(value.Text());
 }
 
-TagLib::String Utf16(const std::u16string& text) {
-    TagLib::ByteVector bytes;
-    for (char16_t unit : text) {
-        bytes.append(static_cast<char>(unit & 0xFF));
-        bytes.append(static_cast<char>(unit >> 8));
-    }
-    return TagLib::String(bytes, TagLib::String::UTF16LE);
-}
-
 void AddText(TagLib::ID3v2::Tag* tag, const char* id, TagLib::String::Type encoding,
              const TagLib::StringList& values) {
     auto* frame = new TagLib::ID3v2::TextIdentificationFrame(id, encoding);
@@ -61,9 +52,9 @@ void WriteId3v2(const fs::path& path, int version, TagLib::String::Type encoding
     WriteMp3Body(path);
     TagLib::MPEG::File file(path.c_str(), false);
     TagLib::ID3v2::Tag* tag = file.ID3v2Tag(true);
-    AddText(tag, "TPE1", encoding, Utf16(u"坂本龍一"));
-    AddText(tag, "TALB", encoding, Utf16(u"Merry Christmas Mr. Lawrence"));
-    AddText(tag, "TIT2", encoding, Utf16(u"Før ½ Ωmega"));
+    AddText(tag, "TPE1", encoding, FromUtf16(u"坂本龍一"));
+    AddText(tag, "TALB", encoding, FromUtf16(u"Merry Christmas Mr. Lawrence"));
+    AddText(tag, "TIT2", encoding, FromUtf16(u"Før ½ Ωmega"));
     AddText(tag, version == 3 ? "TYER" : "TDRC", encoding, TagLib::String("1983"));
     AddText(tag, "TRCK", encoding, TagLib::String("1/19"));
     AddText(tag, "TCON", encoding, TagLib::String("(24)"));
@@ -136,7 +127,7 @@ void WriteApe(const fs::path& path) {
     WriteMp3Body(path);
     TagLib::MPEG::File file(path.c_str(), false);
     TagLib::APE::Tag* tag = file.APETag(true);
-    tag->addValue("Title", Utf16(u"Ápé"));
+    tag->addValue("Title", FromUtf16(u"Ápé"));
     tag->addValue("Artist", "One");
     tag->addValue("Artist", "Two", false);
     tag->addValue("Album", "Vier");
@@ -174,16 +165,17 @@ void WriteDescribedCommentOnly(const fs::path& path) {
     file.save(TagLib::MPEG::File::ID3v2, TagLib::File::StripOthers, TagLib::ID3v2::v3);
 }
 
+// The values of the WAV and AIFF rows.
+std::vector<TagEntry> WaveEntries() {
+    return {{"TITLE", {u"Wave Title"}},   {"ARTIST", {u"Ärzte"}},  {"ALBUM", {u"Wellen"}},
+            {"DATE", {u"1999"}},          {"TRACKNUMBER", {u"2"}}, {"GENRE", {u"Punk"}},
+            {"COMMENT", {u"wav comment"}}};
+}
+
 // A WAV file with its values in an id3 chunk, or only in its LIST/INFO chunk.
 void WriteWav(const fs::path& path, bool infoOnly) {
     WriteWavBody(path);
-    WriteProperties(path, {{"TITLE", {u"Wave Title"}},
-                           {"ARTIST", {u"Ärzte"}},
-                           {"ALBUM", {u"Wellen"}},
-                           {"DATE", {u"1999"}},
-                           {"TRACKNUMBER", {u"2"}},
-                           {"GENRE", {u"Punk"}},
-                           {"COMMENT", {u"wav comment"}}});
+    WriteProperties(path, WaveEntries());
     if (infoOnly) {
         TagLib::RIFF::WAV::File file(path.c_str(), false);
         file.save(TagLib::RIFF::WAV::File::Info, TagLib::File::StripOthers);
@@ -285,13 +277,7 @@ TEST_F(SourceTagsTest, EachFormatAndTagKindGivesTheSevenValues) {
         {"AIFF ID3 chunk", u"tagged.aiff",
          [](const fs::path& p) {
              WriteAiffBody(p);
-             WriteProperties(p, {{"TITLE", {u"Wave Title"}},
-                                 {"ARTIST", {u"Ärzte"}},
-                                 {"ALBUM", {u"Wellen"}},
-                                 {"DATE", {u"1999"}},
-                                 {"TRACKNUMBER", {u"2"}},
-                                 {"GENRE", {u"Punk"}},
-                                 {"COMMENT", {u"wav comment"}}});
+             WriteProperties(p, WaveEntries());
          },
          wave},
         {"FLAC Vorbis comments",
