@@ -2,6 +2,8 @@
 
 #include <new>
 
+#include "win/utf16_cast.h"
+
 struct TagJob {
     uint32_t id = 0;
     WideString path;
@@ -26,6 +28,7 @@ struct TagReader {
 namespace {
 
 constexpr int kMostThreads = 4;
+constexpr DWORD kStopWait = 3000;
 
 bool IdleLocked(const TagReader& reader) {
     return reader.nextJob == reader.jobs.Count() && reader.busy == 0;
@@ -37,6 +40,18 @@ void MoveAll(PointerArray<TagResult>& from, PointerArray<TagResult>& to) {
         if (!to.Add(from.GetAt(i))) delete from.GetAt(i);
     }
     while (from.Count() > 0) from.RemoveAt(from.Count() - 1);
+}
+
+// Only a file on a disk is handed to TagLib: a device ("CON", "COM1", "\\.\pipe\x") or a
+// pipe could keep a read waiting forever.
+bool IsDiskFile(const WideString& path) {
+    HANDLE file = CreateFileW(AsWide(path.Text()), 0,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    const bool disk = GetFileType(file) == FILE_TYPE_DISK;
+    CloseHandle(file);
+    return disk;
 }
 
 DWORD WINAPI ReadTags(void* parameter) {
@@ -53,7 +68,7 @@ DWORD WINAPI ReadTags(void* parameter) {
         auto* result = new (std::nothrow) TagResult;
         if (result != nullptr) {
             result->id = job->id;
-            ReadSourceTags(job->path.Text(), result->tags);
+            if (IsDiskFile(job->path)) ReadSourceTags(job->path.Text(), result->tags);
         }
 
         EnterCriticalSection(&reader.lock);
@@ -103,8 +118,11 @@ void StopTagReader(TagReader* reader) {
     reader->stop = true;
     WakeAllConditionVariable(&reader->jobsQueued);
     LeaveCriticalSection(&reader->lock);
-    WaitForMultipleObjects(static_cast<DWORD>(reader->threadCount), reader->threads, TRUE,
-                           INFINITE);
+    // A file on a network share that stopped answering must not keep the program from
+    // closing: a thread still reading then keeps the reader, and the process's end ends it.
+    const DWORD finished = WaitForMultipleObjects(static_cast<DWORD>(reader->threadCount),
+                                                  reader->threads, TRUE, kStopWait);
+    if (finished == WAIT_TIMEOUT) return;
     for (int i = 0; i < reader->threadCount; ++i) CloseHandle(reader->threads[i]);
     DeleteCriticalSection(&reader->lock);
     delete reader;
@@ -142,9 +160,13 @@ bool IsTagReaderIdle(TagReader& reader) {
     return idle;
 }
 
-void WaitForTagProgress(TagReader& reader, DWORD milliseconds) {
+bool WaitForTagProgress(TagReader& reader, DWORD milliseconds) {
     EnterCriticalSection(&reader.lock);
-    if (!IdleLocked(reader) && reader.results.Count() == 0)
+    bool progressed = true;
+    if (!IdleLocked(reader) && reader.results.Count() == 0) {
         SleepConditionVariableCS(&reader.progress, &reader.lock, milliseconds);
+        progressed = IdleLocked(reader) || reader.results.Count() > 0;
+    }
     LeaveCriticalSection(&reader.lock);
+    return progressed;
 }

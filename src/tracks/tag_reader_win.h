@@ -20,7 +20,8 @@ struct TagReader;
 
 // Starts the given number of reading threads (at least one); null when none could start.
 TagReader* StartTagReader(HWND notify, int threads);
-// Stops the threads once each has finished its current file and frees what is left.
+// Stops the threads once each has finished its current file and frees what is left; a
+// thread stuck in a file for seconds is left to the process's end, with the reader.
 void StopTagReader(TagReader* reader);
 
 // Queues the reading of a file for the record with the given id; false when memory ran out.
@@ -31,5 +32,6 @@ void WakeTagReader(TagReader& reader);
 void TakeTagResults(TagReader& reader, PointerArray<TagResult>& results);
 // True when no job waits and none is being read: every result is in.
 bool IsTagReaderIdle(TagReader& reader);
-// Waits until a further result arrives or the reader becomes idle, at most the given time.
-void WaitForTagProgress(TagReader& reader, DWORD milliseconds);
+// Waits until a further result arrives or the reader becomes idle, at most the given time;
+// false when neither happened.
+bool WaitForTagProgress(TagReader& reader, DWORD milliseconds);
