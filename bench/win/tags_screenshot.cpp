@@ -1,5 +1,5 @@
 // A tagged album just dropped, for the screenshot in docs/tags.png: TagLib writes eight MP3s
-// with their tags into a scratch folder, the program reads them as after a drop, and the
+// with their tags into C:\Musik, the program reads them as after a drop, and the
 // third track is selected. Prints the dialog's screen rectangle, then keeps the dialog up for
 // the given number of seconds. Usage: tags_screenshot [seconds]
 #include <windows.h>
@@ -25,8 +25,7 @@ const char16_t* const kTitles[] = {u"Hunter",        u"Jóga",    u"Unravel",  u
 
 int main(int argc, char** argv) {
     const int seconds = argc > 1 ? std::atoi(argv[1]) : 20;
-    const std::u16string folder =
-        support::MakeScratchFolder(u"Musik") + u"Björk - Homogenic (1997)\\";
+    const std::u16string folder = u"C:\\Musik\\Björk - Homogenic (1997)\\";
     support::MakeFolders(folder);
     std::vector<std::u16string> paths;
     int number = 1;
@@ -47,6 +46,6 @@ int main(int argc, char** argv) {
     UpdateWindow(dialog);
 
     HoldForScreenshot(dialog, seconds);
-    support::RemoveTree(support::MakeScratchFolder(u"Musik"));
+    support::RemoveTree(u"C:\\Musik\\");
     return 0;
 }
