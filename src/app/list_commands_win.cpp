@@ -51,6 +51,7 @@ bool TakeNamesFromDropBlock(DialogState& state, HDROP drop) {
     const uint32_t names = CountDroppedNames(cursor);
     SendMessageW(state.controls.files, LB_INITSTORAGE, names, 0);
     state.tracks.ReserveRoom(names);  // one growth instead of one per 8 names
+    PrepareTagReading(state, names);
     WideString name;
     while (NextDroppedName(cursor, name)) TakeDroppedName(state, name);
     GlobalUnlock(drop);

@@ -43,10 +43,15 @@ bool IsSelected(const DialogState& state, int row) {
 
 }  // namespace
 
-void QueueTagsOfTrack(DialogState& state, TrackRecord& record) {
-    record.id = ++state.lastTrackId;
+void PrepareTagReading(DialogState& state, uint32_t files) {
     if (state.tagReader == nullptr)
         state.tagReader = StartTagReader(state.dialog, state.tagReaderThreads);
+    if (state.tagReader != nullptr) ReserveTagJobs(*state.tagReader, files);
+}
+
+void QueueTagsOfTrack(DialogState& state, TrackRecord& record) {
+    record.id = ++state.lastTrackId;
+    if (state.tagReader == nullptr) PrepareTagReading(state, 1);
     if (state.tagReader != nullptr) QueueTagJob(*state.tagReader, record.id, record.fields[kPath]);
 }
 

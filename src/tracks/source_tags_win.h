@@ -3,7 +3,9 @@
 #pragma once
 #include "tracks/dialog_state_win.h"
 
-// Gives the record its id and queues its file; the reader starts at the first drop.
+// Starts the reader at the first drop, with room for the drop's files.
+void PrepareTagReading(DialogState& state, uint32_t files);
+// Gives the record its id and queues its file.
 void QueueTagsOfTrack(DialogState& state, TrackRecord& record);
 // Lets the reader start on the tracks of a drop.
 void StartReadingTags(DialogState& state);

@@ -18,8 +18,14 @@ struct TagReader {
     // when every job is done, so no thread still reads a path from it.
     PointerArray<TagJob> jobs;
     uint32_t nextJob = 0;
+    // Jobs up to here may be read: a drop's files wait until its rows are there.
+    uint32_t released = 0;
     int busy = 0;
     PointerArray<TagResult> results;
+    // The dialog is told once per batch, and at most every kNotifyInterval while files keep
+    // arriving: a repaint per file would cost more than the reading.
+    bool notified = false;
+    ULONGLONG lastNotice = 0;
     bool stop = false;
     HANDLE threads[4] = {};
     int threadCount = 0;
@@ -29,6 +35,7 @@ namespace {
 
 constexpr int kMostThreads = 4;
 constexpr DWORD kStopWait = 3000;
+constexpr ULONGLONG kNotifyInterval = 50;
 
 bool IdleLocked(const TagReader& reader) {
     return reader.nextJob == reader.jobs.Count() && reader.busy == 0;
@@ -45,9 +52,9 @@ void MoveAll(PointerArray<TagResult>& from, PointerArray<TagResult>& to) {
 // Only a file on a disk is handed to TagLib: a device ("CON", "COM1", "\\.\pipe\x") or a
 // pipe could keep a read waiting forever.
 bool IsDiskFile(const WideString& path) {
-    HANDLE file = CreateFileW(AsWide(path.Text()), 0,
-                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE file =
+        CreateFileW(AsWide(path.Text()), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return false;
     const bool disk = GetFileType(file) == FILE_TYPE_DISK;
     CloseHandle(file);
@@ -58,7 +65,7 @@ DWORD WINAPI ReadTags(void* parameter) {
     TagReader& reader = *static_cast<TagReader*>(parameter);
     EnterCriticalSection(&reader.lock);
     for (;;) {
-        while (!reader.stop && reader.nextJob == reader.jobs.Count())
+        while (!reader.stop && reader.nextJob == reader.released)
             SleepConditionVariableCS(&reader.jobsQueued, &reader.lock, INFINITE);
         if (reader.stop) break;
         const TagJob* job = reader.jobs.GetAt(reader.nextJob++);
@@ -73,14 +80,21 @@ DWORD WINAPI ReadTags(void* parameter) {
 
         EnterCriticalSection(&reader.lock);
         --reader.busy;
-        const bool firstWaiting = reader.results.Count() == 0;
         if (result != nullptr && !reader.results.Add(result)) delete result;
-        if (IdleLocked(reader)) {
+        const bool idle = IdleLocked(reader);
+        if (idle) {
             reader.jobs.DeleteAll();
             reader.nextJob = 0;
+            reader.released = 0;
         }
         WakeAllConditionVariable(&reader.progress);
-        if (firstWaiting) PostMessageW(reader.notify, kSourceTagsArrived, 0, 0);
+        const ULONGLONG now = GetTickCount64();
+        if (!reader.notified && reader.results.Count() > 0 &&
+            (idle || now - reader.lastNotice >= kNotifyInterval)) {
+            reader.notified = true;
+            reader.lastNotice = now;
+            PostMessageW(reader.notify, kSourceTagsArrived, 0, 0);
+        }
     }
     LeaveCriticalSection(&reader.lock);
     return 0;
@@ -141,8 +155,15 @@ bool QueueTagJob(TagReader& reader, uint32_t id, const WideString& path) {
     return queued;
 }
 
+void ReserveTagJobs(TagReader& reader, uint32_t more) {
+    EnterCriticalSection(&reader.lock);
+    reader.jobs.ReserveRoom(more);
+    LeaveCriticalSection(&reader.lock);
+}
+
 void WakeTagReader(TagReader& reader) {
     EnterCriticalSection(&reader.lock);
+    reader.released = reader.jobs.Count();
     WakeAllConditionVariable(&reader.jobsQueued);
     LeaveCriticalSection(&reader.lock);
 }
@@ -150,6 +171,7 @@ void WakeTagReader(TagReader& reader) {
 void TakeTagResults(TagReader& reader, PointerArray<TagResult>& results) {
     EnterCriticalSection(&reader.lock);
     MoveAll(reader.results, results);
+    reader.notified = false;
     LeaveCriticalSection(&reader.lock);
 }
 

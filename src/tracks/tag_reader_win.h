@@ -26,6 +26,8 @@ void StopTagReader(TagReader* reader);
 
 // Queues the reading of a file for the record with the given id; false when memory ran out.
 bool QueueTagJob(TagReader& reader, uint32_t id, const WideString& path);
+// Room for that many further jobs in one growth (a drop's names).
+void ReserveTagJobs(TagReader& reader, uint32_t more);
 // Lets the threads start on what was queued.
 void WakeTagReader(TagReader& reader);
 // Moves every result that arrived into results (the caller owns them then).
