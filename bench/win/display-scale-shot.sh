@@ -1,6 +1,6 @@
 #!/bin/sh
 # Takes a screenshot of the dialog (rows with flags and a long path) at another display scale.
-# Usage: tests/gui/display-scale-shot.sh DPI OUT.png   (after building gui_tests)
+# Usage: bench/win/display-scale-shot.sh DPI OUT.png   (after building menu_screenshots)
 # Uses a Wine prefix of its own, so the tests' prefix stays at 96 DPI.
 set -eu
 dpi=$1
@@ -23,7 +23,7 @@ trap 'kill $xvfb 2>/dev/null || true; rm -rf "$shots"' EXIT
     /t REG_DWORD /d "$dpi" /f >/dev/null
 # Wine's virtual desktop draws the window frame (Xvfb has no window manager).
 TONSCHLEUDER_SHOT_DIR="Z:$shots" "$root/tools/wine-run" --prefix "$prefix" \
-    explorer /desktop=Tonschleuder,1600x1200 "$build/tests/gui_tests.exe" \
+    explorer /desktop=Tonschleuder,1600x1200 "$build/bench/win/menu_screenshots.exe" \
     --gtest_also_run_disabled_tests --gtest_filter=Screenshot.DISABLED_AtDisplayScale &
 program=$!
 i=0

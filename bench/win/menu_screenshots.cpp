@@ -123,9 +123,14 @@ TEST_F(Screenshot, DISABLED_PathMenu) {
 TEST_F(Screenshot, DISABLED_AtDisplayScale) {
     DropFiles(dialog, {u"D:\\Musik\\Queen - Innuendo\\Sehr lange Ordnernamen machen den Pfad "
                        u"l\u00e4nger als die Zeile\\05 - The Hitman.mp3"});
+    const char16_t* headlong[] = {u"Queen", u"Innuendo", u"Headlong", u"Remaster",
+                                  u"1991",  u"3",        u"Rock"};
     for (int field = kFirstTag; field <= kLastTag; ++field)
-        Track(0)->fields[field].AssignText(u"x");
+        Track(0)->fields[field].AssignText(headlong[field - kFirstTag]);
     Track(1)->fields[kGenre].AssignText(u"Rock");
+    // Selected again, as a click does: the fields show the selected track's values.
+    SelectRows(dialog, {0});
+    SetFocus(GetDlgItem(dialog, IDL_FILES));
     InvalidateRect(GetDlgItem(dialog, IDL_FILES), nullptr, TRUE);
     PumpMessages();
     HoldForScreenshot();

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "app/shell_win.h"
+#include "screenshot_hold.h"
 #include "gui/harness.h"
 #include "resources/control_ids.h"
 #include "tracks/track_record.h"
@@ -71,19 +72,6 @@ int main(int argc, char** argv) {
     InvalidateRect(dialog, nullptr, TRUE);
     UpdateWindow(dialog);
 
-    RECT rect;
-    GetWindowRect(dialog, &rect);
-    std::printf("%ldx%ld+%ld+%ld\n", rect.right - rect.left, rect.bottom - rect.top, rect.left,
-                rect.top);
-    std::fflush(stdout);
-
-    const UINT_PTR timer = SetTimer(nullptr, 0, static_cast<UINT>(seconds) * 1000, nullptr);
-    HACCEL accelerators = LoadProgramAccelerators(GetModuleHandleW(nullptr));
-    MSG message;
-    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
-        if (message.message == WM_TIMER && message.wParam == timer) break;
-        ProcessLoopMessage(dialog, accelerators, message);
-    }
-    CloseDialog(dialog);
+    HoldForScreenshot(dialog, seconds);
     return 0;
 }

@@ -18,6 +18,8 @@
 #include "tracks/file_list_win.h"
 #include "tracks/genre_menu_win.h"
 #include "tracks/path_menu_win.h"
+#include "tracks/source_tags_win.h"
+#include "tracks/tag_reader_win.h"
 #include "tracks/tag_editing_win.h"
 #include "win/lame_path_setting_win.h"
 #include "win/utf16_cast.h"
@@ -83,7 +85,10 @@ BOOL InitializeMainDialog(HWND dialog, HINSTANCE instance) {
 
 void ForgetState(HWND dialog) {
     DialogState* state = MainDialogState(dialog);
-    if (state) ReleaseDisplayScale(*state);
+    if (state) {
+        StopReadingTags(*state);
+        ReleaseDisplayScale(*state);
+    }
     delete state;
     SetWindowLongPtrW(dialog, DWLP_USER, 0);
 }
@@ -201,6 +206,9 @@ INT_PTR CALLBACK MainDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
             return FALSE;
         case WM_DROPFILES:
             TakeDroppedFiles(*state, reinterpret_cast<HDROP>(wParam));
+            return FALSE;
+        case kSourceTagsArrived:
+            TakeArrivedTags(*state);
             return FALSE;
         case WM_DRAWITEM:
             if (wParam != IDL_FILES) return FALSE;

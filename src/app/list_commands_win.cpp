@@ -3,6 +3,7 @@
 #include "tracks/drop_names.h"
 #include "tracks/file_list_win.h"
 #include "tracks/selection_win.h"
+#include "tracks/source_tags_win.h"
 #include "tracks/tag_editing_win.h"
 #include "tracks/tag_rules.h"
 #include "tracks/track_numbering.h"
@@ -31,8 +32,11 @@ void TakeDroppedName(DialogState& state, const WideString& name) {
     }
     // The list and the array must stay in lockstep: a row the list refused takes its
     // record back out.
-    if (!AddRecordToList(state.controls.files, record))
+    if (!AddRecordToList(state.controls.files, record)) {
         state.tracks.DeleteAt(state.tracks.Count() - 1);
+        return;
+    }
+    QueueTagsOfTrack(state, *record);
 }
 
 // The documented DROPFILES block behind the handle, read in one walk.
@@ -47,6 +51,7 @@ bool TakeNamesFromDropBlock(DialogState& state, HDROP drop) {
     const uint32_t names = CountDroppedNames(cursor);
     SendMessageW(state.controls.files, LB_INITSTORAGE, names, 0);
     state.tracks.ReserveRoom(names);  // one growth instead of one per 8 names
+    PrepareTagReading(state, names);
     WideString name;
     while (NextDroppedName(cursor, name)) TakeDroppedName(state, name);
     GlobalUnlock(drop);
@@ -73,6 +78,8 @@ void TakeDroppedFiles(DialogState& state, HDROP drop) {
     SuspendRedraw(list);
     if (!TakeNamesFromDropBlock(state, drop)) TakeNamesFromShell(state, drop);
     ResumeRedraw(list);
+    // The rows are there; their tags follow from the reader.
+    StartReadingTags(state);
     DragFinish(drop);
 }
 

@@ -10,6 +10,7 @@
 #include "launcher/output_check_win.h"
 #include "launcher/template_file_win.h"
 #include "options/options_win.h"
+#include "tracks/source_tags_win.h"
 #include "win/control_text_win.h"
 #include "win/file_exists_win.h"
 #include "win/lame_path_setting_win.h"
@@ -79,6 +80,7 @@ void WriteLauncher(DialogState& state) {
     }
     StoreLamePathSetting(lamePath);
 
+    WaitForSourceTags(state);  // no launcher with half the tags
     const TrackRecord* first = state.tracks.GetAt(0);
     if (!first || first->fields[kPath].IsEmpty()) {
         ShowMessage(owner, kListEmpty);

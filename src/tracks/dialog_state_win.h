@@ -10,6 +10,9 @@
 #include "win/dpi_scale.h"
 
 constexpr int kTagFieldCount = kLastTag - kFirstTag + 1;
+// Threads that read dropped files' tags (figures in docs/performance.md).
+constexpr int kTagReaderThreads = 2;
+struct TagReader;
 // The controls that keep their distance from the right edge, and the buttons that keep
 // theirs from the bottom edge, when the dialog is resized.
 constexpr int kRightColumnCount = 32;
@@ -84,6 +87,13 @@ struct DialogState {
     // (Ctrl+A pressed in a tag field) reports EN_CHANGE as typing does; applying then would
     // read fields still showing the previous selection and write them into the new one.
     bool showingTagValues = false;
+    // Reads the tags of dropped files; started at the first drop, stopped with the dialog.
+    TagReader* tagReader = nullptr;
+    int tagReaderThreads = kTagReaderThreads;
+    // The id the last dropped record got, and where the search for a result's record
+    // starts (results mostly arrive in drop order).
+    uint32_t lastTrackId = 0;
+    uint32_t tagResultCursor = 0;
     // Outer size of the dialog as created; the window never becomes smaller.
     SIZE minimumSize = {0, 0};
     LayoutAnchors anchors;

@@ -39,6 +39,20 @@ void TakeSelectionChange(DialogState& state) {
     ShowTagValues(state);
 }
 
+void ShowChangedTagValues(DialogState& state) {
+    if (state.selection.count == 0) return;
+    TrackRecord shared;
+    ComputeCommonValues(state.tracks, state.selection.rows, state.selection.count, shared);
+    state.showingTagValues = true;
+    for (int field = kFirstTag; field <= kLastTag; ++field) {
+        WideString& shown = state.tagValues.fields[field];
+        if (CompareText(shown.Text(), shared.fields[field].Text()) == 0) continue;
+        shown.Assign(shared.fields[field]);
+        SetWindowTextW(state.controls.tagFields[field - kFirstTag], AsWide(shown.Text()));
+    }
+    state.showingTagValues = false;
+}
+
 void ApplyTagFields(DialogState& state) {
     if (state.showingTagValues) return;
     RefreshSelectedIndices(state);

@@ -54,8 +54,11 @@ void WriteTagValues(const TrackRecord& values, PointerArray<TrackRecord>& tracks
             indices[i] < 0 ? nullptr : tracks.GetAt(static_cast<uint32_t>(indices[i]));
         if (record == nullptr) continue;
         for (int field = kFirstTag; field <= kLastTag; ++field) {
-            if (writeEmpty || !values.fields[field].IsEmpty()) {
+            if (!writeEmpty && values.fields[field].IsEmpty()) continue;
+            // A changed value is the user's: tags read later must not replace it.
+            if (CompareText(record->fields[field].Text(), values.fields[field].Text()) != 0) {
                 record->fields[field].Assign(values.fields[field]);
+                MarkSetByUser(*record, field);
             }
         }
     }

@@ -16,5 +16,6 @@ WideString CommonFieldValue(const PointerArray<TrackRecord>& tracks, const int* 
 
 // One selected record takes all seven tags, empty ones included; with several selected,
 // only the non-empty values are written, so a field left empty never wipes their own values.
+// A field whose value changes is marked as set by the user.
 void WriteTagValues(const TrackRecord& values, PointerArray<TrackRecord>& tracks,
                     const int* indices, uint32_t count);

@@ -20,5 +20,6 @@ void NumberTracks(PointerArray<TrackRecord>& tracks) {
         if (record == nullptr) continue;
         const uint32_t length = FormatDecimal(i + 1, text);
         record->fields[kTrackNumber].AssignText(text, length);
+        MarkSetByUser(*record, kTrackNumber);
     }
 }

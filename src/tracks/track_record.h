@@ -19,7 +19,20 @@ constexpr int kLastTag = 7;
 
 struct TrackRecord {
     WideString fields[kFieldCount];  // indexed by TrackField; empty means "not set"
+    // Names the record to the tag reader, whose results may arrive after the record moved
+    // or was removed; 0 for a record the reader never saw.
+    uint32_t id = 0;
+    // One bit per tag field the user (typing, a menu, the numbering, a paste) has set:
+    // tags read from the file later leave those fields alone.
+    uint32_t setByUser = 0;
 };
+
+inline bool IsSetByUser(const TrackRecord& record, int field) {
+    return (record.setByUser & (1u << field)) != 0;
+}
+inline void MarkSetByUser(TrackRecord& record, int field) {
+    record.setByUser |= 1u << field;
+}
 
 // A new record with the given path and seven empty tags.
 TrackRecord* MakeTrackRecord(const char16_t* path);

@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 
 #include "gui/harness.h"
 #include "gui/launcher_dialog.h"
@@ -20,6 +21,7 @@
 #include "launcher/launcher_template.h"
 #include "resources/control_ids.h"
 #include "support/files_win.h"
+#include "support/tagged_files.h"
 
 using namespace support;
 
@@ -193,6 +195,40 @@ TEST_P(LauncherRun, EveryPathAndTagValueArrivesExactly) {
                                   u"Run 5: track.mp3...OK<br>Done."})
         EXPECT_NE(report.find(shown), std::u16string::npos)
             << PrintableText(shown) << "\nin: " << PrintableText(report);
+}
+
+// A tagged MP3 and a tagged WAV, their launcher written right after the drop: the encoder
+// receives the seven values each file carries, so re-encoding keeps them.
+TEST_P(LauncherRun, TagsReadFromDroppedFilesReachTheEncoder) {
+    const std::u16string mp3 = folder_ + u"Album\\01 Jóga.mp3";
+    const std::u16string wave = folder_ + u"Album\\02 Ωδή.wav";
+    MakeFolders(folder_ + u"Album\\");
+    const auto host = [](const std::u16string& path) {
+        return std::filesystem::path(std::wstring(path.begin(), path.end()));
+    };
+    const std::vector<TagEntry> tags = {{"TITLE", {u"Jóga \"live\""}},
+                                        {"ARTIST", {u"Björk", u"Sjón"}},
+                                        {"ALBUM", {u"Homogenic 100%"}},
+                                        {"COMMENT", {u"ripped by me"}},
+                                        {"DATE", {u"1997-09-22"}},
+                                        {"TRACKNUMBER", {u"3/10"}},
+                                        {"GENRE", {u"(13)"}}};
+    WriteMp3Body(host(mp3));
+    ASSERT_TRUE(WriteProperties(host(mp3), tags));
+    WriteWavBody(host(wave));
+    ASSERT_TRUE(WriteProperties(host(wave), tags));
+    DropFiles(dialog_, {mp3, wave});
+
+    const ScriptResult result = WriteAndRun(folder_ + u"Album\\Lame-Aufruf.hta");
+    const Arguments values{u"--tt",           u"Jóga \"live\"", u"--ta", u"Björk; Sjón", u"--tl",
+                           u"Homogenic 100%", u"--ty",          u"1997", u"--tn",        u"3/10",
+                           u"--tg",           u"Pop",           u"--tc", u"ripped by me"};
+    Arguments mp3Run = values;
+    mp3Run.insert(mp3Run.end(), {u"--mp3input", mp3, mp3 + u".mp3"});
+    Arguments waveRun = values;
+    waveRun.insert(waveRun.end(), {wave, folder_ + u"Album\\02 Ωδή.mp3"});
+    ExpectEncoderRuns({lame_, u"--priority", u"0", u"-b", u"128", u"-h"}, {mp3Run, waveRun},
+                      result);
 }
 
 // Windows' Run replaces %NAME% of every defined variable in a command, without regard to case

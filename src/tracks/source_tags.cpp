@@ -1,0 +1,71 @@
+#include "tracks/source_tags.h"
+
+namespace {
+const char16_t kEntrySeparator[] = u"; ";
+
+bool IsDigit(char16_t unit) {
+    return unit >= u'0' && unit <= u'9';
+}
+}  // namespace
+
+void AddTagEntry(WideString& value, const char16_t* text, uint32_t length) {
+    if (text == nullptr || length == 0) return;
+    if (length > kSourceTagMaxLength) length = kSourceTagMaxLength;
+    WideString entry;
+    if (!entry.PrepareBuffer(length)) return;
+    char16_t* units = entry.Buffer();
+    uint32_t kept = 0;
+    for (uint32_t i = 0; i < length && text[i] != u'\0'; ++i) {
+        units[kept++] = text[i] < u' ' ? u' ' : text[i];
+    }
+    entry.Truncate(kept);
+    TrimBlanks(entry.Buffer());
+    entry.Truncate(TextLength(entry.Text()));
+    if (entry.IsEmpty() || value.Length() + entry.Length() > kSourceTagMaxLength) return;
+    if (!value.IsEmpty()) value.Append(kEntrySeparator);
+    value.Append(entry);
+}
+
+void KeepYearOfDate(WideString& value) {
+    const char16_t* text = value.Text();
+    const uint32_t length = value.Length();
+    for (uint32_t start = 0; start + 4 <= length; ++start) {
+        if (IsDigit(text[start]) && IsDigit(text[start + 1]) && IsDigit(text[start + 2]) &&
+            IsDigit(text[start + 3])) {
+            WideString year;
+            year.AssignText(text + start, 4);
+            value = year;
+            return;
+        }
+    }
+}
+
+int GenreNumberOf(const WideString& value) {
+    const char16_t* text = value.Text();
+    uint32_t start = 0;
+    uint32_t end = value.Length();
+    while (start < end && (text[start] == u' ' || text[start] == u'\t')) ++start;
+    while (end > start && (text[end - 1] == u' ' || text[end - 1] == u'\t')) --end;
+    if (end - start >= 2 && text[start] == u'(' && text[end - 1] == u')') {
+        ++start;
+        --end;
+    }
+    if (start == end || end - start > 3) return -1;
+    int number = 0;
+    for (uint32_t i = start; i < end; ++i) {
+        if (!IsDigit(text[i])) return -1;
+        number = number * 10 + (text[i] - u'0');
+    }
+    return number;
+}
+
+bool TakeSourceTags(TrackRecord& record, const SourceTags& tags) {
+    bool changed = false;
+    for (int field = kFirstTag; field <= kLastTag; ++field) {
+        if (IsSetByUser(record, field) || tags.fields[field].IsEmpty()) continue;
+        if (CompareText(record.fields[field].Text(), tags.fields[field].Text()) == 0) continue;
+        record.fields[field].Assign(tags.fields[field]);
+        changed = true;
+    }
+    return changed;
+}

@@ -1,0 +1,37 @@
+// The tags a dropped file carries, as the program's seven values, and the rules that make
+// the library's text into those values. The library itself is met only in
+// source_tags_taglib.cpp.
+#pragma once
+#include <cstddef>
+#include <cstdint>
+#include "tracks/track_record.h"
+
+// Longest value taken from a file, in UTF-16 units. A value beyond it could not travel in
+// the encoder's command line anyway; a huge tag must not make the dialog crawl.
+constexpr uint32_t kSourceTagMaxLength = 2048;
+
+struct SourceTags {
+    WideString fields[kFieldCount];  // indexed by TrackField; kPath stays empty
+};
+
+// Appends one entry of a value: control characters become blanks (a line break would split
+// the encoder's command line), blanks and tabs are trimmed as for typed values, an empty
+// entry is skipped, and a further entry is joined with "; ".
+void AddTagEntry(WideString& value, const char16_t* text, uint32_t length);
+
+// The year of a date: its first four consecutive digits ("2001-05-01" gives "2001"); a text
+// without four digits in a row stays as it is.
+void KeepYearOfDate(WideString& value);
+
+// The genre number of "17" or "(17)" (blanks around allowed), or -1 for any other text.
+int GenreNumberOf(const WideString& value);
+
+// Gives the record the values that arrived, except in the fields the user has set since the
+// drop; false when no field changed.
+bool TakeSourceTags(TrackRecord& record, const SourceTags& tags);
+
+// Reads the tags of a file (a UTF-16 name) or of a file image in memory. False, with every
+// field empty, when nothing could be read: no such file, no audio format the library knows,
+// or a file it cannot parse.
+bool ReadSourceTags(const char16_t* path, SourceTags& tags);
+bool ReadSourceTagsFromMemory(const unsigned char* data, size_t size, SourceTags& tags);

@@ -1,0 +1,17 @@
+// The dropped tracks' tags: queued for the reader at the drop, taken into the records as they
+// arrive, and awaited before a launcher is written.
+#pragma once
+#include "tracks/dialog_state_win.h"
+
+// Starts the reader at the first drop, with room for the drop's files.
+void PrepareTagReading(DialogState& state, uint32_t files);
+// Gives the record its id and queues its file.
+void QueueTagsOfTrack(DialogState& state, TrackRecord& record);
+// Lets the reader start on the tracks of a drop.
+void StartReadingTags(DialogState& state);
+// Takes every result that arrived into its record (if that record is still there), repaints
+// the list and shows the selected tracks' new values.
+void TakeArrivedTags(DialogState& state);
+// Waits, with the wait cursor, until the tags of every dropped track are in.
+void WaitForSourceTags(DialogState& state);
+void StopReadingTags(DialogState& state);

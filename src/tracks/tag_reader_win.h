@@ -1,0 +1,39 @@
+// The tag reader: threads that read dropped files' tags while the dialog goes on. The dialog
+// thread hands each job a path copy of its own (a WideString's reference count is not
+// atomic, so no string the dialog owns is ever touched by a reading thread) and takes the
+// results back in a batch when the posted notification arrives.
+#pragma once
+#include <windows.h>
+
+#include "foundation/pointer_array.h"
+#include "tracks/source_tags.h"
+
+// Posted to the dialog when results wait where none waited before.
+constexpr UINT kSourceTagsArrived = WM_APP + 20;
+
+struct TagResult {
+    uint32_t id = 0;  // the record's TrackRecord::id
+    SourceTags tags;
+};
+
+struct TagReader;
+
+// Starts the given number of reading threads (at least one); null when none could start.
+TagReader* StartTagReader(HWND notify, int threads);
+// Stops the threads once each has finished its current file and frees what is left; a
+// thread stuck in a file for seconds is left to the process's end, with the reader.
+void StopTagReader(TagReader* reader);
+
+// Queues the reading of a file for the record with the given id; false when memory ran out.
+bool QueueTagJob(TagReader& reader, uint32_t id, const WideString& path);
+// Room for that many further jobs in one growth (a drop's names).
+void ReserveTagJobs(TagReader& reader, uint32_t more);
+// Lets the threads start on what was queued.
+void WakeTagReader(TagReader& reader);
+// Moves every result that arrived into results (the caller owns them then).
+void TakeTagResults(TagReader& reader, PointerArray<TagResult>& results);
+// True when no job waits and none is being read: every result is in.
+bool IsTagReaderIdle(TagReader& reader);
+// Waits until a further result arrives or the reader becomes idle, at most the given time;
+// false when neither happened.
+bool WaitForTagProgress(TagReader& reader, DWORD milliseconds);

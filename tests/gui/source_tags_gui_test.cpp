@@ -1,0 +1,201 @@
+// Dropped files' tags on the real dialog: read in the background, shown as they arrive, and
+// never at the cost of what the user set, of another track, or of a launcher's tags.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "gui/harness.h"
+#include "gui/launcher_dialog.h"
+#include "gui/message_box_hook.h"
+#include "resources/control_ids.h"
+#include "support/files_win.h"
+#include "support/tagged_files.h"
+#include "tracks/tag_reader_win.h"
+
+using namespace support;
+
+namespace {
+
+struct Album {
+    std::u16string folder;
+    std::vector<std::u16string> paths;
+    std::vector<std::u16string> titles;
+};
+
+// Tracks "Lied 1" .. "Lied n" of "Sæveröd" by "Kåre Ødegård", numbered "k/n".
+Album MakeAlbum(const std::u16string& folder, int count) {
+    Album album{folder, {}, {}};
+    for (int i = 1; i <= count; ++i) {
+        const std::u16string number = Decimal(i);
+        const std::u16string path = folder + u"Lied " + number + u".mp3";
+        const std::u16string title = u"Lied " + number + u" – Ωδή";
+        WriteTaggedMp3(std::filesystem::path(std::wstring(path.begin(), path.end())), title,
+                       u"Kåre Ødegård", u"Sæveröd", number + u"/" + Decimal(count));
+        album.paths.push_back(path);
+        album.titles.push_back(title);
+    }
+    return album;
+}
+
+// A drop whose tags cannot arrive before the caller pumps messages: no pump here.
+void DropWithoutPumping(HWND dialog, const std::vector<std::u16string>& names) {
+    SendMessageW(dialog, WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDropHandle(names)), 0);
+}
+
+// Every file is read and its result waits for the dialog.
+bool WaitForReaderIdle() {
+    return WaitUntil([] {
+        TagReader* reader = OpenDialogState()->tagReader;
+        return reader == nullptr || IsTagReaderIdle(*reader);
+    });
+}
+
+std::u16string FlagsOf(int track) {
+    char16_t flags[kFlagTextLength + 1];
+    BuildFlagText(*Track(track), flags);
+    return flags;
+}
+
+class SourceTagsGui : public ::testing::Test, protected LauncherScene {
+  protected:
+    void SetUp() override {
+        OpenScene(u"source-tags", u"Tools\\", "MZ");
+        ASSERT_NE(dialog_, nullptr);
+        music_ = folder_ + u"Musik\\";
+        MakeFolders(music_);
+    }
+    void TearDown() override { CloseScene(); }
+
+    // Pumps until every track whose path is in the album shows its title.
+    bool WaitForTitles(const Album& album) {
+        return PumpUntil(
+            [&] {
+                for (int i = 0; Track(i) != nullptr; ++i) {
+                    const std::u16string path = Track(i)->fields[kPath].Text();
+                    for (size_t k = 0; k < album.paths.size(); ++k) {
+                        if (path == album.paths[k] && TrackField(i, kTitle) != album.titles[k])
+                            return false;
+                    }
+                }
+                return true;
+            },
+            20000);
+    }
+
+    std::u16string music_;
+};
+
+TEST_F(SourceTagsGui, DroppedTaggedFilesShowTheirValuesAndFlags) {
+    const Album album = MakeAlbum(music_, 3);
+    const std::u16string untagged = music_ + u"plain.mp3";
+    WriteMp3Body(std::filesystem::path(std::wstring(untagged.begin(), untagged.end())));
+    std::vector<std::u16string> names = album.paths;
+    names.push_back(untagged);
+    DropFiles(dialog_, names);
+    ASSERT_EQ(ListCount(dialog_), 4);  // the rows are there before any tag
+    ASSERT_TRUE(WaitForTitles(album));
+
+    SelectRows(dialog_, {1});
+    EXPECT_EQ(ControlText(dialog_, IDE_TITLE), album.titles[1]);
+    EXPECT_EQ(ControlText(dialog_, IDE_ARTIST), u"Kåre Ødegård");
+    EXPECT_EQ(ControlText(dialog_, IDE_ALBUM), u"Sæveröd");
+    EXPECT_EQ(ControlText(dialog_, IDE_TRACK_NUMBER), u"2/3");
+    EXPECT_EQ(ControlText(dialog_, IDE_YEAR), u"1997");
+    EXPECT_EQ(ControlText(dialog_, IDE_GENRE), u"Rock");
+    EXPECT_EQ(ControlText(dialog_, IDE_COMMENT), u"ripped");
+    EXPECT_EQ(FlagsOf(0), u"  KATNJ#G");
+    EXPECT_EQ(FlagsOf(3), u"  -------");
+}
+
+TEST_F(SourceTagsGui, TagsArrivingForTheSelectedTrackFillItsFields) {
+    const Album album = MakeAlbum(music_, 1);
+    DropWithoutPumping(dialog_, album.paths);
+    SelectRows(dialog_, {0});
+    ASSERT_TRUE(WaitForTitles(album));
+    EXPECT_EQ(ControlText(dialog_, IDE_TITLE), album.titles[0]);
+    EXPECT_EQ(ControlText(dialog_, IDE_ALBUM), u"Sæveröd");
+}
+
+TEST_F(SourceTagsGui, ValuesSetBeforeTheTagsArriveAreKept) {
+    const Album album = MakeAlbum(music_, 3);
+    DropWithoutPumping(dialog_, album.paths);
+    // Typed into track 1's title, and a number for all, while their tags are still out.
+    HWND list = GetDlgItem(dialog_, IDL_FILES);
+    SendMessageW(list, LB_SETSEL, TRUE, 1);
+    SendMessageW(dialog_, WM_COMMAND, MAKEWPARAM(IDL_FILES, LBN_SELCHANGE),
+                 reinterpret_cast<LPARAM>(list));
+    HWND title = GetDlgItem(dialog_, IDE_TITLE);
+    SetFocus(title);
+    for (char16_t unit : std::u16string(u"Mein Titel")) SendMessageW(title, WM_CHAR, unit, 1);
+    SendMessageW(dialog_, WM_COMMAND, MAKEWPARAM(IDB_NUMBER, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(dialog_, IDB_NUMBER)));
+    ASSERT_TRUE(WaitForReaderIdle());
+    PumpMessages();
+
+    EXPECT_EQ(TrackField(1, kTitle), u"Mein Titel");
+    EXPECT_EQ(TrackField(1, kArtist), u"Kåre Ødegård");  // the fields left alone fill in
+    EXPECT_EQ(TrackField(0, kTitle), album.titles[0]);
+    for (int i = 0; i < 3; ++i) EXPECT_EQ(TrackField(i, kTrackNumber), Decimal(i + 1));
+    EXPECT_EQ(ControlText(dialog_, IDE_TITLE), u"Mein Titel");
+    EXPECT_EQ(ControlText(dialog_, IDE_ALBUM), u"Sæveröd");
+}
+
+TEST_F(SourceTagsGui, RemovingAndMovingWhileTagsAreReadKeepsEachTrackItsOwnTags) {
+    const Album album = MakeAlbum(music_, 12);
+    DropWithoutPumping(dialog_, album.paths);
+    HWND list = GetDlgItem(dialog_, IDL_FILES);
+    for (int row : {2, 3, 7}) SendMessageW(list, LB_SETSEL, TRUE, row);
+    SendMessageW(dialog_, WM_COMMAND, MAKEWPARAM(IDB_REMOVE, BN_CLICKED), 0);
+    SendMessageW(list, LB_SETSEL, FALSE, -1);
+    SendMessageW(list, LB_SETSEL, TRUE, 5);
+    SendMessageW(dialog_, WM_COMMAND, MAKEWPARAM(IDB_UP, BN_CLICKED), 0);
+    ASSERT_TRUE(WaitForReaderIdle());
+    PumpMessages();
+
+    ASSERT_EQ(OpenDialogState()->tracks.Count(), 9u);
+    for (int i = 0; Track(i) != nullptr; ++i) {
+        const std::u16string path = Track(i)->fields[kPath].Text();
+        size_t k = 0;
+        while (k < album.paths.size() && album.paths[k] != path) ++k;
+        ASSERT_LT(k, album.paths.size());
+        EXPECT_EQ(TrackField(i, kTitle), album.titles[k]) << "row " << i;
+        EXPECT_EQ(TrackField(i, kTrackNumber), Decimal(static_cast<int>(k + 1)) + u"/12");
+    }
+}
+
+TEST_F(SourceTagsGui, LauncherWrittenRightAfterTheDropCarriesEveryTracksTags) {
+    const Album album = MakeAlbum(music_, 6);
+    DropWithoutPumping(dialog_, album.paths);
+    {
+        MessageBoxRecorder recorder({IDOK});
+        PressBatchButton(dialog_);
+    }
+    const std::string launcher = ReadBytes(music_ + u"Lame-Aufruf.hta");
+    ASSERT_NE(launcher, "<missing>");
+    int lines = 0;
+    size_t start = 0;
+    while ((start = launcher.find("callRun (", start)) != std::string::npos) {
+        const size_t end = launcher.find('\n', start);
+        const std::string line = launcher.substr(start, end - start);
+        start = end;
+        for (int k = 1; k <= 6; ++k) {
+            const std::string file = "Lied " + std::to_string(k) + ".mp3";
+            if (line.find(file) == std::string::npos) continue;
+            ++lines;
+            EXPECT_NE(
+                line.find("Lied " + std::to_string(k) + " \xE2\x80\x93 \xCE\xA9\xCE\xB4\xCE\xAE"),
+                std::string::npos)
+                << line;
+            EXPECT_NE(line.find("K\xC3\xA5re \xC3\x98"
+                                "deg\xC3\xA5rd"),
+                      std::string::npos)
+                << line;
+            EXPECT_NE(line.find(std::to_string(k) + "/6"), std::string::npos) << line;
+        }
+    }
+    EXPECT_EQ(lines, 6);
+}
+
+}  // namespace

@@ -1,0 +1,126 @@
+#include "support/tagged_files.h"
+
+#include <fstream>
+
+#include <taglib/fileref.h>
+#include <taglib/oggpage.h>
+#include <taglib/tpropertymap.h>
+
+namespace {
+
+void WriteBytes(const std::filesystem::path& path, const std::string& bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+std::string LittleEndian(uint32_t value, int bytes) {
+    std::string text;
+    for (int i = 0; i < bytes; ++i) text.push_back(static_cast<char>((value >> (8 * i)) & 0xFF));
+    return text;
+}
+
+std::string BigEndian(uint32_t value, int bytes) {
+    std::string text;
+    for (int i = bytes; i-- > 0;) text.push_back(static_cast<char>((value >> (8 * i)) & 0xFF));
+    return text;
+}
+
+}  // namespace
+
+TagLib::String FromUtf16(const std::u16string& text) {
+    TagLib::ByteVector bytes;
+    for (char16_t unit : text) {
+        bytes.append(static_cast<char>(unit & 0xFF));
+        bytes.append(static_cast<char>(unit >> 8));
+    }
+    return TagLib::String(bytes, TagLib::String::UTF16LE);
+}
+
+void WriteMp3Body(const std::filesystem::path& path) {
+    // MPEG-1 layer III, 128 kbit/s, 44.1 kHz: frames of 417 bytes.
+    std::string frame("\xFF\xFB\x90\x64", 4);
+    frame.resize(417, '\0');
+    WriteBytes(path, frame + frame + frame + frame);
+}
+
+void WriteWavBody(const std::filesystem::path& path) {
+    const std::string format = "fmt " + LittleEndian(16, 4) + LittleEndian(1, 2) +
+                               LittleEndian(2, 2) + LittleEndian(44100, 4) +
+                               LittleEndian(176400, 4) + LittleEndian(4, 2) + LittleEndian(16, 2);
+    const std::string data = "data" + LittleEndian(8, 4) + std::string(8, '\0');
+    const std::string body = "WAVE" + format + data;
+    WriteBytes(path, "RIFF" + LittleEndian(static_cast<uint32_t>(body.size()), 4) + body);
+}
+
+void WriteAiffBody(const std::filesystem::path& path) {
+    // COMM: 2 channels, 2 frames, 16 bits, 44.1 kHz as an 80-bit extended number.
+    const std::string rate("\x40\x0E\xAC\x44\0\0\0\0\0\0", 10);
+    const std::string common =
+        "COMM" + BigEndian(18, 4) + BigEndian(2, 2) + BigEndian(2, 4) + BigEndian(16, 2) + rate;
+    const std::string sound = "SSND" + BigEndian(16, 4) + std::string(16, '\0');
+    const std::string body = "AIFF" + common + sound;
+    WriteBytes(path, "FORM" + BigEndian(static_cast<uint32_t>(body.size()), 4) + body);
+}
+
+void WriteFlacBody(const std::filesystem::path& path) {
+    // STREAMINFO (the last metadata block): 4096-sample blocks, 44.1 kHz, stereo, 16 bits.
+    std::string info = BigEndian(4096, 2) + BigEndian(4096, 2) + BigEndian(0, 3) + BigEndian(0, 3) +
+                       std::string("\x0A\xC4\x42\xF0\0\0\0\0", 8) + std::string(16, '\0');
+    const std::string block = std::string("\x80", 1) + BigEndian(34, 3) + info;
+    WriteBytes(path,
+               "fLaC" + block + std::string("\xFF\xF8\x69\x08\0\0", 6) + std::string(32, '\0'));
+}
+
+void WriteOggVorbis(const std::filesystem::path& path, const std::vector<std::string>& comments) {
+    const std::string identification = std::string("\x01vorbis", 7) + LittleEndian(0, 4) +
+                                       std::string(1, '\x02') + LittleEndian(44100, 4) +
+                                       LittleEndian(0, 4) + LittleEndian(128000, 4) +
+                                       LittleEndian(0, 4) + std::string("\xB8\x01", 2);
+    std::string comment = std::string("\x03vorbis", 7) + LittleEndian(4, 4) + "test" +
+                          LittleEndian(static_cast<uint32_t>(comments.size()), 4);
+    for (const std::string& entry : comments)
+        comment += LittleEndian(static_cast<uint32_t>(entry.size()), 4) + entry;
+    comment += '\x01';
+    const std::string setup = std::string("\x05vorbis", 7) + std::string(8, '\0');
+    std::string bytes;
+    const std::string packets[] = {identification, comment, setup};
+    int page = 0;
+    for (const std::string& packet : packets) {
+        TagLib::ByteVectorList list;
+        list.append(TagLib::ByteVector(packet.data(), static_cast<unsigned>(packet.size())));
+        const TagLib::List<TagLib::Ogg::Page*> pages = TagLib::Ogg::Page::paginate(
+            list, TagLib::Ogg::Page::SinglePagePerGroup, 0x1234, page++);
+        for (TagLib::Ogg::Page* rendered : pages) {
+            const TagLib::ByteVector data = rendered->render();
+            bytes.append(data.data(), data.size());
+            delete rendered;
+        }
+    }
+    WriteBytes(path, bytes);
+}
+
+bool WriteProperties(const std::filesystem::path& path, const std::vector<TagEntry>& entries) {
+    TagLib::FileRef file(path.c_str(), false);
+    if (file.isNull()) return false;
+    TagLib::PropertyMap map;
+    for (const TagEntry& entry : entries) {
+        TagLib::StringList values;
+        for (const std::u16string& value : entry.values) values.append(FromUtf16(value));
+        map.insert(entry.key, values);
+    }
+    file.file()->setProperties(map);
+    return file.save();
+}
+
+bool WriteTaggedMp3(const std::filesystem::path& path, const std::u16string& title,
+                    const std::u16string& artist, const std::u16string& album,
+                    const std::u16string& track) {
+    WriteMp3Body(path);
+    return WriteProperties(path, {{"TITLE", {title}},
+                                  {"ARTIST", {artist}},
+                                  {"ALBUM", {album}},
+                                  {"TRACKNUMBER", {track}},
+                                  {"DATE", {u"1997"}},
+                                  {"GENRE", {u"Rock"}},
+                                  {"COMMENT", {u"ripped"}}});
+}

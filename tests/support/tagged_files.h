@@ -1,0 +1,34 @@
+// Audio files with tags, made by the tests themselves: a few bytes of each format's audio,
+// then the tags written by TagLib (natively Debian's libtag1, under Wine the MinGW build).
+#pragma once
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include <taglib/tstring.h>
+
+// UTF-16 text as TagLib's string.
+TagLib::String FromUtf16(const std::u16string& text);
+
+// Bodies without tags.
+void WriteMp3Body(const std::filesystem::path& path);
+void WriteWavBody(const std::filesystem::path& path);
+void WriteAiffBody(const std::filesystem::path& path);
+void WriteFlacBody(const std::filesystem::path& path);
+// An Ogg Vorbis stream whose comment packet holds the given "KEY=value" entries.
+void WriteOggVorbis(const std::filesystem::path& path, const std::vector<std::string>& comments);
+
+// One tag value as TagLib writes it; several entries make a value of several entries.
+struct TagEntry {
+    std::string key;  // a TagLib property key: TITLE, ARTIST, DATE, ...
+    std::vector<std::u16string> values;
+};
+
+// Writes the entries through TagLib's property interface into a file made above; false when
+// TagLib refused. The MP3 takes an ID3v2.4 tag.
+bool WriteProperties(const std::filesystem::path& path, const std::vector<TagEntry>& entries);
+
+// An MP3 with a plain ID3v2 tag of seven values, the way a bench or a GUI test needs many.
+bool WriteTaggedMp3(const std::filesystem::path& path, const std::u16string& title,
+                    const std::u16string& artist, const std::u16string& album,
+                    const std::u16string& track);
