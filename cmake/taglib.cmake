@@ -1,0 +1,113 @@
+# TagLib, the tag library, as the imported target TagLib::tag.
+#
+# Native builds use Debian's libtag1-dev. The Windows build compiles the same version from
+# Debian's taglib source package (its patch series applied, so that it is the code the native
+# package was built from) with our MinGW toolchain, as a static library. The result is kept in
+# build/deps, shared by every build tree of this checkout; a stamp names the version and the
+# flags, so that a rebuild or a new build tree only builds it again when one of them changed.
+
+set(TONSCHLEUDER_DEPS_DIR "${CMAKE_SOURCE_DIR}/build/deps"
+    CACHE PATH "Where third-party libraries built from Debian sources are kept")
+
+# Builds TagLib from Debian's source package into ${TONSCHLEUDER_DEPS_DIR}/taglib-FLAVOR and
+# sets TAGLIB_PREFIX to that installation. ARGN: the cache entries for TagLib's own configure.
+function(tonschleuder_build_taglib flavor)
+    set(deps "${TONSCHLEUDER_DEPS_DIR}")
+    set(cache "${deps}/cache")
+    set(prefix "${deps}/taglib-${flavor}")
+    file(MAKE_DIRECTORY "${deps}")
+    # Two build trees configured at once must not build it twice into the same place.
+    file(LOCK "${deps}/taglib-${flavor}.lock" GUARD FUNCTION TIMEOUT 1800)
+
+    file(GLOB dsc "${cache}/taglib_*.dsc")
+    if(NOT dsc)
+        execute_process(COMMAND "${CMAKE_SOURCE_DIR}/tools/debian-source" taglib "${cache}"
+                                "${deps}/taglib-source" debian-patches
+                        RESULT_VARIABLE failed)
+        if(failed)
+            message(FATAL_ERROR "TagLib: could not fetch Debian's taglib source package")
+        endif()
+        file(GLOB dsc "${cache}/taglib_*.dsc")
+    endif()
+    list(GET dsc 0 dsc)
+    file(STRINGS "${dsc}" version REGEX "^Version: ")
+    string(REPLACE "Version: " "" version "${version}")
+
+    list(JOIN ARGN " " flags)
+    set(stamp_text "taglib ${version} debian-patches ${flavor}: ${flags}")
+    set(stamp "${prefix}/stamp")
+    if(EXISTS "${stamp}")
+        file(READ "${stamp}" built)
+        if(built STREQUAL stamp_text)
+            set(TAGLIB_PREFIX "${prefix}" PARENT_SCOPE)
+            return()
+        endif()
+    endif()
+
+    message(STATUS "TagLib: building ${version} (${flavor}) into ${prefix}")
+    string(TIMESTAMP started "%s")
+    set(source "${deps}/taglib-source")
+    execute_process(COMMAND "${CMAKE_SOURCE_DIR}/tools/debian-source" taglib "${cache}"
+                            "${source}" debian-patches
+                    OUTPUT_QUIET RESULT_VARIABLE failed)
+    if(failed)
+        message(FATAL_ERROR "TagLib: could not unpack Debian's taglib source package")
+    endif()
+    set(work "${deps}/taglib-${flavor}-build")
+    file(REMOVE_RECURSE "${work}" "${prefix}")
+    set(cache_args)
+    foreach(entry IN LISTS ARGN)
+        list(APPEND cache_args "-D${entry}")
+    endforeach()
+    execute_process(COMMAND "${CMAKE_COMMAND}" -S "${source}" -B "${work}" -G "${CMAKE_GENERATOR}"
+                            "-DCMAKE_INSTALL_PREFIX=${prefix}" -DCMAKE_INSTALL_LIBDIR=lib
+                            -DBUILD_SHARED_LIBS=OFF -DBUILD_TESTING=OFF -DBUILD_EXAMPLES=OFF
+                            -DBUILD_BINDINGS=OFF ${cache_args}
+                    OUTPUT_FILE "${deps}/taglib-${flavor}-configure.log"
+                    ERROR_FILE "${deps}/taglib-${flavor}-configure.log"
+                    RESULT_VARIABLE failed)
+    if(NOT failed)
+        execute_process(COMMAND "${CMAKE_COMMAND}" --build "${work}" --target install -j 2
+                        OUTPUT_FILE "${deps}/taglib-${flavor}-build.log"
+                        ERROR_FILE "${deps}/taglib-${flavor}-build.log"
+                        RESULT_VARIABLE failed)
+    endif()
+    if(failed)
+        message(FATAL_ERROR "TagLib: build failed, see ${deps}/taglib-${flavor}-*.log")
+    endif()
+    file(REMOVE_RECURSE "${work}")
+    string(TIMESTAMP finished "%s")
+    math(EXPR seconds "${finished} - ${started}")
+    message(STATUS "TagLib: built in ${seconds} s")
+    file(WRITE "${stamp}" "${stamp_text}")
+    set(TAGLIB_PREFIX "${prefix}" PARENT_SCOPE)
+endfunction()
+
+if(NOT TARGET TagLib::tag)
+    add_library(TagLib::tag INTERFACE IMPORTED)
+    if(WIN32)
+        # The zlib of Debian's libz-mingw-w64-dev, static as everything else in the program.
+        set(taglib_zlib "${CMAKE_FIND_ROOT_PATH}/lib/libz.a")
+        # Debian's patch series takes utf8cpp from libutfcpp-dev.
+        tonschleuder_build_taglib(
+            mingw-w64-x86_64
+            "CMAKE_TOOLCHAIN_FILE=${CMAKE_SOURCE_DIR}/cmake/mingw-w64-x86_64.cmake"
+            CMAKE_BUILD_TYPE=Release "CMAKE_CXX_FLAGS=-I/usr/include/utf8cpp"
+            WITH_ZLIB=ON "ZLIB_LIBRARY=${taglib_zlib}"
+            "ZLIB_INCLUDE_DIR=${CMAKE_FIND_ROOT_PATH}/include")
+        set_target_properties(
+            TagLib::tag
+            PROPERTIES INTERFACE_INCLUDE_DIRECTORIES "${TAGLIB_PREFIX}/include"
+                       INTERFACE_COMPILE_DEFINITIONS TAGLIB_STATIC
+                       INTERFACE_LINK_LIBRARIES "${TAGLIB_PREFIX}/lib/libtag.a;${taglib_zlib}")
+    else()
+        find_path(TAGLIB_INCLUDE_DIR taglib/fileref.h)
+        find_library(TAGLIB_LIBRARY tag)
+        if(NOT TAGLIB_INCLUDE_DIR OR NOT TAGLIB_LIBRARY)
+            message(FATAL_ERROR "TagLib: libtag1-dev is missing (tools/setup installs it)")
+        endif()
+        set_target_properties(TagLib::tag PROPERTIES INTERFACE_INCLUDE_DIRECTORIES
+                                                     "${TAGLIB_INCLUDE_DIR}"
+                                                     INTERFACE_LINK_LIBRARIES "${TAGLIB_LIBRARY}")
+    endif()
+endif()
