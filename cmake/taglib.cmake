@@ -7,7 +7,7 @@
 # flags, so that a rebuild or a new build tree only builds it again when one of them changed.
 
 set(TONSCHLEUDER_DEPS_DIR "${CMAKE_SOURCE_DIR}/build/deps"
-    CACHE PATH "Where third-party libraries built from Debian sources are kept")
+    CACHE PATH "Where libraries and programs built from Debian's sources are kept, for every build tree")
 
 # Builds TagLib from Debian's source package into ${TONSCHLEUDER_DEPS_DIR}/taglib-FLAVOR and
 # sets TAGLIB_PREFIX to that installation. ARGN: the cache entries for TagLib's own configure.

@@ -13,6 +13,7 @@
 #include "tracks/source_tags_win.h"
 #include "win/control_text_win.h"
 #include "win/file_exists_win.h"
+#include "win/full_path_win.h"
 #include "win/lame_path_setting_win.h"
 #include "win/message_win.h"
 #include "win/utf16_cast.h"
@@ -79,6 +80,9 @@ void WriteLauncher(DialogState& state) {
         return;
     }
     StoreLamePathSetting(lamePath);
+    // The launcher runs in the music's folder: it gets the full path the check found, so that
+    // a relative path such as "Lame.exe" still names that file there.
+    const WideString lameFullPath = FullPathOf(lamePath);
 
     WaitForSourceTags(state);  // no launcher with half the tags
     const TrackRecord* first = state.tracks.GetAt(0);
@@ -98,7 +102,7 @@ void WriteLauncher(DialogState& state) {
     const auto makeBytes = [&] {
         const WideString callRuns = BuildCallRunsBlock(state.tracks, id3v2, id3v2Only, decode);
         launcherTemplate = ReadLauncherTemplate(TemplateFilePath());
-        bytes = FillLauncherTemplateAsUtf8(launcherTemplate.text, deleteOriginals, lamePath,
+        bytes = FillLauncherTemplateAsUtf8(launcherTemplate.text, deleteOriginals, lameFullPath,
                                            commonArguments, callRuns);
         // Every track yields a line and every filled template some bytes (the built-in one,
         // or a file that holds "html"): an empty result means memory ran out or the text grew

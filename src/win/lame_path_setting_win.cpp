@@ -3,12 +3,15 @@
 
 #include <windows.h>
 
+#include "win/file_exists_win.h"
+#include "win/program_folder_win.h"
 #include "win/utf16_cast.h"
 
 namespace {
 const wchar_t kKeyPath[] = L"Software\\Morgenfeld-Software\\Tonschleuder\\1.0";
 const wchar_t kValueName[] = L"Lame-Path";
 const char16_t kDefaultLamePath[] = u"Lame.exe";
+const char16_t kBundledLameName[] = u"lame.exe";
 // The longest path Windows accepts, in units without the terminator; the chooser offers
 // as much, and a launcher write stores what it chose.
 constexpr uint32_t kMaxPathUnits = 32767;
@@ -40,6 +43,17 @@ bool ReadStoredPath(HKEY key, WideString& path) {
     }
     return false;
 }
+
+// The encoder that came with the program, by its full path; else the bare default name.
+WideString BundledOrDefaultLamePath() {
+    WideString path = ProgramFolder();
+    if (!path.IsEmpty()) {
+        path.Append(kBundledLameName);
+        if (FileExists(path.Text())) return path;
+    }
+    path.AssignText(kDefaultLamePath);
+    return path;
+}
 }  // namespace
 
 WideString ReadLamePathSetting() {
@@ -50,8 +64,7 @@ WideString ReadLamePathSetting() {
         found = ReadStoredPath(key, path);
         RegCloseKey(key);
     }
-    if (!found) path.AssignText(kDefaultLamePath);
-    return path;
+    return found ? path : BundledOrDefaultLamePath();
 }
 
 void StoreLamePathSetting(const WideString& path) {

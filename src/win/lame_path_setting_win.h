@@ -2,7 +2,8 @@
 #pragma once
 #include "foundation/wide_string.h"
 
-// The stored path, or "Lame.exe" when none can be read.
+// The stored path. When none can be read: the full path of a lame.exe beside the program
+// (the one the release zip brings), else "Lame.exe".
 WideString ReadLamePathSetting();
 // Stores the path under HKCU; silent on failure.
 void StoreLamePathSetting(const WideString& path);

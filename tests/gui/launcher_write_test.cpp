@@ -35,6 +35,13 @@ void StoreLamePathRaw(const std::u16string& path) {
     RegCloseKey(key);
 }
 
+// The launcher's line that names the encoder.
+std::string LameExeLine(const std::u16string& path) {
+    std::string literal;
+    for (char c : Utf8(path)) literal += c == '\\' ? std::string("\\\\") : std::string(1, c);
+    return "var lame_exe = \"\\\"" + literal + "\\\"\";\r\n";
+}
+
 class LauncherWrite : public ::testing::Test, protected LauncherScene {
   protected:
     void SetUp() override {
@@ -128,16 +135,35 @@ TEST_F(LauncherWrite, WritesUtf8LauncherIntoTheFirstTracksFolderOnly) {
     EXPECT_EQ(bytes.substr(0, 8), "<html>\r\n") << "no byte-order mark, CR LF line ends";
     EXPECT_NE(bytes.find(Utf8(u"Grüße \U0001F3B5")), std::string::npos);
     EXPECT_NE(bytes.find("Other\\\\b.mp3.mp3"), std::string::npos) << "the other track's output";
-    std::string lameLiteral;
-    for (char c : Utf8(lame_)) lameLiteral += c == '\\' ? std::string("\\\\") : std::string(1, c);
-    EXPECT_NE(bytes.find("var lame_exe = \"\\\"" + lameLiteral + "\\\"\";\r\n"), std::string::npos)
-        << "the trimmed path";
+    EXPECT_NE(bytes.find(LameExeLine(lame_)), std::string::npos) << "the trimmed path";
     for (size_t at = bytes.find('\n'); at != std::string::npos; at = bytes.find('\n', at + 1))
         ASSERT_EQ(bytes[at - 1], '\r') << "bare line feed at byte " << at;
     EXPECT_EQ(FolderNames(music_), std::vector<std::u16string>{u"Lame-Aufruf.hta"})
         << "no temporary file is left";
     EXPECT_TRUE(FolderNames(other).empty());
     EXPECT_EQ(PrintableText(StoredLamePath()), PrintableText(lame_));
+}
+
+// A relative path passes the check against the current folder, but the launcher runs in the
+// music's folder: it must name the file the check found. Field and setting keep the typing.
+TEST_F(LauncherWrite, RelativePathReachesTheLauncherAsTheFullPathTheCheckFound) {
+    DropFiles(dialog_, {music_ + u"a.wav"});
+    const DWORD room = GetCurrentDirectoryW(0, nullptr);
+    std::wstring previous(room, L'\0');
+    previous.resize(GetCurrentDirectoryW(room, previous.data()));
+    ASSERT_TRUE(SetCurrentDirectoryW(reinterpret_cast<const wchar_t*>(tools_.c_str())));
+    for (const std::u16string typed : {u"Lame.exe", u".\\lame.exe", u"..\\Tools\\lame.exe"}) {
+        SCOPED_TRACE(PrintableText(typed));
+        DeleteFileW(reinterpret_cast<const wchar_t*>(launcher_.c_str()));
+        SetFieldText(dialog_, IDE_LAME_PATH, typed);
+        EXPECT_EQ(ShownTexts(Press()),
+                  std::vector<std::string>{"Lame-Aufruf.hta wurde geschrieben."});
+        const std::u16string found = typed == u"Lame.exe" ? tools_ + u"Lame.exe" : lame_;
+        EXPECT_NE(ReadBytes(launcher_).find(LameExeLine(found)), std::string::npos);
+        EXPECT_EQ(PrintableText(ControlText(dialog_, IDE_LAME_PATH)), PrintableText(typed));
+        EXPECT_EQ(PrintableText(StoredLamePath()), PrintableText(typed));
+    }
+    SetCurrentDirectoryW(previous.c_str());
 }
 
 TEST_F(LauncherWrite, AnswerYesReplacesTheExistingLauncher) {

@@ -157,3 +157,43 @@ TEST(FilesBesideTheProgram, TemplateInTheCurrentFolderIsNotRead) {
 }
 
 }  // namespace
+
+// On the first start (no path stored) a lame.exe beside the program is shown by its full path,
+// as the release zip brings one; a stored path wins, and a lame.exe in the current folder only
+// is not taken for the program's.
+TEST(FilesBesideTheProgram, FirstStartShowsTheLameExeBesideTheProgramUnlessAPathIsStored) {
+    const wchar_t kSettingsRoot[] = L"Software\\Morgenfeld-Software";
+    const wchar_t kSettingsKey[] = L"Software\\Morgenfeld-Software\\Tonschleuder\\1.0";
+    const std::u16string stored = u"D:\\Werkzeug\\lame.exe";
+    const std::u16string bundled = ProgramFolderPath() + u"lame.exe";
+    ScratchCurrentFolder current({{u"lame.exe", "MZ"}});
+    ASSERT_TRUE(current.Entered());
+    const struct {
+        const char* name;
+        bool besideProgram;
+        bool pathStored;
+        std::u16string shown;
+    } rows[] = {
+        {"lame.exe beside the program, nothing stored", true, false, bundled},
+        {"no lame.exe beside the program, nothing stored", false, false, u"Lame.exe"},
+        {"lame.exe beside the program, a path stored", true, true, stored},
+        {"no lame.exe beside the program, a path stored", false, true, stored},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        RegDeleteTreeW(HKEY_CURRENT_USER, kSettingsRoot);
+        if (row.pathStored) {
+            ASSERT_EQ(RegSetKeyValueW(HKEY_CURRENT_USER, kSettingsKey, L"Lame-Path", REG_SZ,
+                                      W(stored), static_cast<DWORD>((stored.size() + 1) * 2)),
+                      ERROR_SUCCESS);
+        }
+        FileBesideProgram file(u"lame.exe",
+                               row.besideProgram ? std::optional<std::string>("MZ") : std::nullopt);
+        ASSERT_TRUE(file.Ready());
+        HWND dialog = OpenFreshDialog();
+        ASSERT_NE(dialog, nullptr);
+        EXPECT_EQ(ControlText(dialog, IDE_LAME_PATH), row.shown);
+        CloseDialog(dialog);
+    }
+    RegDeleteTreeW(HKEY_CURRENT_USER, kSettingsRoot);
+}

@@ -1,0 +1,263 @@
+// End to end with the encoder the release zip brings: the real dialog writes a launcher, Wine's
+// script host runs its page script, and the bundled lame.exe (LAME built by tools/build-lame
+// with our Unicode patch) encodes and decodes. The outputs are read back with TagLib: names and
+// tags outside the ANSI code page (Japanese, Greek, emoji) must come out exactly, the tags in
+// ID3v2 frames of a Unicode encoding. Timing and fault cases keep the stand-in encoder.
+#include <gtest/gtest.h>
+
+#include <taglib/commentsframe.h>
+#include <taglib/id3v2tag.h>
+#include <taglib/mpegfile.h>
+#include <taglib/textidentificationframe.h>
+#include <taglib/wavfile.h>
+
+#include <cmath>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "gui/harness.h"
+#include "gui/launcher_dialog.h"
+#include "gui/message_box_hook.h"
+#include "launcher/launcher_script.h"
+#include "resources/control_ids.h"
+#include "support/files_win.h"
+
+using namespace support;
+
+namespace {
+
+const wchar_t* W(const std::u16string& text) {
+    return reinterpret_cast<const wchar_t*>(text.c_str());
+}
+
+std::u16string FromTagLib(const TagLib::String& text) {
+    const std::wstring wide = text.toWString();
+    return std::u16string(wide.begin(), wide.end());
+}
+
+void PutLittleEndian(std::string& bytes, uint32_t value, int size) {
+    for (int i = 0; i < size; ++i) bytes += static_cast<char>((value >> (8 * i)) & 0xFF);
+}
+
+// Half a second of a 440 Hz tone: 16-bit stereo PCM at 44.1 kHz in a RIFF WAVE file.
+std::string ToneWave() {
+    const uint32_t rate = 44100, frames = rate / 2, dataBytes = frames * 4;
+    std::string bytes = "RIFF";
+    PutLittleEndian(bytes, 36 + dataBytes, 4);
+    bytes += "WAVEfmt ";
+    PutLittleEndian(bytes, 16, 4);
+    PutLittleEndian(bytes, 1, 2);  // PCM
+    PutLittleEndian(bytes, 2, 2);
+    PutLittleEndian(bytes, rate, 4);
+    PutLittleEndian(bytes, rate * 4, 4);
+    PutLittleEndian(bytes, 4, 2);
+    PutLittleEndian(bytes, 16, 2);
+    bytes += "data";
+    PutLittleEndian(bytes, dataBytes, 4);
+    for (uint32_t i = 0; i < frames; ++i) {
+        const auto sample = static_cast<int16_t>(8000 * std::sin(i * 2 * 3.14159265 * 440 / rate));
+        PutLittleEndian(bytes, static_cast<uint16_t>(sample), 2);
+        PutLittleEndian(bytes, static_cast<uint16_t>(sample), 2);
+    }
+    return bytes;
+}
+
+// Runs a program with this command line to its end; its exit code, or -1.
+int RunToEnd(std::u16string commandLine) {
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION process = {};
+    if (!CreateProcessW(nullptr, reinterpret_cast<wchar_t*>(commandLine.data()), nullptr, nullptr,
+                        FALSE, CREATE_NO_WINDOW, nullptr, nullptr, &startup, &process))
+        return -1;
+    DWORD exitCode = static_cast<DWORD>(-1);
+    if (WaitForSingleObject(process.hProcess, 60000) == WAIT_OBJECT_0)
+        GetExitCodeProcess(process.hProcess, &exitCode);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return static_cast<int>(exitCode);
+}
+
+// What the ID3v2 frames of one id hold as read back: the text of each (a comment's text, a
+// user frame's value) and whether each is stored in a Unicode encoding.
+struct ReadFrames {
+    std::vector<std::u16string> texts;
+    std::vector<bool> unicode;
+};
+
+ReadFrames FramesOf(TagLib::ID3v2::Tag& tag, const char* id) {
+    ReadFrames read;
+    for (TagLib::ID3v2::Frame* frame : tag.frameListMap()[id]) {
+        TagLib::String::Type encoding = TagLib::String::Latin1;
+        if (auto* user = dynamic_cast<TagLib::ID3v2::UserTextIdentificationFrame*>(frame)) {
+            read.texts.push_back(FromTagLib(user->description()) + u"=" +
+                                 FromTagLib(user->fieldList().back()));
+            encoding = user->textEncoding();
+        } else if (auto* text = dynamic_cast<TagLib::ID3v2::TextIdentificationFrame*>(frame)) {
+            read.texts.push_back(FromTagLib(text->toString()));
+            encoding = text->textEncoding();
+        } else if (auto* comment = dynamic_cast<TagLib::ID3v2::CommentsFrame*>(frame)) {
+            read.texts.push_back(FromTagLib(comment->text()));
+            encoding = comment->textEncoding();
+        } else {
+            read.texts.push_back(u"<frame of another kind>");
+        }
+        read.unicode.push_back(encoding != TagLib::String::Latin1);
+    }
+    return read;
+}
+
+bool BeyondLatin1(const std::u16string& text) {
+    for (char16_t unit : text)
+        if (unit > 0xFF) return true;
+    return false;
+}
+
+// Exactly one frame of the id, holding exactly the value; in a Unicode encoding where the value
+// has characters beyond Latin-1.
+void ExpectFrame(TagLib::ID3v2::Tag& tag, const char* id, const std::u16string& value) {
+    SCOPED_TRACE(id);
+    const ReadFrames read = FramesOf(tag, id);
+    ASSERT_EQ(read.texts.size(), 1u);
+    EXPECT_EQ(PrintableText(read.texts[0]), PrintableText(value));
+    EXPECT_TRUE(read.texts[0] == value);
+    if (BeyondLatin1(value)) {
+        EXPECT_TRUE(read.unicode[0]) << "stored as Latin-1";
+    }
+}
+
+class BundledLame : public ::testing::Test, protected LauncherScene {
+  protected:
+    void SetUp() override {
+        OpenScene(u"bundled-lame", u"Tööls Ελληνικά \U0001F3B5\\", ReadBytes(FromUtf8(TS_LAME)));
+        ASSERT_NE(dialog_, nullptr);
+        music_ = folder_ + u"音楽 Μουσική \U0001F3B6\\";
+        MakeFolders(music_);
+    }
+    void TearDown() override { CloseScene(); }
+
+    std::u16string Wave(const std::u16string& name) {
+        const std::u16string path = music_ + name;
+        EXPECT_TRUE(WriteBytes(path, ToneWave()));
+        return path;
+    }
+
+    // An MP3 made from a tone by the bundled encoder itself, without tags.
+    std::u16string Mp3(const std::u16string& name) {
+        const std::u16string wave = Wave(name + u".wav");
+        const std::u16string mp3 = music_ + name + u".mp3";
+        EXPECT_EQ(
+            RunToEnd(u"\"" + lame_ + u"\" --silent -b 128 \"" + wave + u"\" \"" + mp3 + u"\""), 0);
+        DeleteFileW(W(wave));
+        return mp3;
+    }
+
+    void SetTags(int row, const std::vector<std::pair<int, std::u16string>>& tags) {
+        SelectRows(dialog_, {row});
+        for (const auto& [field, value] : tags) TypeInto(dialog_, field, value);
+    }
+
+    // Writes the launcher through the batch button and runs it in Wine's host.
+    ScriptResult WriteAndRun() {
+        {
+            MessageBoxRecorder recorder;
+            PressBatchButton(dialog_);
+            EXPECT_EQ(recorder.Texts(),
+                      std::vector<std::u16string>{u"Lame-Aufruf.hta wurde geschrieben."});
+        }
+        ScriptResult result = RunLauncherScript(ReadBytes(music_ + u"Lame-Aufruf.hta"), folder_,
+                                                {{u"OS", u"Windows_NT"}}, Host::kWine, 180);
+        EXPECT_TRUE(result.finished) << "cscript output:\n" << result.output;
+        return result;
+    }
+
+    // The encoder's runs (by the page or by its helpers) each ended with 0.
+    void ExpectEncoderRunsWentWell(const ScriptResult& result, size_t count) {
+        std::vector<HarnessRun> runs = result.runs;
+        runs.insert(runs.end(), result.helperRuns.begin(), result.helperRuns.end());
+        size_t encoderRuns = 0;
+        for (const HarnessRun& run : runs) {
+            if (run.command.find(lame_) == std::u16string::npos) continue;
+            ++encoderRuns;
+            EXPECT_EQ(run.exitCode, 0) << PrintableText(run.command);
+        }
+        EXPECT_EQ(encoderRuns, count) << result.output;
+    }
+
+    std::u16string music_;
+};
+
+TEST_F(BundledLame, NamesAndTagsOutsideTheAnsiCodePageComeOutExactly) {
+    const std::u16string wave = Wave(u"日本語の曲 Ωδή \U0001F600.wav");
+    const std::u16string mp3 = Mp3(u"Ελληνικά 歌 \U0001F3B8");
+    DropFiles(dialog_, {wave, mp3});
+    ClickButton(dialog_, IDX_ID3V2);
+    SetFieldText(dialog_, IDE_EXTRA_ARGS, u"--tv \"TXXX=Quelle=東京 Αθήνα \U0001F4BF\"");
+    struct Expected {
+        std::u16string output;
+        std::u16string title, artist, album, comment, genre, year, track;
+    };
+    const Expected expected[] = {
+        {music_ + u"日本語の曲 Ωδή \U0001F600.mp3", u"夜明けの歌 \U0001F305", u"Μίκης Θεοδωράκης",
+         u"アルバム Άλμπουμ", u"コメント σχόλιο \U0001F3B5 äöü", u"J-Pop 日本", u"1999", u"3/12"},
+        {mp3 + u".mp3", u"Ωδή στη χαρά", u"山田 太郎", u"\U0001F3BC", u"Grüße", u"Λαϊκά", u"2024",
+         u"7"},
+    };
+    for (int row = 0; row < 2; ++row) {
+        const Expected& e = expected[row];
+        SetTags(row, {{IDE_TITLE, e.title},
+                      {IDE_ARTIST, e.artist},
+                      {IDE_ALBUM, e.album},
+                      {IDE_COMMENT, e.comment},
+                      {IDE_GENRE, e.genre},
+                      {IDE_YEAR, e.year},
+                      {IDE_TRACK_NUMBER, e.track}});
+    }
+    ExpectEncoderRunsWentWell(WriteAndRun(), 2);
+
+    for (const Expected& e : expected) {
+        SCOPED_TRACE(PrintableText(e.output));
+        ASSERT_TRUE(Exists(e.output));
+        TagLib::MPEG::File file(W(e.output));
+        ASSERT_TRUE(file.isValid());
+        ASSERT_NE(file.audioProperties(), nullptr);
+        EXPECT_EQ(file.audioProperties()->sampleRate(), 44100);
+        EXPECT_GT(file.audioProperties()->lengthInMilliseconds(), 400);
+        TagLib::ID3v2::Tag* tag = file.ID3v2Tag();
+        ASSERT_NE(tag, nullptr) << "no ID3v2 tag";
+        ExpectFrame(*tag, "TIT2", e.title);
+        ExpectFrame(*tag, "TPE1", e.artist);
+        ExpectFrame(*tag, "TALB", e.album);
+        ExpectFrame(*tag, "TCON", e.genre);
+        // TagLib reads an ID3v2.3 year (TYER, as LAME writes it) as the ID3v2.4 date frame.
+        ExpectFrame(*tag, "TDRC", e.year);
+        ExpectFrame(*tag, "TRCK", e.track);
+        ExpectFrame(*tag, "COMM", e.comment);
+        ExpectFrame(*tag, "TXXX", u"Quelle=東京 Αθήνα \U0001F4BF");
+    }
+    EXPECT_TRUE(Exists(wave));
+    EXPECT_TRUE(Exists(mp3));
+}
+
+TEST_F(BundledLame, DecodeTurnsAnMp3WithAUnicodeNameIntoAWaveFile) {
+    const std::u16string mp3 = Mp3(u"デコード Αποκωδικοποίηση \U0001F50A");
+    DropFiles(dialog_, {mp3});
+    SetFieldText(dialog_, IDE_EXTRA_ARGS, u"--decode");
+    const ScriptResult result = WriteAndRun();
+    ExpectEncoderRunsWentWell(result, 1);
+
+    const std::u16string wave = music_ + u"デコード Αποκωδικοποίηση \U0001F50A.wav";
+    ASSERT_TRUE(Exists(wave)) << PrintableText(result.report);
+    EXPECT_EQ(ReadBytes(wave).substr(0, 4), "RIFF");
+    TagLib::RIFF::WAV::File file(W(wave));
+    ASSERT_TRUE(file.isValid());
+    ASSERT_NE(file.audioProperties(), nullptr);
+    EXPECT_EQ(file.audioProperties()->sampleRate(), 44100);
+    EXPECT_EQ(file.audioProperties()->channels(), 2);
+    EXPECT_EQ(file.audioProperties()->bitsPerSample(), 16);
+    EXPECT_GT(file.audioProperties()->lengthInMilliseconds(), 400);
+    EXPECT_TRUE(Exists(mp3));
+}
+
+}  // namespace
