@@ -39,6 +39,6 @@ shot() {
         --virtual-time-budget=$2 --screenshot="$out/$4" "file://$work/$1" >/dev/null 2>&1
 }
 shot running.html 7000 330 launcher-running.png
-shot stopped.html 15000 330 launcher-stopped.png
+shot stopped.html 15000 350 launcher-stopped.png
 shot sample.html 7000 260 launcher-sample.png
 rm -rf "$work"

@@ -5,8 +5,11 @@
 // their ratio.
 //   tools/wine-run --prefix build/windows/wineprefix --unmanaged
 //   build/windows/bench/win/launcher_encode_bench.exe [milliseconds per encode, default 3000]
+// With a real encoder instead: ... launcher_encode_bench.exe --encoder <lame.exe> <input.wav>
+// (Windows paths); each of the eight tracks is a copy of the input.
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -31,21 +34,48 @@ double Seconds(LONGLONG ticks) {
     return static_cast<double>(ticks) / static_cast<double>(frequency.QuadPart);
 }
 
+// Milliseconds since 1601, as the stand-in encoder logs its times.
+unsigned long long Since1601() {
+    FILETIME now;
+    GetSystemTimeAsFileTime(&now);
+    return ((static_cast<unsigned long long>(now.dwHighDateTime) << 32) | now.dwLowDateTime) /
+           10000;
+}
+
+// Where the batch's time went besides the encodes: from the start of cscript to the first
+// encode, the encodes' own span, and from the last encode's end to the end of the batch.
+void PrintCosts(const std::u16string& log, unsigned long long began, unsigned long long ended) {
+    unsigned long long first = ~0ull, last = 0, busy = 0;
+    for (const auto& [start, end] : ReadStandInTimes(log)) {
+        first = std::min(first, start);
+        last = std::max(last, end);
+        busy += end - start;
+    }
+    if (last == 0) return;
+    std::printf("  encodes, started-ended in s after the start:");
+    for (const auto& [start, end] : ReadStandInTimes(log))
+        std::printf(" %.2f-%.2f", (start - began) / 1000.0, (end - began) / 1000.0);
+    std::printf("\n");
+    std::printf(
+        "  first encode after %llu ms, encodes span %llu ms (%llu ms of encodes), "
+        "batch ended %llu ms after the last\n",
+        first - began, last - first, busy, ended - last);
+}
+
 LONGLONG Now() {
     LARGE_INTEGER now;
     QueryPerformanceCounter(&now);
     return now.QuadPart;
 }
 
-// The launcher for eight sources in the scratch folder, with the stand-in as the encoder.
-std::string WriteLauncher(const std::u16string& folder, const std::u16string& lame) {
+// The launcher for eight sources in the scratch folder, each a copy of the input.
+std::string WriteLauncher(const std::u16string& folder, const std::u16string& lame,
+                          const std::string& input) {
     PointerArray<TrackRecord> tracks;
     for (int i = 1; i <= kTracks; ++i) {
-        auto* record = new TrackRecord;
         const std::u16string source = folder + u"Lied " + Decimal(i) + u".wav";
-        WriteBytes(source, "audio");
-        record->fields[kPath].AssignText(source.c_str());
-        tracks.Add(record);
+        WriteBytes(source, input);
+        tracks.Add(MakeTrackRecord(source.c_str()));
     }
     WideString lamePath, common;
     lamePath.AssignText(lame.c_str());
@@ -59,13 +89,17 @@ std::string WriteLauncher(const std::u16string& folder, const std::u16string& la
 }  // namespace
 
 int main(int argc, char** argv) {
-    const std::string burn = argc > 1 ? argv[1] : "3000";
+    const bool real = argc > 3 && std::string(argv[1]) == "--encoder";
+    const std::string burn = !real && argc > 1 ? argv[1] : "3000";
     const std::u16string folder = MakeScratchFolder(u"encode-bench");
     const std::u16string lame = folder + u"lame.exe";
-    WriteBytes(lame, ReadBytes(FromUtf8(TS_STAND_IN_LAME)));
-    const std::string launcher = WriteLauncher(folder, lame);
+    WriteBytes(lame, ReadBytes(real ? FromUtf8(argv[2]) : FromUtf8(TS_STAND_IN_LAME)));
+    const std::string launcher =
+        WriteLauncher(folder, lame, real ? ReadBytes(FromUtf8(argv[3])) : std::string("audio"));
     const Environment common{{u"TS_STANDIN_LOG", folder + u"stand-in.log"},
                              {u"TS_STANDIN_BURN_MS", FromUtf8(burn)}};
+    const std::string what =
+        real ? std::string("real encodes of ") + argv[3] : "encodes of " + burn + " ms";
 
     struct Way {
         const char* name;
@@ -77,15 +111,20 @@ int main(int argc, char** argv) {
         Environment settings = common;
         settings.insert(settings.end(), way.settings.begin(), way.settings.end());
         const LONGLONG start = Now();
+        const unsigned long long began = Since1601();
         const ScriptResult result = RunLauncherScript(launcher, folder, settings, Host::kWine, 600);
         way.seconds = Seconds(Now() - start);
-        if (!result.finished || ReadStandInLog(folder + u"stand-in.log").size() != kTracks) {
+        const unsigned long long ended = Since1601();
+        const bool allRan = real ? result.report.find(u"Done.") != std::u16string::npos &&
+                                       result.report.find(u"error") == std::u16string::npos
+                                 : ReadStandInLog(folder + u"stand-in.log").size() == kTracks;
+        if (!result.finished || !allRan) {
             std::printf("%s: the batch did not finish\n%s\n", way.name, result.output.c_str());
             return 1;
         }
+        std::printf("%-34s %d %s: %6.2f s\n", way.name, kTracks, what.c_str(), way.seconds);
+        PrintCosts(folder + u"stand-in.log", began, ended);
         DeleteFileW(reinterpret_cast<const wchar_t*>((folder + u"stand-in.log").c_str()));
-        std::printf("%-34s %d encodes of %s ms: %6.2f s\n", way.name, kTracks, burn.c_str(),
-                    way.seconds);
     }
     wchar_t processors[16] = L"?";
     GetEnvironmentVariableW(L"NUMBER_OF_PROCESSORS", processors, 16);

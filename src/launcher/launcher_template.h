@@ -4,7 +4,8 @@
 #include "foundation/narrow_string.h"
 #include "foundation/wide_string.h"
 
-// The built-in template: 310 lines of ASCII, each ended by CR LF. Its page script is JScript
+// The built-in template, kept as the page itself in launcher_page.htm (ASCII, each line ended
+// by CR LF) and turned into this constant by the build. Its page script is JScript
 // alone and runs the batch in short turns of the page, up to one encode per processor, each
 // through a hidden helper script; a source is deleted through Scripting.FileSystemObject,
 // and the report is built from text nodes.

@@ -27,11 +27,18 @@
 // Settings, from the environment:
 //   TS_CMD_VIEW=1                the check box "Cmd.exe sichtbar" is checked
 //   TS_CLICK_STOP_AFTER=n        the user checks "Stop" at the first turn boundary after n
-//                                runs have reported ("OK" or " error = ")
+//                                runs have reported ("OK", " error..." or " not run...");
+//                                the check box's onclick handler runs then
+//   TS_CLOSE_AFTER=n             the user closes the window at the first turn boundary after
+//                                n runs have reported: no further turn runs, and cscript
+//                                ends (its helpers go on)
+//   TS_ENVIRONMENT_WRITE_FAILS=1 in the model of Windows, the write of a process variable
+//                                throws, as on Windows 11 24H2's JScript engine
 //   TS_SCRIPT_HOST_OFF=1         the registry says Windows Script Host is switched off
 //   TS_HELPERS_NEVER_ANSWER=1    a helper the page starts never runs
-//   TS_HARNESS_JS, TS_HARNESS_WORK, TS_HARNESS_SLEEP
-//                                this file, the work folder, the program that sleeps
+//   TS_HARNESS_JS, TS_HARNESS_WORK, TS_HARNESS_SLEEP, TS_HARNESS_SLEEP_URL
+//                                this file, the work folder, the program that sleeps, and
+//                                the address of that program serving waits, if it does
 var harnessNativeObject = ActiveXObject;
 var harnessShell = new harnessNativeObject("WScript.Shell");
 var harnessFiles = new harnessNativeObject("Scripting.FileSystemObject");
@@ -54,6 +61,7 @@ function harnessSetting(name, fallback) {
 
 var harnessWindowsHost = harnessSetting("TS_HOST", "wine") == "windows";
 var harnessClickAfter = parseInt(harnessSetting("TS_CLICK_STOP_AFTER", "-1"), 10);
+var harnessCloseAfter = parseInt(harnessSetting("TS_CLOSE_AFTER", "-1"), 10);
 var harnessWork = harnessSetting("TS_HARNESS_WORK", ".");
 var harnessRuns = [];
 // In a helper: the model's variables the page had written, and the file for its runs.
@@ -97,10 +105,13 @@ HarnessNode.prototype.markup = function () {
     return out;
 };
 
-// The runs whose end the report shows: text nodes "OK" or " error = ...".
+// The runs whose end the report shows: text nodes "OK", " error..." or " not run...".
 HarnessNode.prototype.reportedRuns = function () {
     if (this.name == "#text")
-        return this.nodeValue == "OK" || this.nodeValue.indexOf(" error = ") == 0 ? 1 : 0;
+        return this.nodeValue == "OK" || this.nodeValue.indexOf(" error") == 0 ||
+                       this.nodeValue.indexOf(" not run") == 0
+                   ? 1
+                   : 0;
     var count = 0;
     for (var i = 0; i < this.nodes.length; ++i)
         count += this.nodes[i].reportedRuns();
@@ -171,6 +182,8 @@ HarnessShell.prototype.Environment = function (kind) {
         return value === null ? "" : value;
     };
     variables.put = function (name, value) {
+        if (harnessSetting("TS_ENVIRONMENT_WRITE_FAILS", "0") == "1")
+            throw new Error("Illegal assignment");
         shell.written["=" + String(name).toUpperCase()] = String(value);
     };
     return variables;
@@ -295,11 +308,24 @@ function clearTimeout(id) {
 
 var clearInterval = clearTimeout;
 
+// Through the sleeper that stays (TS_HARNESS_SLEEP_URL), or else a process per wait.
 function harnessSleep(milliseconds) {
+    var url = harnessSetting("TS_HARNESS_SLEEP_URL", "");
+    if (url != "") {
+        try {
+            var request = new harnessNativeObject("MSXML2.XMLHTTP");
+            request.open("GET", url + Math.round(milliseconds) + "?" + harnessNow(), false);
+            request.send();
+            return;
+        } catch (e) {
+        }
+    }
     harnessShell.Run("\"" + harnessSetting("TS_HARNESS_SLEEP", "") + "\" " + milliseconds, 0, true);
 }
 
-// After each turn: what the page shows now, then the click, if it is due.
+// After each turn: what the page shows now, then the click, if it is due (with the time it
+// came, in milliseconds since 1601 as the stand-in encoder logs them). False once the
+// window is closed.
 function harnessTurn(callback) {
     callback();
     var reported = harnessElements.report.reportedRuns();
@@ -307,12 +333,24 @@ function harnessTurn(callback) {
     if (!harnessClicked && harnessClickAfter >= 0 && reported >= harnessClickAfter) {
         harnessClicked = true;
         harnessElements.Stopped.checked = true;
+        WScript.Echo("CLICK " + harnessSince1601());
+        if (typeof harnessElements.Stopped.onclick == "function")
+            harnessElements.Stopped.onclick();
     }
+    if (harnessCloseAfter >= 0 && reported >= harnessCloseAfter) {
+        WScript.Echo("CLOSE " + harnessSince1601());
+        return false;
+    }
+    return true;
+}
+
+function harnessSince1601() {
+    return harnessNow() + 11644473600000;
 }
 
 function harnessRunPage(onload) {
-    harnessTurn(onload);
-    while (harnessTimers.length > 0) {
+    var open = harnessTurn(onload);
+    while (open && harnessTimers.length > 0) {
         var next = 0;
         for (var i = 1; i < harnessTimers.length; ++i)
             if (harnessTimers[i].due < harnessTimers[next].due)
@@ -327,7 +365,7 @@ function harnessRunPage(onload) {
             timer.due = harnessNow() + timer.delay;
         else
             harnessTimers.splice(next, 1);
-        harnessTurn(timer.callback);
+        open = harnessTurn(timer.callback);
     }
     for (var r = 0; r < harnessRuns.length; ++r)
         WScript.Echo("RUN " + harnessEscape(harnessRuns[r]));

@@ -1,5 +1,7 @@
 #include "launcher/launcher_script.h"
 
+#include <tlhelp32.h>
+
 #include <cctype>
 #include <cstring>
 #include <sstream>
@@ -58,6 +60,15 @@ class ScopedEnvironment {
     };
     std::vector<Saved> saved_;
 };
+
+void EndProcess(PROCESS_INFORMATION& process) {
+    if (!process.hProcess) return;
+    TerminateProcess(process.hProcess, 0);
+    WaitForSingleObject(process.hProcess, 5000);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    process = PROCESS_INFORMATION{};
+}
 
 HarnessRun ParseRun(const std::u16string& text) {
     HarnessRun run;
@@ -152,6 +163,22 @@ ScriptResult RunLauncherScript(const std::string& launcherBytes, const std::u16s
         }
         script.replace(write, std::strlen(kEnvironmentWrite), kEnvironmentWriteInModel);
     }
+    // The sleeper that stays, for the harness's waits between turns.
+    const std::u16string portPath = workFolder + u"sleep-port.txt";
+    DeleteFileW(W(portPath));
+    std::u16string sleeperLine = u"harness_sleep.exe --serve \"" + portPath + u"\"";
+    STARTUPINFOW sleeperStartup{};
+    sleeperStartup.cb = sizeof sleeperStartup;
+    PROCESS_INFORMATION sleeper{};
+    if (CreateProcessW(W(FromUtf8(TS_HARNESS_SLEEP)),
+                       reinterpret_cast<wchar_t*>(sleeperLine.data()), nullptr, nullptr, FALSE,
+                       CREATE_NO_WINDOW, nullptr, nullptr, &sleeperStartup, &sleeper)) {
+        for (int wait = 0; wait < 200 && ReadBytes(portPath) == "<missing>"; ++wait) Sleep(50);
+        const std::string port = ReadBytes(portPath);
+        if (port != "<missing>")
+            hostSettings.push_back(
+                {u"TS_HARNESS_SLEEP_URL", u"http://127.0.0.1:" + FromUtf8(port) + u"/"});
+    }
     const std::u16string scriptPath = workFolder + u"launcher-script.js";
     const std::u16string outputPath = workFolder + u"cscript-output.txt";
     const std::string harness = ReadBytes(FromUtf8(TS_LAUNCHER_HARNESS_JS));
@@ -182,11 +209,15 @@ ScriptResult RunLauncherScript(const std::string& launcherBytes, const std::u16s
                                  &startup, &process);
     }
     CloseHandle(output);
-    if (!started) return result;
+    if (!started) {
+        EndProcess(sleeper);
+        return result;
+    }
     if (WaitForSingleObject(process.hProcess, timeoutSeconds * 1000) != WAIT_OBJECT_0)
         TerminateProcess(process.hProcess, 1);
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
+    EndProcess(sleeper);
 
     result.output = ReadBytes(outputPath);
     std::istringstream lines(result.output);
@@ -201,6 +232,8 @@ ScriptResult RunLauncherScript(const std::string& launcherBytes, const std::u16s
                 {std::atoi(line.c_str() + 5),
                  Unescape(line.substr(blank == std::string::npos ? line.size() : blank + 1))});
         }
+        if (line.rfind("CLICK ", 0) == 0) result.clickTime = std::stoull(line.substr(6));
+        if (line.rfind("CLOSE ", 0) == 0) result.closeTime = std::stoull(line.substr(6));
         if (line == "END") result.finished = true;
     }
     // Each helper recorded its runs in a file of its own.
@@ -257,4 +290,30 @@ std::vector<std::pair<unsigned long long, unsigned long long>> ReadStandInTimes(
         times.push_back({started, ended});
     }
     return times;
+}
+
+namespace {
+
+bool ProcessRuns(const std::u16string& name) {
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE) return false;
+    PROCESSENTRY32W entry{};
+    entry.dwSize = sizeof entry;
+    bool found = false;
+    for (BOOL more = Process32FirstW(snapshot, &entry); more && !found;
+         more = Process32NextW(snapshot, &entry))
+        found = lstrcmpiW(entry.szExeFile, W(name)) == 0;
+    CloseHandle(snapshot);
+    return found;
+}
+
+}  // namespace
+
+bool WaitForNoProcess(const std::u16string& name, unsigned milliseconds) {
+    const ULONGLONG end = GetTickCount64() + milliseconds;
+    while (ProcessRuns(name)) {
+        if (GetTickCount64() > end) return false;
+        Sleep(50);
+    }
+    return true;
 }

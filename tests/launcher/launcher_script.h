@@ -41,6 +41,10 @@ struct ScriptResult {
     // entities, a <br> element as "<br>".
     std::u16string report;
     std::string output;  // everything cscript printed
+    // When the harness clicked "Stop" and closed the window (milliseconds since 1601, as the
+    // stand-in encoder logs its times), or 0.
+    unsigned long long clickTime = 0;
+    unsigned long long closeTime = 0;
 };
 
 // Whose WScript.Shell the launcher runs with (see launcher_harness.js): Wine's, whose Run
@@ -69,3 +73,7 @@ std::vector<std::vector<std::u16string>> ReadStandInLog(const std::u16string& lo
 // the order of ReadStandInLog.
 std::vector<std::pair<unsigned long long, unsigned long long>> ReadStandInTimes(
     const std::u16string& logPath);
+
+// Waits until no process of this name (such as a launcher's helpers, wscript.exe) runs, for
+// at most the milliseconds given; false when one still runs then.
+bool WaitForNoProcess(const std::u16string& name, unsigned milliseconds);

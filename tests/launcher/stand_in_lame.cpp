@@ -10,7 +10,10 @@
 //   TS_STANDIN_EMPTY_ON   when an argument contains this text, leave the output empty
 //   TS_STANDIN_SLEEP_MS   take this long, asleep
 //   TS_STANDIN_BURN_MS    take this long, busy on one processor, as an encoder is
+//   TS_STANDIN_END_HELPER_ON  when an argument contains this text, end the process that
+//                         started this run (a launcher's helper script) before exiting
 #include <windows.h>
+#include <tlhelp32.h>
 
 #include <cwchar>
 #include <string>
@@ -88,6 +91,25 @@ void AppendLine(const std::string& line) {
     CloseHandle(log);
 }
 
+// Ends the process that started this one, as a security product or a script time limit
+// would end a helper.
+void EndParent() {
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE) return;
+    PROCESSENTRY32W entry{};
+    entry.dwSize = sizeof entry;
+    DWORD parent = 0;
+    for (BOOL more = Process32FirstW(snapshot, &entry); more && !parent;
+         more = Process32NextW(snapshot, &entry))
+        if (entry.th32ProcessID == GetCurrentProcessId()) parent = entry.th32ParentProcessID;
+    CloseHandle(snapshot);
+    HANDLE process = parent ? OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, parent) : nullptr;
+    if (!process) return;
+    TerminateProcess(process, 1);
+    WaitForSingleObject(process, 5000);
+    CloseHandle(process);
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -112,6 +134,7 @@ int wmain(int argc, wchar_t** argv) {
     }
     AppendLine(line + "] " + std::to_string(started) + " " + std::to_string(Now()) + "\n");
 
+    if (AnyArgumentHolds(argc, argv, L"TS_STANDIN_END_HELPER_ON")) EndParent();
     if (AnyArgumentHolds(argc, argv, L"TS_STANDIN_FAIL_ON"))
         return Number(Setting(L"TS_STANDIN_FAIL_CODE"), 1);
     return Number(Setting(L"TS_STANDIN_EXIT"), 0);
