@@ -1,5 +1,5 @@
 // The platform text services without Win32: code page 1252 as the ANSI code
-// page, standard UTF-8, per-unit upper-casing of ASCII and Latin-1.
+// page, per-unit upper-casing of ASCII and Latin-1.
 #include "foundation/text_services.h"
 
 namespace {

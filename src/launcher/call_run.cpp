@@ -208,12 +208,7 @@ PathShape ShapeOfPath(const char16_t* path, uint32_t length) {
 
 // The output beside the source: the path up to its extension's dot (or the whole path),
 // then the suffix of its kind.
-struct OutputName {
-    uint32_t baseLength;
-    const char16_t* suffix;
-};
-
-OutputName OutputNameOf(const PathShape& shape, uint32_t length, bool decode) {
+OutputPathParts OutputNameOf(const PathShape& shape, uint32_t length, bool decode) {
     if (!shape.hasExtension) return {length, u".mp3"};
     return {shape.dot, OutputSuffix(shape.kind, decode)};
 }
@@ -234,7 +229,7 @@ void PutCallRunLine(Sink& sink, const TrackRecord& record, bool id3v2, bool id3v
     const char16_t* path = record.fields[kPath].Text();
     const uint32_t length = record.fields[kPath].Length();
     const PathShape shape = ShapeOfPath(path, length);
-    const OutputName output = OutputNameOf(shape, length, decode);
+    const OutputPathParts output = OutputNameOf(shape, length, decode);
     // The input keeps the backslashes of a path that ends in one (a drive root), or they
     // would escape its closing quote; the output name has a suffix after them.
     if (shape.hasExtension) {
@@ -293,6 +288,5 @@ WideString BuildCallRunsBlock(const PointerArray<TrackRecord>& tracks, bool id3v
 OutputPathParts OutputPathPartsOf(const TrackRecord& record, bool decode) {
     const char16_t* path = record.fields[kPath].Text();
     const uint32_t length = record.fields[kPath].Length();
-    const OutputName output = OutputNameOf(ShapeOfPath(path, length), length, decode);
-    return {output.baseLength, output.suffix};
+    return OutputNameOf(ShapeOfPath(path, length), length, decode);
 }

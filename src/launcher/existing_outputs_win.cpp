@@ -1,78 +1,27 @@
-// Under Wine, asking for a name that is not there makes Wine search its whole folder for it
-// in any letter case (the Unix file system underneath tells case apart): about 50 us in a
-// folder of 10 files, 90 us in one of 100, 5 ms in one of 10,000. Reading a folder once for
-// the end its outputs share costs about as much as two to four such questions, whatever its
-// size. So a folder with three outputs or more is read once and its names matched; one with
-// fewer is asked per output.
+// A folder holding three outputs or more is read once for the end its outputs share, and each
+// name read is looked up among them; a folder with fewer is asked about per output. Under
+// Wine, asking for a missing name makes Wine search its whole folder in every letter case
+// (docs/performance.md has the figures).
 #include "launcher/existing_outputs_win.h"
 
-#include <windows.h>
-
-#include <cstring>
+#include <algorithm>
+#include <memory>
 #include <new>
 
+#include "launcher/same_file_names.h"
 #include "win/file_exists_win.h"
 #include "win/utf16_cast.h"
 
 namespace {
 
 constexpr uint32_t kReadFolderFrom = 3;  // outputs in one folder
-constexpr uint32_t kListedName = 0xFFFFFFFFu;
 
 uint32_t FolderLength(const OutputPath& path) {
     return uint32_t(path.FileName() - path.Text());
 }
 
-// The names of the files in one folder, packed into one block.
-class FolderNames {
-  public:
-    FolderNames() = default;
-    FolderNames(const FolderNames&) = delete;
-    FolderNames& operator=(const FolderNames&) = delete;
-    ~FolderNames() {
-        delete[] units_;
-        delete[] starts_;
-    }
-
-    bool Add(const char16_t* name) {
-        const uint32_t length = TextLength(name);
-        if (!Grow(units_, unitCapacity_, unitsUsed_ + length) ||
-            !Grow(starts_, startCapacity_, count_ + 2))
-            return false;
-        std::memcpy(units_ + unitsUsed_, name, length * sizeof(char16_t));
-        starts_[count_] = unitsUsed_;
-        unitsUsed_ += length;
-        starts_[++count_] = unitsUsed_;
-        return true;
-    }
-    uint32_t Count() const { return count_; }
-    const char16_t* Name(uint32_t i) const { return units_ + starts_[i]; }
-    uint32_t Length(uint32_t i) const { return starts_[i + 1] - starts_[i]; }
-
-  private:
-    template <class T>
-    static bool Grow(T*& block, uint32_t& capacity, uint64_t needed) {
-        if (needed <= capacity) return true;
-        uint64_t grown = capacity < 256 ? 256 : uint64_t(capacity) * 2;
-        while (grown < needed) grown *= 2;
-        if (grown > 0x3FFFFFFFu) return false;
-        T* larger = new (std::nothrow) T[grown];
-        if (!larger) return false;
-        if (block) std::memcpy(larger, block, capacity * sizeof(T));
-        delete[] block;
-        block = larger;
-        capacity = uint32_t(grown);
-        return true;
-    }
-
-    char16_t* units_ = nullptr;
-    uint32_t unitCapacity_ = 0, unitsUsed_ = 0;
-    uint32_t* starts_ = nullptr;
-    uint32_t startCapacity_ = 0, count_ = 0;
-};
-
 // kNothingThere: no folder, or no name in it that fits the pattern.
-enum class FolderRead { kRead, kNothingThere, kFailed };
+enum class FolderRead { kRead, kNothingThere, kFailed, kNoMemory };
 
 // The end the file names of a folder's outputs share ("*.mp3", "*.mp3.mp3", or longer): Wine
 // looks up the details of each name that matches the pattern, which costs more than the
@@ -99,61 +48,60 @@ WideString PatternOf(const TrackOutputs& outputs, const NamedItem* group, uint32
     return pattern;
 }
 
-FolderRead ReadFolder(const WideString& pattern, FolderNames& names) {
+bool ByKey(const NamedItem& a, const NamedItem& b) {
+    return a.key < b.key;
+}
+
+// Reads one folder and flags each output of the group whose name it holds.
+FolderRead SearchFolder(const TrackOutputs& outputs, const NamedItem* folderGroup,
+                        uint32_t groupSize, FindFirstName findFirst, bool* existing) {
+    // The outputs' file names, keyed once and sorted by key.
+    std::unique_ptr<NamedItem[]> names(new (std::nothrow) NamedItem[groupSize]);
+    if (!names) return FolderRead::kNoMemory;
+    for (uint32_t k = 0; k < groupSize; ++k) {
+        const OutputPath output = outputs.Output(folderGroup[k].item);
+        const uint32_t folderLength = folderGroup[k].length;
+        names[k] = {output.Text() + folderLength, output.Length() - folderLength,
+                    folderGroup[k].item};
+        names[k].key = FileNameKey(names[k].name, names[k].length);
+    }
+    std::sort(names.get(), names.get() + groupSize, ByKey);
+
     WIN32_FIND_DATAW found;
-    HANDLE search = FindFirstFileExW(AsWide(pattern.Text()), FindExInfoBasic, &found,
-                                     FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH);
+    HANDLE search = findFirst(PatternOf(outputs, folderGroup, groupSize).Text(), &found);
     if (search == INVALID_HANDLE_VALUE) {
         const DWORD error = GetLastError();
         return error == ERROR_PATH_NOT_FOUND || error == ERROR_FILE_NOT_FOUND
                    ? FolderRead::kNothingThere
                    : FolderRead::kFailed;
     }
-    bool complete = true;
     do {
         if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
-        if (!names.Add(FromWide(found.cFileName))) complete = false;
-    } while (complete && FindNextFileW(search, &found));
-    complete = complete && GetLastError() == ERROR_NO_MORE_FILES;
+        NamedItem name{FromWide(found.cFileName), TextLength(FromWide(found.cFileName)), 0};
+        name.key = FileNameKey(name.name, name.length);
+        const auto [first, last] =
+            std::equal_range(names.get(), names.get() + groupSize, name, ByKey);
+        for (const NamedItem* output = first; output != last; ++output)
+            if (SameFileName(output->name, output->length, name.name, name.length))
+                existing[output->item] = true;
+    } while (FindNextFileW(search, &found));
+    const bool complete = GetLastError() == ERROR_NO_MORE_FILES;
     FindClose(search);
     return complete ? FolderRead::kRead : FolderRead::kFailed;
 }
 
-// Matches the outputs of one folder against the names read from it.
-bool MatchFolder(const TrackOutputs& outputs, const NamedItem* folderGroup, uint32_t groupSize,
-                 const FolderNames& names, bool* existing) {
-    const uint64_t total = uint64_t(names.Count()) + groupSize;
-    auto* items = new (std::nothrow) NamedItem[total];
-    if (!items) return false;
-    uint32_t used = 0;
-    for (uint32_t i = 0; i < names.Count(); ++i)
-        items[used++] = {names.Name(i), names.Length(i), kListedName};
-    for (uint32_t k = 0; k < groupSize; ++k) {
-        const OutputPath output = outputs.Output(folderGroup[k].item);
-        const uint32_t folderLength = folderGroup[k].length;
-        items[used++] = {output.Text() + folderLength, output.Length() - folderLength,
-                         folderGroup[k].item};
-    }
-    GroupSameFileNames(items, used, SameFileName);
-    for (uint32_t start = 0; start < used;) {
-        const uint32_t end = GroupEnd(items, used, start);
-        bool listed = false;
-        for (uint32_t k = start; k < end; ++k) listed = listed || items[k].item == kListedName;
-        for (uint32_t k = start; listed && k < end; ++k)
-            if (items[k].item != kListedName) existing[items[k].item] = true;
-        start = end;
-    }
-    delete[] items;
-    return true;
-}
-
 }  // namespace
 
+HANDLE FindFirstOutputName(const char16_t* pattern, WIN32_FIND_DATAW* found) {
+    return FindFirstFileExW(AsWide(pattern), FindExInfoBasic, found, FindExSearchNameMatch, nullptr,
+                            FIND_FIRST_EX_LARGE_FETCH);
+}
+
 int64_t FindExistingOutputs(const TrackOutputs& outputs, bool* existing,
-                            const std::atomic<bool>* stop) {
+                            const std::atomic<bool>* stop, FindFirstName findFirst) {
     // The outputs grouped by folder: each name is an output's text up to its last backslash.
     const uint32_t count = outputs.Count();
-    auto* folders = new (std::nothrow) NamedItem[count > 0 ? count : 1];
+    std::unique_ptr<NamedItem[]> folders(new (std::nothrow) NamedItem[count > 0 ? count : 1]);
     if (!folders) return -1;
     uint32_t used = 0;
     for (uint32_t i = 0; i < count; ++i) {
@@ -161,26 +109,47 @@ int64_t FindExistingOutputs(const TrackOutputs& outputs, bool* existing,
         const OutputPath output = outputs.Output(i);
         if (!output.IsEmpty()) folders[used++] = {output.Text(), FolderLength(output), i};
     }
-    GroupSameFileNames(folders, used, SameFileName);
+    GroupSameFileNames(folders.get(), used, SameFileName);
 
-    bool memoryLeft = true;
     for (uint32_t start = 0; start < used && !(stop && stop->load());) {
-        const uint32_t end = GroupEnd(folders, used, start);
+        const uint32_t end = GroupEnd(folders.get(), used, start);
         FolderRead read = FolderRead::kFailed;
-        FolderNames names;
         if (end - start >= kReadFolderFrom && folders[start].length > 0)
-            read = ReadFolder(PatternOf(outputs, folders + start, end - start), names);
-        if (read == FolderRead::kRead)
-            memoryLeft =
-                MatchFolder(outputs, folders + start, end - start, names, existing) && memoryLeft;
+            read = SearchFolder(outputs, folders.get() + start, end - start, findFirst, existing);
+        if (read == FolderRead::kNoMemory) return -1;
+        // A folder that could not be read whole is asked about per output.
         if (read == FolderRead::kFailed)
             for (uint32_t k = start; k < end; ++k)
                 existing[folders[k].item] = FileExists(outputs.Output(folders[k].item).Text());
         start = end;
     }
-    delete[] folders;
-    if (!memoryLeft) return -1;
     int64_t found = 0;
     for (uint32_t i = 0; i < count; ++i) found += existing[i] ? 1 : 0;
     return found;
+}
+
+ExistingOutputsSearch::ExistingOutputsSearch(const TrackOutputs& outputs, bool* existing)
+    : outputs_(outputs), existing_(existing) {
+    thread_ = CreateThread(nullptr, 0, Run, this, 0, nullptr);
+    if (!thread_) found_ = FindExistingOutputs(outputs_, existing_);
+}
+
+int64_t ExistingOutputsSearch::Finish() {
+    if (thread_) {
+        WaitForSingleObject(thread_, INFINITE);
+        CloseHandle(thread_);
+        thread_ = nullptr;
+    }
+    return found_;
+}
+
+void ExistingOutputsSearch::Abandon() {
+    stop_ = true;
+    Finish();
+}
+
+DWORD WINAPI ExistingOutputsSearch::Run(void* context) {
+    auto* search = static_cast<ExistingOutputsSearch*>(context);
+    search->found_ = FindExistingOutputs(search->outputs_, search->existing_, &search->stop_);
+    return 0;
 }

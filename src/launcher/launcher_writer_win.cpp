@@ -68,6 +68,13 @@ WideString ComposeCommonArgumentsFromControls(const DialogState& state) {
     return ComposeCommonArguments(optionArguments, extraArguments);
 }
 
+// Whether the output check lets the write go on; says so when it could not be made.
+bool Proceed(HWND owner, OutputCheckResult result, const WideString& firstTrackPath) {
+    if (result == OutputCheckResult::kNoMemory)
+        ShowPathMessage(owner, LauncherPathFor(firstTrackPath), kNotWritten);
+    return result == OutputCheckResult::kClear;
+}
+
 }  // namespace
 
 void WriteLauncher(DialogState& state) {
@@ -94,32 +101,24 @@ void WriteLauncher(DialogState& state) {
     const bool decode = IsDecodeRun(commonArguments);
     const bool id3v2 = IsChecked(state.controls.id3v2);
     const bool id3v2Only = IsChecked(state.controls.id3v2Only);
-    // The launcher's bytes are made while the check reads the folders; a problem with the
-    // template file is shown later, where it always was: once the launcher file is open.
-    LauncherTemplate launcherTemplate;
-    NarrowString bytes;
-    bool complete = false;
-    const auto makeBytes = [&] {
-        const WideString callRuns = BuildCallRunsBlock(state.tracks, id3v2, id3v2Only, decode);
-        launcherTemplate = ReadLauncherTemplate(TemplateFilePath());
-        bytes = FillLauncherTemplateAsUtf8(launcherTemplate.text, deleteOriginals, lameFullPath,
-                                           commonArguments, callRuns);
-        // Every track yields a line and every filled template some bytes (the built-in one,
-        // or a file that holds "html"): an empty result means memory ran out or the text grew
-        // too long, and a launcher without its tracks or its text must not be reported as
-        // written.
-        const bool tracksLost = state.tracks.Count() > 0 && callRuns.IsEmpty();
-        complete = !tracksLost && !bytes.IsEmpty();
-    };
-    switch (CheckTrackOutputs(state, decode, makeBytes)) {
-        case OutputCheck::kClear:
-            break;
-        case OutputCheck::kStopped:
-            return;
-        case OutputCheck::kNoMemory:
-            ShowPathMessage(owner, LauncherPathFor(first->fields[kPath]), kNotWritten);
-            return;
-    }
+    // The folders are searched for existing outputs while the clashes are looked for and the
+    // launcher's bytes are made.
+    OutputCheck check(state.tracks, decode);
+    if (!Proceed(owner, check.RefuseClashes(owner), first->fields[kPath])) return;
+
+    // A problem with the template file is shown later, where it always was: once the launcher
+    // file is open.
+    const WideString callRuns = BuildCallRunsBlock(state.tracks, id3v2, id3v2Only, decode);
+    const LauncherTemplate launcherTemplate = ReadLauncherTemplate(TemplateFilePath());
+    const NarrowString bytes = FillLauncherTemplateAsUtf8(launcherTemplate.text, deleteOriginals,
+                                                          lameFullPath, commonArguments, callRuns);
+    // Every track yields a line and every filled template some bytes (the built-in one, or a
+    // file that holds "html"): an empty result means memory ran out or the text grew too long,
+    // and a launcher without its tracks or its text must not be reported as written.
+    const bool tracksLost = state.tracks.Count() > 0 && callRuns.IsEmpty();
+    const bool complete = !tracksLost && !bytes.IsEmpty();
+
+    if (!Proceed(owner, check.ConfirmExistingOutputs(owner), first->fields[kPath])) return;
     const WideString launcherPath = ChooseLauncherPath(owner, first->fields[kPath]);
 
     LauncherFile file;

@@ -1,21 +1,37 @@
 // Before a launcher is written: no track may overwrite another's file, and files that
 // exist already are replaced only when the user says so.
 #pragma once
-#include <functional>
+#include <memory>
 
+#include "launcher/existing_outputs_win.h"
+#include "launcher/output_clash.h"
 #include "tracks/dialog_state_win.h"
 
-enum class OutputCheck {
-    kClear,     // write the launcher
+enum class OutputCheckResult {
+    kClear,     // go on
     kStopped,   // a clash was shown, or the user kept the existing files
     kNoMemory,  // the check could not be made
 };
 
-// Refuses a batch with a clash (one message naming the tracks) and asks once about outputs
-// that are files already. decode: the common arguments ask the encoder to decode.
-// alongside: work for the calling thread while another one looks for the existing outputs
-// (under Wine, reading the folders costs as much as making the whole launcher text); it runs
-// before any question, and not at all when a clash stops the batch. It may read the tracks
-// but not change them, and shows nothing.
-OutputCheck CheckTrackOutputs(const DialogState& state, bool decode,
-                              const std::function<void()>& alongside = {});
+// The check in the writer's order: the clashes, then (after the writer's own work) the
+// question about outputs that are files already. The folders are searched for those on a
+// thread of its own from the start, since under Wine reading them costs as much as making the
+// whole launcher text. The tracks must not change while the check lives.
+class OutputCheck {
+  public:
+    // Names every track's output; decode: the common arguments ask the encoder to decode.
+    OutputCheck(const PointerArray<TrackRecord>& tracks, bool decode);
+
+    // Refuses a batch with a clash, with one message naming the tracks.
+    OutputCheckResult RefuseClashes(HWND owner);
+    // Waits for the search and asks once about the outputs found.
+    OutputCheckResult ConfirmExistingOutputs(HWND owner);
+
+  private:
+    const PointerArray<TrackRecord>& tracks_;
+    TrackOutputs outputs_;
+    std::unique_ptr<bool[]> clashing_;
+    std::unique_ptr<bool[]> existing_;
+    bool ready_ = false;
+    std::unique_ptr<ExistingOutputsSearch> search_;
+};

@@ -12,36 +12,35 @@ const char16_t* OutputPath::FileName() const {
 }
 
 bool TrackOutputs::Fill(const PointerArray<TrackRecord>& tracks, bool decode) {
-    delete[] units_;
-    delete[] starts_;
-    units_ = nullptr;
+    units_.reset();
     count_ = 0;
     const uint32_t count = tracks.Count();
-    starts_ = new (std::nothrow) uint32_t[uint64_t(count) + 1];
-    if (!starts_) return false;
+    starts_.reset(new (std::nothrow) uint32_t[uint64_t(count) + 1]);
+    std::unique_ptr<OutputPathParts[]> parts(new (std::nothrow) OutputPathParts[count + 1]);
+    if (!starts_ || !parts) return false;
     // Measured first, then copied into one block of the final size.
     uint64_t total = 0;
     for (uint32_t i = 0; i < count; ++i) {
         starts_[i] = uint32_t(total);
         const TrackRecord* record = tracks.GetAt(i);
+        parts[i] = {0, u""};
         if (record && !record->fields[kPath].IsEmpty()) {
-            const OutputPathParts parts = OutputPathPartsOf(*record, decode);
-            total += parts.baseLength + TextLength(parts.suffix);
+            parts[i] = OutputPathPartsOf(*record, decode);
+            total += parts[i].baseLength + TextLength(parts[i].suffix);
         }
         if (++total >= UINT32_MAX) return false;
     }
     starts_[count] = uint32_t(total);
-    units_ = new (std::nothrow) char16_t[total > 0 ? total : 1];
+    units_.reset(new (std::nothrow) char16_t[total > 0 ? total : 1]);
     if (!units_) return false;
     for (uint32_t i = 0; i < count; ++i) {
-        char16_t* out = units_ + starts_[i];
-        const TrackRecord* record = tracks.GetAt(i);
-        if (record && !record->fields[kPath].IsEmpty()) {
-            const OutputPathParts parts = OutputPathPartsOf(*record, decode);
-            std::memcpy(out, record->fields[kPath].Text(), parts.baseLength * sizeof(char16_t));
-            out += parts.baseLength;
-            for (const char16_t* suffix = parts.suffix; *suffix;) *out++ = *suffix++;
+        char16_t* out = units_.get() + starts_[i];
+        if (parts[i].baseLength > 0) {
+            std::memcpy(out, tracks.GetAt(i)->fields[kPath].Text(),
+                        parts[i].baseLength * sizeof(char16_t));
+            out += parts[i].baseLength;
         }
+        for (const char16_t* suffix = parts[i].suffix; *suffix;) *out++ = *suffix++;
         *out = 0;
     }
     count_ = count;
@@ -53,7 +52,7 @@ int64_t FindClashingTracks(const PointerArray<TrackRecord>& tracks, const TrackO
     // Every source and every output is a name; any two names of one file are a clash,
     // whether source and source, output and output, or output and source.
     const uint32_t count = outputs.Count();
-    auto* names = new (std::nothrow) NamedItem[2 * uint64_t(count) + 1];
+    std::unique_ptr<NamedItem[]> names(new (std::nothrow) NamedItem[2 * uint64_t(count) + 1]);
     if (!names) return -1;
     uint32_t used = 0;
     for (uint32_t i = 0; i < count; ++i) {
@@ -64,39 +63,34 @@ int64_t FindClashingTracks(const PointerArray<TrackRecord>& tracks, const TrackO
         names[used++] = {source.Text(), source.Length(), i};
         names[used++] = {output.Text(), output.Length(), i};
     }
-    GroupSameFileNames(names, used, same);
+    GroupSameFileNames(names.get(), used, same);
     int64_t found = 0;
     for (uint32_t start = 0; start < used;) {
-        const uint32_t end = GroupEnd(names, used, start);
+        const uint32_t end = GroupEnd(names.get(), used, start);
         for (uint32_t k = start; end - start > 1 && k < end; ++k) {
             if (!clashing[names[k].item]) ++found;
             clashing[names[k].item] = true;
         }
         start = end;
     }
-    delete[] names;
     return found;
 }
 
-WideString ListFlaggedTracks(const PointerArray<TrackRecord>& tracks, const TrackOutputs& outputs,
-                             const bool* flagged, bool withSource, uint32_t shown) {
+namespace {
+
+template <class AppendLine>
+WideString ListFlagged(uint32_t count, const bool* flagged, uint32_t shown,
+                       const AppendLine& appendLine) {
     WideString list;
     uint32_t listed = 0, more = 0;
-    for (uint32_t i = 0; i < outputs.Count(); ++i) {
+    for (uint32_t i = 0; i < count; ++i) {
         if (!flagged[i]) continue;
         if (listed == shown) {
             ++more;
             continue;
         }
         if (listed++ > 0) list.Append(u"\r\n");
-        if (withSource) {
-            // The output lies beside its source: its name alone keeps the line short.
-            list.Append(tracks.GetAt(i)->fields[kPath]);
-            list.Append(u" -> ");
-            list.Append(outputs.Output(i).FileName());
-        } else {
-            list.Append(outputs.Output(i).Text());
-        }
+        appendLine(list, i);
     }
     if (more > 0) {
         WideString rest;
@@ -104,4 +98,22 @@ WideString ListFlaggedTracks(const PointerArray<TrackRecord>& tracks, const Trac
         list.Append(rest);
     }
     return list;
+}
+
+}  // namespace
+
+WideString ListClashingTracks(const PointerArray<TrackRecord>& tracks, const TrackOutputs& outputs,
+                              const bool* flagged, uint32_t shown) {
+    return ListFlagged(outputs.Count(), flagged, shown, [&](WideString& list, uint32_t i) {
+        // The output lies beside its source: its name alone keeps the line short.
+        list.Append(tracks.GetAt(i)->fields[kPath]);
+        list.Append(u" -> ");
+        list.Append(outputs.Output(i).FileName());
+    });
+}
+
+WideString ListExistingOutputs(const TrackOutputs& outputs, const bool* flagged, uint32_t shown) {
+    return ListFlagged(outputs.Count(), flagged, shown, [&](WideString& list, uint32_t i) {
+        list.Append(outputs.Output(i).Text());
+    });
 }

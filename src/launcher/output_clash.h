@@ -2,6 +2,7 @@
 // whose output is a track's source (its own included), one source dropped twice.
 #pragma once
 #include <cstdint>
+#include <memory>
 
 #include "foundation/pointer_array.h"
 #include "foundation/wide_string.h"
@@ -27,25 +28,17 @@ class OutputPath {
 // names thousands of them, and one allocation each would cost more than the check itself.
 class TrackOutputs {
   public:
-    TrackOutputs() = default;
-    TrackOutputs(const TrackOutputs&) = delete;
-    TrackOutputs& operator=(const TrackOutputs&) = delete;
-    ~TrackOutputs() {
-        delete[] units_;
-        delete[] starts_;
-    }
-
     // False when memory ran out or the outputs are too long to be held.
     bool Fill(const PointerArray<TrackRecord>& tracks, bool decode);
     uint32_t Count() const { return count_; }
     // Empty for a missing record or one without a path.
     OutputPath Output(uint32_t track) const {
-        return {units_ + starts_[track], starts_[track + 1] - starts_[track] - 1};
+        return {units_.get() + starts_[track], starts_[track + 1] - starts_[track] - 1};
     }
 
   private:
-    char16_t* units_ = nullptr;
-    uint32_t* starts_ = nullptr;  // count_ + 1 of them; each output ends in a NUL
+    std::unique_ptr<char16_t[]> units_;
+    std::unique_ptr<uint32_t[]> starts_;  // count_ + 1 of them; each output ends in a NUL
     uint32_t count_ = 0;
 };
 
@@ -54,8 +47,9 @@ class TrackOutputs {
 int64_t FindClashingTracks(const PointerArray<TrackRecord>& tracks, const TrackOutputs& outputs,
                            SameFileNameTest same, bool* clashing);
 
-// One line per flagged track, CR LF between them: "<source> -> <output's file name>", or only
-// the output's path when withSource is false. The first `shown` of them, then "... und <n>
-// weitere".
-WideString ListFlaggedTracks(const PointerArray<TrackRecord>& tracks, const TrackOutputs& outputs,
-                             const bool* flagged, bool withSource, uint32_t shown);
+// The flagged tracks, one line each with CR LF between them: the first `shown` of them, then
+// "... und <n> weitere". A clash's line is "<source> -> <output's file name>".
+WideString ListClashingTracks(const PointerArray<TrackRecord>& tracks, const TrackOutputs& outputs,
+                              const bool* flagged, uint32_t shown);
+// An existing output's line is its path.
+WideString ListExistingOutputs(const TrackOutputs& outputs, const bool* flagged, uint32_t shown);

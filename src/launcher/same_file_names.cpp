@@ -12,8 +12,10 @@ char16_t FoldedUnit(char16_t unit) {
     return UpperUnit(unit);
 }
 
+}  // namespace
+
 // FNV-1a over the upper-cased units.
-uint64_t FoldedKey(const char16_t* name, uint32_t length) {
+uint64_t FileNameKey(const char16_t* name, uint32_t length) {
     uint64_t key = 0xCBF29CE484222325u;
     for (uint32_t i = 0; i < length; ++i) {
         key ^= FoldedUnit(name[i]);
@@ -22,11 +24,9 @@ uint64_t FoldedKey(const char16_t* name, uint32_t length) {
     return key;
 }
 
-}  // namespace
-
 void GroupSameFileNames(NamedItem* items, uint32_t count, SameFileNameTest same) {
     for (uint32_t i = 0; i < count; ++i) {
-        items[i].key = FoldedKey(items[i].name, items[i].length);
+        items[i].key = FileNameKey(items[i].name, items[i].length);
         items[i].startsGroup = false;
     }
     // Ties by the caller's number, so the order is the same on every run.

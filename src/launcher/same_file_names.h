@@ -1,5 +1,11 @@
 // Names that stand for one file: Windows compares file names without regard to letter case,
 // so "Band.mp3" and "BAND.MP3" are one file. Found by sorting, never by comparing every pair.
+//
+// Names are keyed by their units upper-cased one by one (UpperUnit, CharUpperW on Windows),
+// and only names of one key are ever compared. So every two names the test finds equal must
+// fold to the same units: for CompareStringOrdinal ignoring case, every unit it takes as equal
+// to another must have the same UpperUnit. A unit breaking that would hide a clash; a test
+// checks the rule over all 65,536 UTF-16 units against the system the tests run on.
 #pragma once
 #include <cstdint>
 
@@ -15,9 +21,16 @@ struct NamedItem {
     bool startsGroup = false;
 };
 
+// Compares as the file system does: without regard to case, unit by unit
+// (CompareStringOrdinal ignoring case). Windows only.
+bool SameFileName(const char16_t* a, uint32_t aLength, const char16_t* b, uint32_t bLength);
+
+// The key of a name: a hash of its units upper-cased one by one.
+uint64_t FileNameKey(const char16_t* name, uint32_t length);
+
 // Reorders the items so that those whose names the test finds equal stand together, each
-// such group starting with an item whose startsGroup is set. Names are keyed by a hash of
-// their units upper-cased one by one, and a group holds only names the test confirms.
+// such group starting with an item whose startsGroup is set. A group holds only names of one
+// key that the test confirms.
 void GroupSameFileNames(NamedItem* items, uint32_t count, SameFileNameTest same);
 
 // The end of the group that starts at `start` (the index of the next group's first item).

@@ -26,8 +26,3 @@ bool FileExists(const char16_t* path) {
     const DWORD attributes = AttributesOf(path);
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
-
-bool SameFileName(const char16_t* a, uint32_t aLength, const char16_t* b, uint32_t bLength) {
-    return CompareStringOrdinal(AsWide(a), static_cast<int>(aLength), AsWide(b),
-                                static_cast<int>(bLength), TRUE) == CSTR_EQUAL;
-}

@@ -44,4 +44,12 @@ void LauncherScene::CloseScene() {
     RemoveTree(folder_);
 }
 
+void LauncherScene::RenewScene(const std::u16string& emptied) {
+    CloseDialog(dialog_);
+    RemoveTree(emptied);
+    MakeFolders(emptied);
+    dialog_ = OpenFreshDialog();
+    if (dialog_) SetFieldText(dialog_, IDE_LAME_PATH, lame_);
+}
+
 }  // namespace support

@@ -25,6 +25,9 @@ class LauncherScene {
     void OpenScene(const std::u16string& scratchName, const std::u16string& tools,
                    const std::string& lameBytes);
     void CloseScene();
+    // A fresh dialog, and `emptied` (a folder in the scene) empty again: the same scene for
+    // each row of a table.
+    void RenewScene(const std::u16string& emptied);
 
     std::u16string folder_, lame_;
     HWND dialog_ = nullptr;

@@ -54,14 +54,6 @@ class OutputClash : public ::testing::Test, protected LauncherScene {
         return texts;
     }
 
-    // Every file of the music folder with its bytes.
-    std::vector<std::pair<std::u16string, std::string>> Contents() {
-        std::vector<std::pair<std::u16string, std::string>> contents;
-        for (const std::u16string& name : FolderNames(music_))
-            contents.push_back({name, ReadBytes(music_ + name)});
-        return contents;
-    }
-
     std::u16string music_, launcher_;
 };
 
@@ -69,7 +61,7 @@ TEST_F(OutputClash, ClashIsRefusedWithOneMessageBeforeAnyQuestion) {
     WriteBytes(launcher_, "old launcher");
     DropSources({u"Lied.wav", u"Lied.mp3", u"Band.wav", u"frei.wav", u"BAND.aiff", u"a.ogg"});
     DropFiles(dialog_, {music_ + u"A.OGG"});
-    const auto before = Contents();
+    const auto before = FolderContents(music_);
 
     const std::u16string m = music_;
     EXPECT_EQ(Press(),
@@ -79,7 +71,7 @@ TEST_F(OutputClash, ClashIsRefusedWithOneMessageBeforeAnyQuestion) {
                   u"Band.wav -> Band.mp3\r\n" + m + u"BAND.aiff -> BAND.mp3\r\n" + m +
                   u"a.ogg -> a.mp3\r\n... und 1 weitere\r\n\r\nBitte entfernen Sie "
                   u"sie aus der Liste oder benennen Sie sie um. Es wird nichts gespeichert!")});
-    EXPECT_EQ(Contents(), before) << "no launcher, nothing changed";
+    EXPECT_EQ(FolderContents(music_), before) << "no launcher, nothing changed";
 }
 
 TEST_F(OutputClash, DecodingRunsAreCheckedWithTheirWaveOutputs) {
@@ -129,19 +121,14 @@ TEST_F(OutputClash, ExistingOutputsAreReplacedOnlyAfterYes) {
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
-        // A fresh dialog and an empty music folder per row, in the same place.
-        CloseDialog(dialog_);
-        RemoveTree(music_);
-        MakeFolders(music_);
-        dialog_ = OpenFreshDialog();
-        SetFieldText(dialog_, IDE_LAME_PATH, lame_);
+        RenewScene(music_);
         for (const std::u16string& name : row.present) WriteBytes(music_ + name, "old");
         for (const std::u16string& name : row.folders) MakeFolders(music_ + name + u"\\");
         DropSources(row.sources);
-        const auto before = Contents();
+        const auto before = FolderContents(music_);
 
         EXPECT_EQ(Press({IDNO}), std::vector<std::string>{PrintableText(row.question)});
-        EXPECT_EQ(Contents(), before) << "No: no launcher, nothing changed";
+        EXPECT_EQ(FolderContents(music_), before) << "No: no launcher, nothing changed";
 
         // Yes keeps today's flow: the launcher's own question follows.
         WriteBytes(launcher_, "old launcher");

@@ -4,8 +4,6 @@
 // source.
 #include <gtest/gtest.h>
 
-#include <map>
-
 #include "gui/harness.h"
 #include "gui/launcher_dialog.h"
 #include "gui/message_box_hook.h"
@@ -17,8 +15,6 @@ using namespace support;
 
 namespace {
 
-using Snapshot = std::map<std::u16string, std::string>;
-
 class OutputClashRun : public ::testing::Test, protected LauncherScene {
   protected:
     void SetUp() override {
@@ -29,13 +25,6 @@ class OutputClashRun : public ::testing::Test, protected LauncherScene {
         ClickButton(dialog_, IDX_DELETE_ORIGINALS);
     }
     void TearDown() override { CloseScene(); }
-
-    Snapshot Files() {
-        Snapshot files;
-        for (const std::u16string& name : FolderNames(music_))
-            files[name] = ReadBytes(music_ + name);
-        return files;
-    }
 
     // Presses the batch button answering every question with `answer`; yields the texts.
     std::vector<std::u16string> Press(int answer) {
@@ -66,8 +55,8 @@ TEST_F(OutputClashRun, AnsweredNoNothingIsWrittenAndNoFileChanges) {
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
-        TearDown();  // a fresh folder and dialog per row
-        SetUp();
+        RenewScene(music_);
+        ClickButton(dialog_, IDX_DELETE_ORIGINALS);
         std::vector<std::u16string> paths;
         for (const std::u16string& name : row.dropped) {
             paths.push_back(music_ + name);
@@ -76,12 +65,12 @@ TEST_F(OutputClashRun, AnsweredNoNothingIsWrittenAndNoFileChanges) {
         for (const std::u16string& name : row.lyingThere)
             WriteBytes(music_ + name, "older " + Utf8(name));
         DropFiles(dialog_, paths);
-        const Snapshot before = Files();
+        const auto before = FolderContents(music_);
 
         const std::vector<std::u16string> shown = Press(IDNO);
         ASSERT_EQ(shown.size(), 1u);
         EXPECT_EQ(shown[0].rfind(row.message, 0), 0u) << PrintableText(shown[0]);
-        EXPECT_EQ(Files(), before) << "no launcher, every file as it was";
+        EXPECT_EQ(FolderContents(music_), before) << "no launcher, every file as it was";
     }
 }
 

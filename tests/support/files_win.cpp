@@ -108,6 +108,13 @@ std::vector<std::u16string> FolderNames(const std::u16string& folder) {
     return names;
 }
 
+std::map<std::u16string, std::string> FolderContents(const std::u16string& folder) {
+    std::map<std::u16string, std::string> contents;
+    for (const std::u16string& name : FolderNames(folder))
+        contents[name] = ReadBytes(folder + name);
+    return contents;
+}
+
 std::string UnixPathOf(const std::u16string& path) {
     // Wine's own export; the caller frees the result from the process heap.
     using UnixNameFunction = char*(CDECL*)(const wchar_t*);

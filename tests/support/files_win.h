@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -25,6 +26,8 @@ bool WriteBytes(const std::u16string& path, const std::string& bytes);
 std::string ReadBytes(const std::u16string& path);
 // The names in a folder (no "." and ".."), sorted.
 std::vector<std::u16string> FolderNames(const std::u16string& folder);
+// Each file of a folder with its bytes.
+std::map<std::u16string, std::string> FolderContents(const std::u16string& folder);
 
 // The host path Wine uses for a Windows path.
 std::string UnixPathOf(const std::u16string& path);

@@ -2,6 +2,8 @@
 // compares them (under Wine CompareStringOrdinal ignoring case, natively a per-unit stand-in).
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -40,9 +42,8 @@ std::vector<uint32_t> Clashing(const std::vector<std::u16string>& paths, bool de
     Fill(tracks, paths);
     TrackOutputs outputs;
     EXPECT_TRUE(outputs.Fill(tracks, decode));
-    std::vector<char> flags(paths.size() + 1);
-    const int64_t found =
-        FindClashingTracks(tracks, outputs, SameName, reinterpret_cast<bool*>(flags.data()));
+    std::unique_ptr<bool[]> flags(new bool[paths.size() + 1]);
+    const int64_t found = FindClashingTracks(tracks, outputs, SameName, flags.get());
     std::vector<uint32_t> indices;
     for (uint32_t i = 0; i < paths.size(); ++i)
         if (flags[i]) indices.push_back(i);
@@ -115,15 +116,42 @@ TEST(FindClashingTracks, ComparesOnlyNamesOfOneKey) {
     EXPECT_LE(comparisons, 2 * 5000);
 }
 
-TEST(ListFlaggedTracks, NamesTheFirstFewAndCountsTheRest) {
+#ifdef _WIN32
+// Names are only compared when their keys agree, and keys fold each unit with UpperUnit: so
+// every two units that CompareStringOrdinal takes as equal must have one UpperUnit. Sorted by
+// that comparison, the 65,536 units stand in runs of equal ones; each run is checked.
+TEST(SameFileNames, EveryUnitTheComparisonFoldsTogetherHasOneKeyFold) {
+    std::vector<char16_t> units(0x10000);
+    for (uint32_t u = 0; u < units.size(); ++u) units[u] = char16_t(u);
+    const auto compare = [](char16_t a, char16_t b) {
+        return CompareStringOrdinal(reinterpret_cast<const wchar_t*>(&a), 1,
+                                    reinterpret_cast<const wchar_t*>(&b), 1, TRUE);
+    };
+    std::stable_sort(units.begin(), units.end(),
+                     [&](char16_t a, char16_t b) { return compare(a, b) == CSTR_LESS_THAN; });
+    int folded = 0;
+    for (size_t start = 0, end; start < units.size(); start = end) {
+        for (end = start + 1; end < units.size() && compare(units[start], units[end]) == CSTR_EQUAL;
+             ++end) {
+            ++folded;
+            EXPECT_EQ(int(UpperUnit(units[end])), int(UpperUnit(units[start])))
+                << std::hex << "units " << int(units[start]) << " and " << int(units[end]);
+        }
+    }
+    // The comparison does fold letters together: the check above is not empty.
+    EXPECT_GT(folded, 1000);
+}
+#endif
+
+TEST(ListFlagged, NamesTheFirstFewAndCountsTheRest) {
     PointerArray<TrackRecord> tracks;
     Fill(tracks, {u"C:\\a.wav", u"C:\\b.wav", u"C:\\c.mp3", u"C:\\d.wav"});
     TrackOutputs outputs;
     ASSERT_TRUE(outputs.Fill(tracks, false));
     const bool flags[] = {true, false, true, true};
-    EXPECT_EQ(std::u16string(ListFlaggedTracks(tracks, outputs, flags, true, 2).Text()),
+    EXPECT_EQ(std::u16string(ListClashingTracks(tracks, outputs, flags, 2).Text()),
               u"C:\\a.wav -> a.mp3\r\nC:\\c.mp3 -> c.mp3.mp3\r\n... und 1 weitere");
-    EXPECT_EQ(std::u16string(ListFlaggedTracks(tracks, outputs, flags, false, 5).Text()),
+    EXPECT_EQ(std::u16string(ListExistingOutputs(outputs, flags, 5).Text()),
               u"C:\\a.mp3\r\nC:\\c.mp3.mp3\r\nC:\\d.mp3");
 }
 
