@@ -13,6 +13,7 @@
 
 #include <cmath>
 #include <cstdint>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -22,6 +23,7 @@
 #include "launcher/launcher_script.h"
 #include "resources/control_ids.h"
 #include "support/files_win.h"
+#include "support/tagged_files.h"
 
 using namespace support;
 
@@ -238,6 +240,41 @@ TEST_F(BundledLame, NamesAndTagsOutsideTheAnsiCodePageComeOutExactly) {
     }
     EXPECT_TRUE(Exists(wave));
     EXPECT_TRUE(Exists(mp3));
+}
+
+// LAME copies no tag from its input: the values come from the tags the dropped files carry,
+// read by the program, and must come out of the re-encode as they went in.
+TEST_F(BundledLame, ATaggedMp3AndWaveKeepTheirSevenValuesThroughTheReencode) {
+    const std::u16string mp3 = Mp3(u"01 Jóga");
+    const std::u16string wave = Wave(u"02 夜明け Ωδή.wav");
+    const std::vector<TagEntry> tags = {{"TITLE", {u"Jóga \"live\" 夜明け"}},
+                                        {"ARTIST", {u"Björk", u"Sjón"}},
+                                        {"ALBUM", {u"Homogenic 100% Αθήνα"}},
+                                        {"COMMENT", {u"ripped \U0001F4BF"}},
+                                        {"DATE", {u"1997-09-22"}},
+                                        {"TRACKNUMBER", {u"3/10"}},
+                                        {"GENRE", {u"(13)"}}};
+    for (const std::u16string& source : {mp3, wave})
+        ASSERT_TRUE(WriteProperties(
+            std::filesystem::path(std::wstring(source.begin(), source.end())), tags));
+    DropFiles(dialog_, {mp3, wave});
+    ClickButton(dialog_, IDX_ID3V2);
+    ExpectEncoderRunsWentWell(WriteAndRun(), 2);
+
+    for (const std::u16string& output : {mp3 + u".mp3", music_ + u"02 夜明け Ωδή.mp3"}) {
+        SCOPED_TRACE(PrintableText(output));
+        TagLib::MPEG::File file(W(output));
+        ASSERT_TRUE(file.isValid());
+        TagLib::ID3v2::Tag* tag = file.ID3v2Tag();
+        ASSERT_NE(tag, nullptr) << "no ID3v2 tag";
+        ExpectFrame(*tag, "TIT2", u"Jóga \"live\" 夜明け");
+        ExpectFrame(*tag, "TPE1", u"Björk; Sjón");
+        ExpectFrame(*tag, "TALB", u"Homogenic 100% Αθήνα");
+        ExpectFrame(*tag, "COMM", u"ripped \U0001F4BF");
+        ExpectFrame(*tag, "TDRC", u"1997");
+        ExpectFrame(*tag, "TRCK", u"3/10");
+        ExpectFrame(*tag, "TCON", u"Pop");
+    }
 }
 
 TEST_F(BundledLame, DecodeTurnsAnMp3WithAUnicodeNameIntoAWaveFile) {
