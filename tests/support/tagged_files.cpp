@@ -71,6 +71,21 @@ void WriteFlacBody(const std::filesystem::path& path) {
                "fLaC" + block + std::string("\xFF\xF8\x69\x08\0\0", 6) + std::string(32, '\0'));
 }
 
+void WriteM4aBody(const std::filesystem::path& path) {
+    const std::string type = "ftypM4A " + BigEndian(0, 4) + "M4A isom";
+    // Version 0: times, a time scale of 44100, no duration, rate 1.0, volume 1.0, a unit matrix.
+    const std::string matrix = BigEndian(0x10000, 4) + std::string(12, '\0') +
+                               BigEndian(0x10000, 4) + std::string(12, '\0') +
+                               BigEndian(0x40000000, 4);
+    const std::string header = "mvhd" + BigEndian(0, 4) + BigEndian(0, 4) + BigEndian(0, 4) +
+                               BigEndian(44100, 4) + BigEndian(0, 4) + BigEndian(0x10000, 4) +
+                               BigEndian(0x100, 2) + std::string(10, '\0') + matrix +
+                               std::string(24, '\0') + BigEndian(2, 4);
+    const std::string movie = "moov" + BigEndian(uint32_t(header.size() + 4), 4) + header;
+    WriteBytes(path, BigEndian(uint32_t(type.size() + 4), 4) + type +
+                         BigEndian(uint32_t(movie.size() + 4), 4) + movie);
+}
+
 void WriteOggVorbis(const std::filesystem::path& path, const std::vector<std::string>& comments) {
     const std::string identification = std::string("\x01vorbis", 7) + LittleEndian(0, 4) +
                                        std::string(1, '\x02') + LittleEndian(44100, 4) +

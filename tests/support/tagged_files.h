@@ -15,6 +15,8 @@ void WriteMp3Body(const std::filesystem::path& path);
 void WriteWavBody(const std::filesystem::path& path);
 void WriteAiffBody(const std::filesystem::path& path);
 void WriteFlacBody(const std::filesystem::path& path);
+// An M4A file of a file-type box and a movie header only: enough for TagLib to add its tags.
+void WriteM4aBody(const std::filesystem::path& path);
 // An Ogg Vorbis stream whose comment packet holds the given "KEY=value" entries.
 void WriteOggVorbis(const std::filesystem::path& path, const std::vector<std::string>& comments);
 

@@ -293,6 +293,19 @@ TEST_F(SourceTagsTest, EachFormatAndTagKindGivesTheSevenValues) {
                                  {"COMMENT", {u"flac"}}});
          },
          {u"Björk; Sjón", u"Homogenic", u"Jóga", u"flac", u"1997", u"3", u"Pop"}},
+        {"M4A items",
+         u"Ωμέγα.m4a",
+         [](const fs::path& p) {
+             WriteM4aBody(p);
+             WriteProperties(p, {{"TITLE", {u"Ωδή"}},
+                                 {"ARTIST", {u"Björk", u"Sjón"}},
+                                 {"ALBUM", {u"Homogenic"}},
+                                 {"DATE", {u"1997-09-22"}},
+                                 {"TRACKNUMBER", {u"3/10"}},
+                                 {"GENRE", {u"Pop"}},
+                                 {"COMMENT", {u"m4a"}}});
+         },
+         {u"Björk; Sjón", u"Homogenic", u"Ωδή", u"m4a", u"1997", u"3/10", u"Pop"}},
         {"Ogg Vorbis comments",
          u"tagged.ogg",
          [](const fs::path& p) {
