@@ -6,8 +6,11 @@
 #include <taglib/tbytevectorstream.h>
 #include <taglib/tpropertymap.h>
 
+#include <climits>
+
 #include "foundation/narrow_string.h"
 #include "foundation/string_list.h"
+#include "tracks/source_file.h"
 #include "tracks/source_tags.h"
 
 namespace {
@@ -105,6 +108,52 @@ bool CollectFromReference(const TagLib::FileRef& reference, SourceTags& tags) {
     return true;
 }
 
+// A dropped file as TagLib reads it: opened by OpenSourceFile (for reading only and shared;
+// TagLib's own stream would first open it for writing, shared with no writer).
+class SourceFileStream final : public TagLib::IOStream {
+  public:
+    SourceFileStream(SourceFile& file, TagLib::FileName name)
+        : file_(file),
+          name_(name),
+          // TagLib counts in long, 32 bits on Windows: a larger file is read in its first 2 GiB.
+          size_(SourceFileSize(file) > LONG_MAX ? LONG_MAX
+                                                : static_cast<long>(SourceFileSize(file))) {}
+
+    TagLib::FileName name() const override { return name_; }
+    TagLib::ByteVector readBlock(unsigned long length) override {
+        // A tag that claims more than the file holds gets what is there, not a huge buffer.
+        const long left = position_ < size_ ? size_ - position_ : 0;
+        if (length > static_cast<unsigned long>(left)) length = static_cast<unsigned long>(left);
+        if (length == 0) return TagLib::ByteVector();
+        TagLib::ByteVector block(static_cast<unsigned int>(length));
+        const uint32_t read = ReadSourceFile(file_, static_cast<uint64_t>(position_), block.data(),
+                                             static_cast<uint32_t>(length));
+        block.resize(read);
+        position_ += static_cast<long>(read);
+        return block;
+    }
+    void writeBlock(const TagLib::ByteVector&) override {}
+    void insert(const TagLib::ByteVector&, unsigned long, unsigned long) override {}
+    void removeBlock(unsigned long, unsigned long) override {}
+    bool readOnly() const override { return true; }
+    bool isOpen() const override { return true; }
+    void seek(long offset, Position from) override {
+        const long long base = from == Beginning ? 0 : from == Current ? position_ : size_;
+        const long long target = base + offset;
+        // As a file does: no position before the start; past the end reads nothing.
+        if (target >= 0 && target <= LONG_MAX) position_ = static_cast<long>(target);
+    }
+    long tell() const override { return position_; }
+    long length() override { return size_; }
+    void truncate(long) override {}
+
+  private:
+    SourceFile& file_;
+    TagLib::FileName name_;
+    long size_;
+    long position_ = 0;
+};
+
 void ClearTags(SourceTags& tags) {
     for (WideString& field : tags.fields) field.Clear();
 }
@@ -114,19 +163,26 @@ void ClearTags(SourceTags& tags) {
 bool ReadSourceTags(const char16_t* path, SourceTags& tags) {
     ClearTags(tags);
     if (path == nullptr || *path == u'\0') return false;
+    SourceFile* file = OpenSourceFile(path);
+    if (file == nullptr) return false;
+    bool read = false;
     try {
 #ifdef _WIN32
         static_assert(sizeof(wchar_t) == 2);
-        const TagLib::FileRef reference(reinterpret_cast<const wchar_t*>(path), false);
+        SourceFileStream stream(*file, reinterpret_cast<const wchar_t*>(path));
 #else
-        const TagLib::FileRef reference(WideString().AssignText(path).ToUtf8().Text(), false);
+        const NarrowString name = WideString().AssignText(path).ToUtf8();
+        SourceFileStream stream(*file, name.Text());
 #endif
-        return CollectFromReference(reference, tags);
+        const TagLib::FileRef reference(&stream, false);
+        read = CollectFromReference(reference, tags);
     } catch (...) {
         // Memory that ran out inside the library: the fields stay empty.
         ClearTags(tags);
-        return false;
+        read = false;
     }
+    CloseSourceFile(file);
+    return read;
 }
 
 bool ReadSourceTagsFromMemory(const unsigned char* data, size_t size, SourceTags& tags) {

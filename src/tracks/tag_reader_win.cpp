@@ -1,12 +1,21 @@
 #include "tracks/tag_reader_win.h"
 
+#include <cstring>
 #include <new>
 
-#include "win/utf16_cast.h"
-
+// A file to read: the record's id and the reader's own copy of its path.
 struct TagJob {
-    uint32_t id = 0;
-    WideString path;
+    uint32_t id;
+    const char16_t* path;
+};
+
+// The queued paths' characters, copied into blocks of many paths each: a drop of 10,000
+// files costs a few allocations here, not 10,000.
+struct PathBlock {
+    PathBlock* next;
+    uint32_t used;
+    uint32_t room;
+    char16_t text[1];
 };
 
 struct TagReader {
@@ -14,9 +23,13 @@ struct TagReader {
     CRITICAL_SECTION lock;
     CONDITION_VARIABLE jobsQueued;
     CONDITION_VARIABLE progress;
-    // Jobs in queue order; the threads take them from nextJob on. The block is emptied only
-    // when every job is done, so no thread still reads a path from it.
-    PointerArray<TagJob> jobs;
+    // Jobs in queue order; the threads take them from nextJob on, each a copy of its job made
+    // under the lock (the array may grow meanwhile). The jobs and their paths are freed only
+    // when every job is done, so no thread still reads a path.
+    TagJob* jobs = nullptr;
+    uint32_t jobCount = 0;
+    uint32_t jobRoom = 0;
+    PathBlock* paths = nullptr;  // the newest block first
     uint32_t nextJob = 0;
     // Jobs up to here may be read: a drop's files wait until its rows are there.
     uint32_t released = 0;
@@ -29,6 +42,22 @@ struct TagReader {
     bool stop = false;
     HANDLE threads[4] = {};
     int threadCount = 0;
+
+    TagReader() = default;
+    TagReader(const TagReader&) = delete;
+    TagReader& operator=(const TagReader&) = delete;
+    ~TagReader() { ForgetJobs(); }
+
+    void ForgetJobs() {
+        delete[] jobs;
+        jobs = nullptr;
+        jobCount = jobRoom = nextJob = released = 0;
+        while (paths != nullptr) {
+            PathBlock* next = paths->next;
+            ::operator delete(paths);
+            paths = next;
+        }
+    }
 };
 
 namespace {
@@ -36,9 +65,45 @@ namespace {
 constexpr int kMostThreads = 4;
 constexpr DWORD kStopWait = 3000;
 constexpr ULONGLONG kNotifyInterval = 50;
+constexpr uint32_t kPathBlockRoom = 32768;  // characters: 64 KB, some 500 paths
 
 bool IdleLocked(const TagReader& reader) {
-    return reader.nextJob == reader.jobs.Count() && reader.busy == 0;
+    return reader.nextJob == reader.jobCount && reader.busy == 0;
+}
+
+bool GrowJobsLocked(TagReader& reader, uint32_t more) {
+    if (more <= reader.jobRoom - reader.jobCount) return true;
+    if (more > UINT32_MAX / 2 - reader.jobCount) return false;
+    uint32_t room = reader.jobRoom < 64 ? 64 : reader.jobRoom;
+    while (room - reader.jobCount < more) room *= 2;
+    auto* grown = new (std::nothrow) TagJob[room];
+    if (grown == nullptr) return false;
+    if (reader.jobCount > 0) std::memcpy(grown, reader.jobs, reader.jobCount * sizeof(TagJob));
+    delete[] reader.jobs;
+    reader.jobs = grown;
+    reader.jobRoom = room;
+    return true;
+}
+
+// A copy of the characters and the closing zero; null when memory ran out.
+const char16_t* CopyPathLocked(TagReader& reader, const char16_t* text, uint32_t length) {
+    const uint32_t need = length + 1;
+    PathBlock* block = reader.paths;
+    if (block == nullptr || block->room - block->used < need) {
+        const uint32_t room = need > kPathBlockRoom ? need : kPathBlockRoom;
+        block = static_cast<PathBlock*>(
+            ::operator new(sizeof(PathBlock) + room * sizeof(char16_t), std::nothrow));
+        if (block == nullptr) return nullptr;
+        block->used = 0;
+        block->room = room;
+        block->next = reader.paths;
+        reader.paths = block;
+    }
+    char16_t* copy = block->text + block->used;
+    std::memcpy(copy, text, length * sizeof(char16_t));
+    copy[length] = u'\0';
+    block->used += need;
+    return copy;
 }
 
 void MoveAll(PointerArray<TagResult>& from, PointerArray<TagResult>& to) {
@@ -49,18 +114,6 @@ void MoveAll(PointerArray<TagResult>& from, PointerArray<TagResult>& to) {
     while (from.Count() > 0) from.RemoveAt(from.Count() - 1);
 }
 
-// Only a file on a disk is handed to TagLib: a device ("CON", "COM1", "\\.\pipe\x") or a
-// pipe could keep a read waiting forever.
-bool IsDiskFile(const WideString& path) {
-    HANDLE file =
-        CreateFileW(AsWide(path.Text()), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
-    const bool disk = GetFileType(file) == FILE_TYPE_DISK;
-    CloseHandle(file);
-    return disk;
-}
-
 DWORD WINAPI ReadTags(void* parameter) {
     TagReader& reader = *static_cast<TagReader*>(parameter);
     EnterCriticalSection(&reader.lock);
@@ -68,25 +121,21 @@ DWORD WINAPI ReadTags(void* parameter) {
         while (!reader.stop && reader.nextJob == reader.released)
             SleepConditionVariableCS(&reader.jobsQueued, &reader.lock, INFINITE);
         if (reader.stop) break;
-        const TagJob* job = reader.jobs.GetAt(reader.nextJob++);
+        const TagJob job = reader.jobs[reader.nextJob++];
         ++reader.busy;
         LeaveCriticalSection(&reader.lock);
 
         auto* result = new (std::nothrow) TagResult;
         if (result != nullptr) {
-            result->id = job->id;
-            if (IsDiskFile(job->path)) ReadSourceTags(job->path.Text(), result->tags);
+            result->id = job.id;
+            ReadSourceTags(job.path, result->tags);
         }
 
         EnterCriticalSection(&reader.lock);
         --reader.busy;
         if (result != nullptr && !reader.results.Add(result)) delete result;
         const bool idle = IdleLocked(reader);
-        if (idle) {
-            reader.jobs.DeleteAll();
-            reader.nextJob = 0;
-            reader.released = 0;
-        }
+        if (idle) reader.ForgetJobs();
         WakeAllConditionVariable(&reader.progress);
         const ULONGLONG now = GetTickCount64();
         if (!reader.notified && reader.results.Count() > 0 &&
@@ -143,27 +192,25 @@ void StopTagReader(TagReader* reader) {
 }
 
 bool QueueTagJob(TagReader& reader, uint32_t id, const WideString& path) {
-    auto* job = new (std::nothrow) TagJob;
-    if (job == nullptr) return false;
-    job->id = id;
     // A copy of the characters, not a shared reference to the dialog's string.
-    job->path.AssignText(path.Text(), path.Length());
     EnterCriticalSection(&reader.lock);
-    const bool queued = reader.jobs.Add(job);
+    bool queued = GrowJobsLocked(reader, 1);
+    const char16_t* copy = queued ? CopyPathLocked(reader, path.Text(), path.Length()) : nullptr;
+    queued = copy != nullptr;
+    if (queued) reader.jobs[reader.jobCount++] = TagJob{id, copy};
     LeaveCriticalSection(&reader.lock);
-    if (!queued) delete job;
     return queued;
 }
 
 void ReserveTagJobs(TagReader& reader, uint32_t more) {
     EnterCriticalSection(&reader.lock);
-    reader.jobs.ReserveRoom(more);
+    GrowJobsLocked(reader, more);
     LeaveCriticalSection(&reader.lock);
 }
 
 void WakeTagReader(TagReader& reader) {
     EnterCriticalSection(&reader.lock);
-    reader.released = reader.jobs.Count();
+    reader.released = reader.jobCount;
     WakeAllConditionVariable(&reader.jobsQueued);
     LeaveCriticalSection(&reader.lock);
 }

@@ -7,6 +7,13 @@
 #include <functional>
 #include <string>
 
+#ifdef _WIN32
+#include <windows.h>
+
+#include <chrono>
+#include <future>
+#endif
+
 #include <taglib/attachedpictureframe.h>
 #include <taglib/commentsframe.h>
 #include <taglib/id3v1tag.h>
@@ -339,6 +346,37 @@ TEST_F(SourceTagsTest, MissingFileOrNonAudioReadsAsNothing) {
     std::ofstream(text) << "no audio";
     EXPECT_FALSE(ReadSourceTags(text.u16string().c_str(), tags));
 }
+
+#ifdef _WIN32
+// A player or tagger may hold a dropped file open for writing: its tags are still read, and
+// a pipe with an audio name is refused rather than read (no writer would ever answer).
+TEST_F(SourceTagsTest, FileHeldOpenForWritingIsReadAndAPipeIsNot) {
+    const fs::path path = folder / "held.mp3";
+    ASSERT_TRUE(WriteTaggedMp3(path, u"Gehalten", u"Interpret", u"Album", u"4"));
+    HANDLE held =
+        CreateFileW(path.wstring().c_str(), GENERIC_READ | GENERIC_WRITE,
+                    FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, held);
+    bool read = false;
+    const Expected got = Read(path, read);
+    CloseHandle(held);
+    EXPECT_TRUE(read);
+    EXPECT_EQ(u"Gehalten", got.title);
+
+    const wchar_t* pipeName = L"\\\\.\\pipe\\tonschleuder-source-tags.mp3";
+    HANDLE pipe =
+        CreateNamedPipeW(pipeName, PIPE_ACCESS_DUPLEX, PIPE_TYPE_BYTE, 1, 4096, 4096, 0, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, pipe);
+    auto reading = std::async(std::launch::async, [pipeName] {
+        SourceTags tags;
+        return ReadSourceTags(reinterpret_cast<const char16_t*>(pipeName), tags);
+    });
+    const bool answered = reading.wait_for(std::chrono::seconds(10)) == std::future_status::ready;
+    CloseHandle(pipe);  // ends a read that waits on the pipe, so the test never hangs
+    EXPECT_TRUE(answered) << "the read waited on the pipe";
+    EXPECT_FALSE(reading.get());
+}
+#endif
 
 TEST(SourceTagRules, YearGenreAndEntryRules) {
     struct YearRow {

@@ -1,0 +1,57 @@
+#include <windows.h>
+
+#include <new>
+
+#include "tracks/source_file.h"
+#include "win/utf16_cast.h"
+
+struct SourceFile {
+    HANDLE handle;
+    uint64_t size;
+    // Where the handle stands: it is moved only when a read starts elsewhere, since TagLib
+    // seeks far more often than it reads.
+    uint64_t position;
+};
+
+SourceFile* OpenSourceFile(const char16_t* path) {
+    HANDLE handle = CreateFileW(AsWide(path), GENERIC_READ,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) return nullptr;
+    LARGE_INTEGER size = {};
+    SourceFile* file = nullptr;
+    if (GetFileType(handle) == FILE_TYPE_DISK && GetFileSizeEx(handle, &size))
+        file = new (std::nothrow) SourceFile{handle, static_cast<uint64_t>(size.QuadPart), 0};
+    if (file == nullptr) CloseHandle(handle);
+    return file;
+}
+
+void CloseSourceFile(SourceFile* file) {
+    if (file == nullptr) return;
+    CloseHandle(file->handle);
+    delete file;
+}
+
+uint64_t SourceFileSize(const SourceFile& file) {
+    return file.size;
+}
+
+uint32_t ReadSourceFile(SourceFile& file, uint64_t offset, void* buffer, uint32_t count) {
+    if (offset >= file.size) return 0;
+    if (count > file.size - offset) count = static_cast<uint32_t>(file.size - offset);
+    if (count == 0) return 0;
+    if (file.position != offset) {
+        LARGE_INTEGER to = {};
+        to.QuadPart = static_cast<LONGLONG>(offset);
+        if (!SetFilePointerEx(file.handle, to, nullptr, FILE_BEGIN)) return 0;
+        file.position = offset;
+    }
+    DWORD read = 0;
+    if (!ReadFile(file.handle, buffer, count, &read, nullptr)) {
+        // Where the handle stands after a failed read is not known.
+        file.position = UINT64_MAX;
+        return 0;
+    }
+    file.position += read;
+    return read;
+}
