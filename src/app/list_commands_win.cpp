@@ -78,7 +78,9 @@ void TakeDroppedFiles(DialogState& state, HDROP drop) {
     SuspendRedraw(list);
     if (!TakeNamesFromDropBlock(state, drop)) TakeNamesFromShell(state, drop);
     ResumeRedraw(list);
-    // The rows are there; their tags follow from the reader.
+    // The rows are painted first; their tags follow from the reader, which would otherwise
+    // compete with the paint from the start.
+    UpdateWindow(list);
     StartReadingTags(state);
     DragFinish(drop);
 }

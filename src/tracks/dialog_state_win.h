@@ -10,8 +10,9 @@
 #include "win/dpi_scale.h"
 
 constexpr int kTagFieldCount = kLastTag - kFirstTag + 1;
-// Threads that read dropped files' tags (figures in docs/performance.md).
-constexpr int kTagReaderThreads = 2;
+// Threads that read dropped files' tags. One: a second reads no faster, since TagLib allocates
+// for every frame and the two then take turns at the heap (figures in docs/performance.md).
+constexpr int kTagReaderThreads = 1;
 struct TagReader;
 // The controls that keep their distance from the right edge, and the buttons that keep
 // theirs from the bottom edge, when the dialog is resized.
