@@ -3,10 +3,10 @@
 #include <taglib/fileref.h>
 #include <taglib/id3v1genres.h>
 #include <taglib/tag.h>
-#include <taglib/tbytevectorstream.h>
 #include <taglib/tpropertymap.h>
 
 #include <climits>
+#include <cstring>
 
 #include "foundation/narrow_string.h"
 #include "foundation/string_list.h"
@@ -108,16 +108,45 @@ bool CollectFromReference(const TagLib::FileRef& reference, SourceTags& tags) {
     return true;
 }
 
-// A dropped file as TagLib reads it: opened by OpenSourceFile (for reading only and shared;
-// TagLib's own stream would first open it for writing, shared with no writer).
-class SourceFileStream final : public TagLib::IOStream {
+void ClearTags(SourceTags& tags) {
+    for (WideString& field : tags.fields) field.Clear();
+}
+
+// Where a stream's bytes come from: a dropped file, or a file image in memory.
+struct ByteSource {
+    uint64_t size;
+    // Reads up to count bytes from the offset on; the number read.
+    uint32_t (*read)(void* context, uint64_t offset, void* buffer, uint32_t count);
+    void* context;
+};
+
+uint32_t ReadFromFile(void* context, uint64_t offset, void* buffer, uint32_t count) {
+    return ReadSourceFile(*static_cast<SourceFile*>(context), offset, buffer, count);
+}
+
+struct MemoryImage {
+    const unsigned char* data;
+    uint64_t size;
+};
+
+uint32_t ReadFromMemory(void* context, uint64_t offset, void* buffer, uint32_t count) {
+    const auto& image = *static_cast<const MemoryImage*>(context);
+    if (offset >= image.size) return 0;
+    if (count > image.size - offset) count = static_cast<uint32_t>(image.size - offset);
+    if (count > 0) std::memcpy(buffer, image.data + offset, count);
+    return count;
+}
+
+// TagLib reads through this stream: a dropped file opened by OpenSourceFile (for reading only
+// and shared; TagLib's own stream would first open it for writing, shared with no writer), or
+// an image in memory, both with a file's rules for seeks and reads.
+class ReadOnlyStream final : public TagLib::IOStream {
   public:
-    SourceFileStream(SourceFile& file, TagLib::FileName name)
-        : file_(file),
+    ReadOnlyStream(const ByteSource& source, TagLib::FileName name)
+        : source_(source),
           name_(name),
           // TagLib counts in long, 32 bits on Windows: a larger file is read in its first 2 GiB.
-          size_(SourceFileSize(file) > LONG_MAX ? LONG_MAX
-                                                : static_cast<long>(SourceFileSize(file))) {}
+          size_(source.size > LONG_MAX ? LONG_MAX : static_cast<long>(source.size)) {}
 
     TagLib::FileName name() const override { return name_; }
     TagLib::ByteVector readBlock(unsigned long length) override {
@@ -126,8 +155,8 @@ class SourceFileStream final : public TagLib::IOStream {
         if (length > static_cast<unsigned long>(left)) length = static_cast<unsigned long>(left);
         if (length == 0) return TagLib::ByteVector();
         TagLib::ByteVector block(static_cast<unsigned int>(length));
-        const uint32_t read = ReadSourceFile(file_, static_cast<uint64_t>(position_), block.data(),
-                                             static_cast<uint32_t>(length));
+        const uint32_t read = source_.read(source_.context, static_cast<uint64_t>(position_),
+                                           block.data(), static_cast<uint32_t>(length));
         block.resize(read);
         position_ += static_cast<long>(read);
         return block;
@@ -148,14 +177,22 @@ class SourceFileStream final : public TagLib::IOStream {
     void truncate(long) override {}
 
   private:
-    SourceFile& file_;
+    ByteSource source_;
     TagLib::FileName name_;
     long size_;
     long position_ = 0;
 };
 
-void ClearTags(SourceTags& tags) {
-    for (WideString& field : tags.fields) field.Clear();
+bool ReadFromSource(const ByteSource& source, TagLib::FileName name, SourceTags& tags) {
+    try {
+        ReadOnlyStream stream(source, name);
+        const TagLib::FileRef reference(&stream, false);
+        return CollectFromReference(reference, tags);
+    } catch (...) {
+        // Memory that ran out inside the library: the fields stay empty.
+        ClearTags(tags);
+        return false;
+    }
 }
 
 }  // namespace
@@ -165,35 +202,27 @@ bool ReadSourceTags(const char16_t* path, SourceTags& tags) {
     if (path == nullptr || *path == u'\0') return false;
     SourceFile* file = OpenSourceFile(path);
     if (file == nullptr) return false;
-    bool read = false;
-    try {
+    const ByteSource source{SourceFileSize(*file), ReadFromFile, file};
 #ifdef _WIN32
-        static_assert(sizeof(wchar_t) == 2);
-        SourceFileStream stream(*file, reinterpret_cast<const wchar_t*>(path));
+    static_assert(sizeof(wchar_t) == 2);
+    const bool read = ReadFromSource(source, reinterpret_cast<const wchar_t*>(path), tags);
 #else
-        const NarrowString name = WideString().AssignText(path).ToUtf8();
-        SourceFileStream stream(*file, name.Text());
+    // TagLib takes the name's extension as a hint to the file's kind.
+    const NarrowString name = WideString().AssignText(path).ToUtf8();
+    const bool read = ReadFromSource(source, name.Text(), tags);
 #endif
-        const TagLib::FileRef reference(&stream, false);
-        read = CollectFromReference(reference, tags);
-    } catch (...) {
-        // Memory that ran out inside the library: the fields stay empty.
-        ClearTags(tags);
-        read = false;
-    }
     CloseSourceFile(file);
     return read;
 }
 
 bool ReadSourceTagsFromMemory(const unsigned char* data, size_t size, SourceTags& tags) {
     ClearTags(tags);
-    try {
-        TagLib::ByteVectorStream stream(
-            TagLib::ByteVector(reinterpret_cast<const char*>(data), static_cast<unsigned>(size)));
-        const TagLib::FileRef reference(&stream, false);
-        return CollectFromReference(reference, tags);
-    } catch (...) {
-        ClearTags(tags);
-        return false;
-    }
+    MemoryImage image{data, size};
+    const ByteSource source{size, ReadFromMemory, &image};
+    // No name: the kind is told from the content alone.
+#ifdef _WIN32
+    return ReadFromSource(source, L"", tags);
+#else
+    return ReadFromSource(source, "", tags);
+#endif
 }
