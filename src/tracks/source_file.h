@@ -12,5 +12,6 @@ SourceFile* OpenSourceFile(const char16_t* path);
 void CloseSourceFile(SourceFile* file);
 // The size the file had when it was opened.
 uint64_t SourceFileSize(const SourceFile& file);
-// Reads up to count bytes from the offset on; the number read, 0 at the end or on an error.
+// Reads up to count bytes from the offset on (the caller keeps within the size); the number
+// read, 0 at the end or on an error.
 uint32_t ReadSourceFile(SourceFile& file, uint64_t offset, void* buffer, uint32_t count);

@@ -38,8 +38,6 @@ uint64_t SourceFileSize(const SourceFile& file) {
 }
 
 uint32_t ReadSourceFile(SourceFile& file, uint64_t offset, void* buffer, uint32_t count) {
-    if (offset >= file.size) return 0;
-    if (count > file.size - offset) count = static_cast<uint32_t>(file.size - offset);
     if (count == 0 || std::fseek(file.stream, static_cast<long>(offset), SEEK_SET) != 0) return 0;
     return static_cast<uint32_t>(std::fread(buffer, 1, count, file.stream));
 }
