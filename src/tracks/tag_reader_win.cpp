@@ -34,6 +34,9 @@ struct TagReader {
     // Jobs up to here may be read: a drop's files wait until its rows are there.
     uint32_t released = 0;
     int busy = 0;
+    // Jobs read since the reader was last idle; a read job's path is set to null.
+    uint32_t finished = 0;
+    TagFileReader read = ReadSourceTags;
     PointerArray<TagResult> results;
     // The dialog is told once per batch, and at most every kNotifyInterval while files keep
     // arriving: a repaint per file would cost more than the reading.
@@ -51,7 +54,7 @@ struct TagReader {
     void ForgetJobs() {
         delete[] jobs;
         jobs = nullptr;
-        jobCount = jobRoom = nextJob = released = 0;
+        jobCount = jobRoom = nextJob = released = finished = 0;
         while (paths != nullptr) {
             PathBlock* next = paths->next;
             ::operator delete(paths);
@@ -121,18 +124,22 @@ DWORD WINAPI ReadTags(void* parameter) {
         while (!reader.stop && reader.nextJob == reader.released)
             SleepConditionVariableCS(&reader.jobsQueued, &reader.lock, INFINITE);
         if (reader.stop) break;
-        const TagJob job = reader.jobs[reader.nextJob++];
+        const uint32_t index = reader.nextJob++;
+        const TagJob job = reader.jobs[index];
+        const auto read = reader.read;
         ++reader.busy;
         LeaveCriticalSection(&reader.lock);
 
         auto* result = new (std::nothrow) TagResult;
         if (result != nullptr) {
             result->id = job.id;
-            ReadSourceTags(job.path, result->tags);
+            read(job.path, result->tags);
         }
 
         EnterCriticalSection(&reader.lock);
         --reader.busy;
+        reader.jobs[index].path = nullptr;
+        ++reader.finished;
         if (result != nullptr && !reader.results.Add(result)) delete result;
         const bool idle = IdleLocked(reader);
         if (idle) reader.ForgetJobs();
@@ -229,13 +236,28 @@ bool IsTagReaderIdle(TagReader& reader) {
     return idle;
 }
 
-bool WaitForTagProgress(TagReader& reader, DWORD milliseconds) {
+void UseTagFileReader(TagReader& reader, TagFileReader read) {
     EnterCriticalSection(&reader.lock);
-    bool progressed = true;
-    if (!IdleLocked(reader) && reader.results.Count() == 0) {
-        SleepConditionVariableCS(&reader.progress, &reader.lock, milliseconds);
-        progressed = IdleLocked(reader) || reader.results.Count() > 0;
+    reader.read = read;
+    LeaveCriticalSection(&reader.lock);
+}
+
+void CountTagJobs(TagReader& reader, uint32_t& read, uint32_t& queued) {
+    EnterCriticalSection(&reader.lock);
+    read = reader.finished;
+    queued = reader.jobCount;
+    LeaveCriticalSection(&reader.lock);
+}
+
+uint32_t ListUnreadTagJobs(TagReader& reader, uint32_t*& ids) {
+    ids = nullptr;
+    EnterCriticalSection(&reader.lock);
+    const uint32_t unread = reader.jobCount - reader.finished;
+    if (unread > 0) ids = new (std::nothrow) uint32_t[unread];
+    uint32_t count = 0;
+    for (uint32_t i = 0; ids != nullptr && i < reader.jobCount; ++i) {
+        if (reader.jobs[i].path != nullptr) ids[count++] = reader.jobs[i].id;
     }
     LeaveCriticalSection(&reader.lock);
-    return progressed;
+    return count;
 }
