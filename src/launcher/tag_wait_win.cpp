@@ -41,10 +41,7 @@ WideString WindowText(HWND window) {
     return text;
 }
 
-void ShowProgress(HWND dialog, TagReader& reader) {
-    uint32_t read = 0;
-    uint32_t queued = 0;
-    CountTagJobs(reader, read, queued);
+void ShowProgress(HWND dialog, uint32_t read, uint32_t queued) {
     WideString title;
     title.AssignText(u"Tonschleuder – Tags werden gelesen: ");
     AppendGroupedNumber(title, read);
@@ -102,6 +99,7 @@ void PumpDuringWait(DialogState& state) {
 // Until the reader is idle, the user cancels, or no file is read for the quiet limit.
 TagWait WaitForReader(DialogState& state, TagReader& reader) {
     uint32_t lastRead = UINT32_MAX;
+    uint32_t lastQueued = 0;
     ULONGLONG lastProgress = 0;
     for (;;) {
         // Idle first: every result is in before the last take.
@@ -113,13 +111,15 @@ TagWait WaitForReader(DialogState& state, TagReader& reader) {
         uint32_t queued = 0;
         CountTagJobs(reader, read, queued);
         const ULONGLONG now = GetTickCount64();
-        if (read != lastRead) {
+        if (read == lastRead && queued == lastQueued) {
+            if (now - lastProgress >= state.save.quietLimit) return TagWait::kStalled;
+        } else {
+            // A new title repaints the caption: only when the count changed.
+            ShowProgress(state.dialog, read, queued);
             lastRead = read;
+            lastQueued = queued;
             lastProgress = now;
-        } else if (now - lastProgress >= state.save.quietLimit) {
-            return TagWait::kStalled;
         }
-        ShowProgress(state.dialog, reader);
         MsgWaitForMultipleObjectsEx(0, nullptr, kWakeInterval, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
         PumpDuringWait(state);
     }
