@@ -22,7 +22,6 @@ struct TagReader {
     HWND notify = nullptr;
     CRITICAL_SECTION lock;
     CONDITION_VARIABLE jobsQueued;
-    CONDITION_VARIABLE progress;
     // Jobs in queue order; the threads take them from nextJob on, each a copy of its job made
     // under the lock (the array may grow meanwhile). The jobs and their paths are freed only
     // when every job is done, so no thread still reads a path.
@@ -143,7 +142,6 @@ DWORD WINAPI ReadTags(void* parameter) {
         if (result != nullptr && !reader.results.Add(result)) delete result;
         const bool idle = IdleLocked(reader);
         if (idle) reader.ForgetJobs();
-        WakeAllConditionVariable(&reader.progress);
         const ULONGLONG now = GetTickCount64();
         if (!reader.notified && reader.results.Count() > 0 &&
             (idle || now - reader.lastNotice >= kNotifyInterval)) {
@@ -164,7 +162,6 @@ TagReader* StartTagReader(HWND notify, int threads) {
     reader->notify = notify;
     InitializeCriticalSection(&reader->lock);
     InitializeConditionVariable(&reader->jobsQueued);
-    InitializeConditionVariable(&reader->progress);
     if (threads < 1) threads = 1;
     if (threads > kMostThreads) threads = kMostThreads;
     for (int i = 0; i < threads; ++i) {
