@@ -206,6 +206,8 @@ TEST_F(SaveWait, StalledReadingNamesTheTracksWithoutTagsAndAsks) {
         WriteMp3Body(std::filesystem::path(slow));
         WriteMp3Body(std::filesystem::path(last));
         DropFiles(dialog_, {first, slow, last});
+        // The first track's tags are in before the save: only the other two can be named.
+        ASSERT_TRUE(PumpUntil([&] { return TrackField(0, kTitle) == title1; }));
         std::vector<ShownMessage> shown;
         {
             MessageBoxRecorder recorder({answer, IDOK});
