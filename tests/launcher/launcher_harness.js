@@ -17,7 +17,8 @@
 //            (shell.Environment ("Process") (name) = value).
 //   windows  a model of Windows' object: Run first replaces %NAME% as Windows'
 //            ExpandEnvironmentStrings does (harnessExpand) and hands the result to Wine's
-//            Run. Its process environment is Wine's plus what the script wrote into it.
+//            Run, its arguments as msvcrt.dll splits them on Windows (harnessMsvcrtSplit).
+//            Its process environment is Wine's plus what the script wrote into it.
 //            Wine's JScript cannot run that write, so the test turns the launcher's one
 //            statement of it (kEnvironmentWrite) into a call of the model,
 //            shell.Environment ("Process").put (name, value), before the script runs.
@@ -203,12 +204,70 @@ HarnessShell.prototype.RegRead = function (key) {
     return harnessShell.RegRead(key);
 };
 
+function harnessIsBlank(unit) {
+    return unit == " " || unit == "\t";
+}
+
+// A program linked against msvcrt.dll (lame.exe, the stand-in encoder) splits its command line
+// on Windows by the rule of the C runtime before 2008: inside quotes, "" gives one quote and
+// also ends the quoted part. Wine's runtime keeps the part quoted. So the model splits the
+// arguments after the program name by that rule, as Microsoft documents the parsing, and
+// writes each again quoted so that every runtime reads it alike: its quotes as \", the
+// backslashes before them and at its end doubled. The program name stays as it stands.
+function harnessMsvcrtSplit(command) {
+    var at = 0, quoted = false;
+    // The program name: a quote only switches quoting, backslashes are plain.
+    while (at < command.length && (quoted || !harnessIsBlank(command.charAt(at)))) {
+        if (command.charAt(at) == "\"")
+            quoted = !quoted;
+        ++at;
+    }
+    var out = command.substring(0, at);
+    for (;;) {
+        while (at < command.length && harnessIsBlank(command.charAt(at)))
+            ++at;
+        if (at >= command.length)
+            return out;
+        var argument = "", inQuotes = false;
+        for (;;) {
+            var backslashes = 0;
+            while (command.charAt(at) == "\\") {
+                ++at;
+                ++backslashes;
+            }
+            var copy = true;
+            if (command.charAt(at) == "\"") {
+                if (backslashes % 2 == 0) {
+                    if (inQuotes && command.charAt(at + 1) == "\"") {
+                        ++at;
+                        inQuotes = false;
+                    } else {
+                        copy = false;
+                        inQuotes = !inQuotes;
+                    }
+                }
+                backslashes = Math.floor(backslashes / 2);
+            }
+            for (; backslashes > 0; --backslashes)
+                argument += "\\";
+            if (at >= command.length || (!inQuotes && harnessIsBlank(command.charAt(at))))
+                break;
+            if (copy)
+                argument += command.charAt(at);
+            ++at;
+        }
+        out += " \"" + argument.replace(/(\\*)"/g, "$1$1\\\"").replace(/(\\+)$/, "$1$1") + "\"";
+    }
+}
+
 // Every run is recorded with its window style, its exit code (-1 for a helper, which is not
-// waited for) and the command as Wine's Run receives it.
+// waited for) and the command as Wine's Run receives it (in the model: before its arguments
+// are split by msvcrt's rule).
 HarnessShell.prototype.Run = function (command, style, wait) {
     var passed = harnessWindowsHost ? this.ExpandEnvironmentStrings(command) : command;
     if (wait === true) {
-        var code = harnessShell.Run(passed, style, true);
+        var code = harnessShell.Run(harnessWindowsHost ? harnessMsvcrtSplit(passed) : passed,
+                                    style, true);
         harnessRecord(style + " " + code + " " + passed);
         return code;
     }

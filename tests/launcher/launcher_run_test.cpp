@@ -271,20 +271,24 @@ TEST_P(LauncherRun, OriginalsAreDeletedExactlyAfterSuccessfulRunsOnly) {
     // The encoder says it succeeded but leaves an empty output.
     const std::u16string emptied = Source(u"Musik\\empty-out.wav");
     const std::u16string last = Source(u"Rock'n'Roll\\01 Intro.ogg");
-    DropFiles(dialog_, {first, failing, readOnly, emptied, last});
+    // The command names a source of 260 characters or more in its long form (\\?\...).
+    const std::u16string deep =
+        Source(PathOfLength(folder_ + u"Tief\\", 300, u".wav").substr(folder_.size()));
+    DropFiles(dialog_, {first, failing, readOnly, emptied, last, deep});
     ClickButton(dialog_, IDX_DELETE_ORIGINALS);
 
     const ScriptResult result = WriteAndRun(folder_ + folder + u"Lame-Aufruf.hta",
                                             {{u"TS_STANDIN_FAIL_ON", u"fail-me"},
                                              {u"TS_STANDIN_FAIL_CODE", u"3"},
                                              {u"TS_STANDIN_EMPTY_ON", u"empty-out"}});
-    EXPECT_EQ(EncoderRuns().size(), 5u) << result.output;
+    EXPECT_EQ(EncoderRuns().size(), 6u) << result.output;
     EXPECT_FALSE(Exists(first)) << "deleted after its successful run";
     for (const std::u16string& other : expanded) EXPECT_TRUE(Exists(other)) << Utf8(other);
     EXPECT_TRUE(Exists(failing)) << "kept after its failing run";
     EXPECT_TRUE(Exists(readOnly)) << "deleted without force";
     EXPECT_TRUE(Exists(emptied)) << "kept: its output is empty";
     EXPECT_FALSE(Exists(last)) << "the tracks after a kept source go on";
+    EXPECT_TRUE(Exists(deep)) << "kept: the page's file object may not take its long form";
 
     // Nothing but helpers and the encoder run: no cmd.exe.
     for (const HarnessRun& run : AllRuns(result))
@@ -296,7 +300,9 @@ TEST_P(LauncherRun, OriginalsAreDeletedExactlyAfterSuccessfulRunsOnly) {
               Markup(lame_) + u"\"",
           u"Run 3: read-only.mp3...OK, source not deleted: " + readOnly +
               u"<br>Run 4: empty-out.mp3...OK, source not deleted: " + emptied +
-              u"<br>Run 5: 01 Intro.mp3...OK<br>Done."})
+              u"<br>Run 5: 01 Intro.mp3...OK<br>",
+          u"...OK, source not deleted: its path is too long for this page: \\\\?\\" + deep +
+              u"<br>Done."})
         EXPECT_NE(result.report.find(line), std::u16string::npos)
             << PrintableText(line) << "\nin: " << PrintableText(result.report);
 }
@@ -312,7 +318,7 @@ TEST_P(LauncherRun, TagsInTheReportAreText) {
         WriteAndRun(folder_ + u"Musik\\Lame-Aufruf.hta", {{u"TS_STANDIN_EXIT", u"2"}});
     EXPECT_EQ(result.report,
               u"Run 1: a.mp3... error = 2\"" + Markup(lame_) +
-                  u"\" --priority 0 -b 128 -h --tt \"&lt;img src=x onerror=\"\"alert(1)\"\"&gt;\" "
+                  u"\" --priority 0 -b 128 -h --tt \"&lt;img src=x onerror=\\\"alert(1)\\\"&gt;\" "
                   u"--ta \"&lt;b&gt;Live &lt;Berlin&gt; &amp;amp; &lt;3\" \"" +
                   source + u"\" \"" + folder_ + u"Musik\\a.mp3\"<br>Done.");
 }
