@@ -389,9 +389,17 @@ function harnessSleep(milliseconds) {
 // After each turn: what the page shows now, then the click, if it is due (with the time it
 // came, in milliseconds since 1601 as the stand-in encoder logs them). False once the
 // window is closed.
+var harnessReportEnded = false;
+
 function harnessTurn(callback) {
     callback();
     var reported = harnessElements.report.reportedRuns();
+    // When the report's last line came (for the launcher's costs at its end).
+    if (!harnessReportEnded &&
+        /(Done\.|tracks not run\.)$/.test(harnessElements.report.markup())) {
+        harnessReportEnded = true;
+        WScript.Echo("ENDED " + harnessSince1601());
+    }
     WScript.Echo("TURN " + reported + " " + harnessEscape(harnessElements.progress.markup()));
     if (!harnessClicked && harnessClickAfter >= 0 && reported >= harnessClickAfter) {
         harnessClicked = true;
@@ -421,6 +429,7 @@ function harnessSince1601() {
 }
 
 function harnessRunPage(onload) {
+    WScript.Echo("BEGIN " + harnessSince1601());
     var open = harnessTurn(onload);
     while (open && harnessTimers.length > 0) {
         var next = 0;

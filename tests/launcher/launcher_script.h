@@ -48,6 +48,9 @@ struct ScriptResult {
     // When the harness checked and unchecked "Paused", or 0.
     unsigned long long pauseTime = 0;
     unsigned long long resumeTime = 0;
+    // When the page's onload handler began, and when its report got its last line, or 0.
+    unsigned long long beginTime = 0;
+    unsigned long long endTime = 0;
 };
 
 // Whose WScript.Shell the launcher runs with (see launcher_harness.js): Wine's, whose Run
