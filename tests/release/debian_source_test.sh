@@ -21,7 +21,7 @@ package="$work/package"
 mkdir -p "$package/tsfake-1.0/debian/source" "$package/tsfake-1.0/debian/patches"
 echo hello >"$package/tsfake-1.0/greeting.txt"
 (cd "$package" && tar -czf tsfake_1.0.orig.tar.gz tsfake-1.0)
-cd "$package/tsfake-1.0/debian"
+cd "$package/tsfake-1.0/debian" || exit 1
 echo "3.0 (quilt)" >source/format
 cat >control <<'END'
 Source: tsfake
@@ -46,7 +46,7 @@ cat >patches/greeting.patch <<'END'
 +hello, Debian
 END
 echo greeting.patch >patches/series
-cd "$package"
+cd "$package" || exit 1
 if ! dpkg-source -b tsfake-1.0 >"$work/build.log" 2>&1; then
     cat "$work/build.log"
     echo "dpkg-source could not build the test's package"
