@@ -123,6 +123,9 @@ file(READ "${TAGLIB_PREFIX}/stamp" taglib_stamp)
 string(REGEX REPLACE "^[^:]*: ([^\n]*)\n(.*)$" "\\1" taglib_flags "${taglib_stamp}")
 string(REGEX REPLACE "^[^:]*: ([^\n]*)\n(.*)$" "\\2" taglib_toolchain "${taglib_stamp}")
 string(REPLACE "\n" "\n  " taglib_toolchain "${taglib_toolchain}")
+# The stamp names the toolchain file by its hash; a reader wants its name.
+string(REGEX REPLACE "toolchain file [0-9a-f]+" "CMAKE_TOOLCHAIN_FILE=<source>/cmake/mingw-w64-x86_64.cmake"
+                     taglib_flags "${taglib_flags}")
 list(JOIN taglib_listed ", " taglib_listed_text)
 tonschleuder_write_crlf("${taglib_dir}/VERSION.txt" "TagLib ${taglib_upstream}
 Licence: Mozilla Public License 1.1 (MPL), chosen of its two licences (LGPL 2.1 or MPL 1.1): COPYING.MPL.txt, COPYING.LGPL.txt
@@ -137,7 +140,7 @@ in source/, Debian's source package taglib ${taglib_version} (its .dsc has the S
 ${taglib_dsc_sum}):
   ${taglib_listed_text}${taglib_our_patches}
 Steps: \"dpkg-source -x taglib_${taglib_version}.dsc\" (it applies Debian's patch series),
-apply our patches in the order above with \"patch -p1\", then configure with CMake as a static
+apply our patches listed above, if any, in that order with \"patch -p1\", then configure with CMake as a static
 library (BUILD_SHARED_LIBS=OFF, BUILD_TESTING=OFF, BUILD_EXAMPLES=OFF, BUILD_BINDINGS=OFF) with
   ${taglib_flags}
 (<source> is Tonschleuder's source folder) and build the target install.
