@@ -1,7 +1,10 @@
 # LAME's lame.exe, which the release zip carries beside tonschleuder.exe and the end-to-end tests
-# run. tools/build-lame builds it from Debian's pristine source with our patches into a
-# cache shared by every build tree (build/deps), once: a stamp there names the version, the
-# patches' hash and the flags. Gives the imported executable Lame::lame and its install rules.
+# run. tools/build-lame builds it from the pinned Debian source package with our patches
+# (cmake/patches/lame-*.patch) into a cache shared by every build tree (build/deps), once: a
+# stamp there names the pinned source, the patches' hashes, the toolchain's exact versions and
+# the flags. The step runs in every build and returns at once while the stamp matches, so that a
+# new compiler or patch is never missed. Gives the imported executable Lame::lame and its install
+# rules.
 if(NOT (WIN32 AND CMAKE_CROSSCOMPILING))
     return()
 endif()
@@ -9,22 +12,19 @@ endif()
 set(TONSCHLEUDER_LAME_VERSION 3.100)
 # TONSCHLEUDER_DEPS_DIR comes from cmake/taglib.cmake, included first.
 set(TONSCHLEUDER_LAME_DIST "${TONSCHLEUDER_DEPS_DIR}/lame-${TONSCHLEUDER_LAME_VERSION}/dist")
-file(GLOB TONSCHLEUDER_LAME_PATCHES CONFIGURE_DEPENDS "${CMAKE_SOURCE_DIR}/cmake/patches/lame-*.patch")
 
-add_custom_command(
-    OUTPUT "${TONSCHLEUDER_LAME_DIST}/lame.exe"
+add_custom_target(
+    lame_build ALL
     COMMAND "${CMAKE_SOURCE_DIR}/tools/build-lame" ${TONSCHLEUDER_LAME_VERSION}
             "${CMAKE_C_COMPILER}" "${TONSCHLEUDER_DEPS_DIR}"
-    DEPENDS "${CMAKE_SOURCE_DIR}/tools/build-lame" "${CMAKE_SOURCE_DIR}/tools/debian-source"
-            ${TONSCHLEUDER_LAME_PATCHES}
+    BYPRODUCTS "${TONSCHLEUDER_LAME_DIST}/lame.exe"
     COMMENT "LAME ${TONSCHLEUDER_LAME_VERSION} for Windows (built once into ${TONSCHLEUDER_DEPS_DIR})"
     VERBATIM USES_TERMINAL)
-add_custom_target(lame_build ALL DEPENDS "${TONSCHLEUDER_LAME_DIST}/lame.exe")
 
 add_executable(Lame::lame IMPORTED GLOBAL)
 set_target_properties(Lame::lame PROPERTIES IMPORTED_LOCATION "${TONSCHLEUDER_LAME_DIST}/lame.exe")
 add_dependencies(Lame::lame lame_build)
 
-# In the zip: lame.exe beside the program; LAME\ with its licence, version and source.
+# In the zip: lame.exe beside the program; LAME\ with its licence, version, build and source.
 install(PROGRAMS "${TONSCHLEUDER_LAME_DIST}/lame.exe" DESTINATION .)
 install(DIRECTORY "${TONSCHLEUDER_LAME_DIST}/LAME" DESTINATION .)

@@ -1,13 +1,27 @@
 # TagLib, the tag library, as the imported target TagLib::tag.
 #
 # Native builds use Debian's libtag1-dev. The Windows build compiles the same version from
-# Debian's taglib source package (its patch series applied, so that it is the code the native
-# package was built from) with our MinGW toolchain, as a static library. The result is kept in
-# build/deps, shared by every build tree of this checkout; a stamp names the version and the
-# flags, so that a rebuild or a new build tree only builds it again when one of them changed.
+# Debian's taglib source package (the version pinned in cmake/debian-sources.txt, unpacked with
+# its patch series applied, so that it is the code the native package was built from) with our
+# MinGW toolchain, as a static library. The result is kept in build/deps, shared by every build
+# tree and worktree of this checkout; a stamp names the pinned source, the toolchain's exact
+# versions and the flags, so that only a change of one of them builds it again.
 
 set(TONSCHLEUDER_DEPS_DIR "${CMAKE_SOURCE_DIR}/build/deps"
     CACHE PATH "Where libraries and programs built from Debian's sources are kept, for every build tree")
+set(TONSCHLEUDER_DEBIAN_SOURCES "${CMAKE_SOURCE_DIR}/cmake/debian-sources.txt")
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS "${TONSCHLEUDER_DEBIAN_SOURCES}")
+
+# Sets VAR to PACKAGE's pinned "VERSION SHA256-OF-THE-DSC".
+function(tonschleuder_debian_pin package var)
+    file(STRINGS "${TONSCHLEUDER_DEBIAN_SOURCES}" lines REGEX "^${package}[ \t]")
+    if(NOT lines)
+        message(FATAL_ERROR "${package} has no pinned version in ${TONSCHLEUDER_DEBIAN_SOURCES}")
+    endif()
+    list(GET lines 0 line)
+    string(REGEX REPLACE "^[^ \t]+[ \t]+([^ \t]+)[ \t]+([0-9a-f]+).*" "\\1 \\2" pin "${line}")
+    set(${var} "${pin}" PARENT_SCOPE)
+endfunction()
 
 # Builds TagLib from Debian's source package into ${TONSCHLEUDER_DEPS_DIR}/taglib-FLAVOR and
 # sets TAGLIB_PREFIX to that installation. ARGN: the cache entries for TagLib's own configure.
@@ -16,25 +30,29 @@ function(tonschleuder_build_taglib flavor)
     set(cache "${deps}/cache")
     set(prefix "${deps}/taglib-${flavor}")
     file(MAKE_DIRECTORY "${deps}")
-    # Two build trees configured at once must not build it twice into the same place.
-    file(LOCK "${deps}/taglib-${flavor}.lock" GUARD FUNCTION TIMEOUT 1800)
+    # The one lock of build/deps (cmake/deps-lock.cmake takes it for tools/build-lame): two build
+    # trees configured or built at once never unpack or build into one folder together.
+    file(LOCK "${deps}/lock" GUARD FUNCTION TIMEOUT 3600)
 
-    file(GLOB dsc "${cache}/taglib_*.dsc")
-    if(NOT dsc)
-        execute_process(COMMAND "${CMAKE_SOURCE_DIR}/tools/debian-source" taglib "${cache}"
-                                "${deps}/taglib-source" debian-patches
-                        RESULT_VARIABLE failed)
-        if(failed)
-            message(FATAL_ERROR "TagLib: could not fetch Debian's taglib source package")
+    tonschleuder_debian_pin(taglib pin)
+    string(REGEX REPLACE " .*" "" version "${pin}")
+
+    # The stamp: the pinned source, the exact toolchain and the flags, without this checkout's
+    # path (the toolchain file by its content), so that every worktree shares one build.
+    set(stamp_flags)
+    foreach(entry IN LISTS ARGN)
+        if(entry MATCHES "^CMAKE_TOOLCHAIN_FILE=(.*)")
+            file(SHA256 "${CMAKE_MATCH_1}" toolchain_hash)
+            set(entry "toolchain file ${toolchain_hash}")
         endif()
-        file(GLOB dsc "${cache}/taglib_*.dsc")
-    endif()
-    list(GET dsc 0 dsc)
-    file(STRINGS "${dsc}" version REGEX "^Version: ")
-    string(REPLACE "Version: " "" version "${version}")
-
-    list(JOIN ARGN " " flags)
-    set(stamp_text "taglib ${version} debian-patches ${flavor}: ${flags}")
+        string(REPLACE "${CMAKE_SOURCE_DIR}" "<source>" entry "${entry}")
+        list(APPEND stamp_flags "${entry}")
+    endforeach()
+    list(JOIN stamp_flags " " flags)
+    execute_process(COMMAND "${CMAKE_SOURCE_DIR}/tools/compiler-id" "${CMAKE_C_COMPILER}"
+                            "${CMAKE_CXX_COMPILER}" "${CMAKE_AR}"
+                    OUTPUT_VARIABLE toolchain OUTPUT_STRIP_TRAILING_WHITESPACE)
+    set(stamp_text "taglib ${pin} debian-patches ${flavor}: ${flags}\n${toolchain}")
     set(stamp "${prefix}/stamp")
     if(EXISTS "${stamp}")
         file(READ "${stamp}" built)
@@ -51,7 +69,7 @@ function(tonschleuder_build_taglib flavor)
                             "${source}" debian-patches
                     OUTPUT_QUIET RESULT_VARIABLE failed)
     if(failed)
-        message(FATAL_ERROR "TagLib: could not unpack Debian's taglib source package")
+        message(FATAL_ERROR "TagLib: could not fetch or unpack the pinned taglib source package")
     endif()
     set(work "${deps}/taglib-${flavor}-build")
     file(REMOVE_RECURSE "${work}" "${prefix}")
