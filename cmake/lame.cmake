@@ -1,7 +1,9 @@
 # LAME's lame.exe, which the release zip carries beside tonschleuder.exe and the end-to-end tests
-# run. tools/build-lame builds it from Debian's pristine source with our Unicode patch into a
-# cache shared by every build tree (build/deps), once: a stamp there names the version, the
-# patch's hash and the flags. Gives the imported executable Lame::lame and its install rules.
+# run. tools/build-lame builds it from Debian's pristine source with our patches
+# (cmake/patches/lame-*.patch) and libsndfile's readers for FLAC, Ogg Vorbis and Opus
+# (tools/build-audio-libs) into a cache shared by every build tree (build/deps), once: a stamp
+# there names the version, the patches' hashes and the flags. Gives the imported executable
+# Lame::lame and its install rules.
 if(NOT (WIN32 AND CMAKE_CROSSCOMPILING))
     return()
 endif()
@@ -10,12 +12,13 @@ set(TONSCHLEUDER_LAME_VERSION 3.100)
 # TONSCHLEUDER_DEPS_DIR comes from cmake/taglib.cmake, included first.
 set(TONSCHLEUDER_LAME_DIST "${TONSCHLEUDER_DEPS_DIR}/lame-${TONSCHLEUDER_LAME_VERSION}/dist")
 
+file(GLOB TONSCHLEUDER_LAME_PATCHES "${CMAKE_SOURCE_DIR}/cmake/patches/lame-*.patch")
 add_custom_command(
     OUTPUT "${TONSCHLEUDER_LAME_DIST}/lame.exe"
     COMMAND "${CMAKE_SOURCE_DIR}/tools/build-lame" ${TONSCHLEUDER_LAME_VERSION}
             "${CMAKE_C_COMPILER}" "${TONSCHLEUDER_DEPS_DIR}"
     DEPENDS "${CMAKE_SOURCE_DIR}/tools/build-lame" "${CMAKE_SOURCE_DIR}/tools/debian-source"
-            "${CMAKE_SOURCE_DIR}/cmake/patches/lame-mingw-unicode.patch"
+            "${CMAKE_SOURCE_DIR}/tools/build-audio-libs" ${TONSCHLEUDER_LAME_PATCHES}
     COMMENT "LAME ${TONSCHLEUDER_LAME_VERSION} for Windows (built once into ${TONSCHLEUDER_DEPS_DIR})"
     VERBATIM USES_TERMINAL)
 add_custom_target(lame_build ALL DEPENDS "${TONSCHLEUDER_LAME_DIST}/lame.exe")
@@ -24,6 +27,8 @@ add_executable(Lame::lame IMPORTED GLOBAL)
 set_target_properties(Lame::lame PROPERTIES IMPORTED_LOCATION "${TONSCHLEUDER_LAME_DIST}/lame.exe")
 add_dependencies(Lame::lame lame_build)
 
-# In the zip: lame.exe beside the program; LAME\ with its licence, version and source.
+# In the zip: lame.exe beside the program; LAME\ and Audio-Bibliotheken\ (the libraries linked
+# into it) with their licences, versions and sources.
 install(PROGRAMS "${TONSCHLEUDER_LAME_DIST}/lame.exe" DESTINATION .)
-install(DIRECTORY "${TONSCHLEUDER_LAME_DIST}/LAME" DESTINATION .)
+install(DIRECTORY "${TONSCHLEUDER_LAME_DIST}/LAME" "${TONSCHLEUDER_LAME_DIST}/Audio-Bibliotheken"
+        DESTINATION .)
