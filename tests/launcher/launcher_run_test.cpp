@@ -180,7 +180,7 @@ TEST_P(LauncherRun, EveryPathAndTagValueArrivesExactly) {
                       {{u"--add-id3v2", u"--tt", title, u"--ta", u"AC\\DC", u"--mp3input", intro,
                         intro + u".mp3"},
                        {u"--add-id3v2", u"--tl", album, u"--ty", u"1999", u"--tn", u"2/12", u"--tg",
-                        genre, u"--tc", comment, u"--ogginput", greeting, base + u".mp3"},
+                        genre, u"--tc", comment, greeting, base + u".mp3"},
                        {u"--add-id3v2", u"--ta", u"AC\\", wave, folder_ + u"Musik\\b.mp3"},
                        {u"--add-id3v2", readme, readme + u".mp3"},
                        {u"--add-id3v2", dotted, dotted + u".mp3"}},
@@ -592,10 +592,10 @@ TEST_P(LauncherRun, TheSampleTemplateRunsTheBatchAsTheBuiltInPageDoes) {
         WriteAndRun(folder_ + u"Musik\\Lame-Aufruf.hta",
                     {{u"TS_STANDIN_FAIL_ON", u"fail-me"}, {u"TS_STANDIN_FAIL_CODE", u"5"}});
     DeleteFileW(reinterpret_cast<const wchar_t*>(beside.c_str()));
-    ExpectEncoderRuns({lame_, u"--priority", u"0", u"-b", u"128", u"-h"},
-                      {{good, folder_ + u"Musik\\Grüße 100%.mp3"},
-                       {u"--ogginput", failing, folder_ + u"Musik\\fail-me.mp3"}},
-                      result);
+    ExpectEncoderRuns(
+        {lame_, u"--priority", u"0", u"-b", u"128", u"-h"},
+        {{good, folder_ + u"Musik\\Grüße 100%.mp3"}, {failing, folder_ + u"Musik\\fail-me.mp3"}},
+        result);
     EXPECT_FALSE(Exists(good));
     EXPECT_TRUE(Exists(failing));
     EXPECT_EQ(result.report.rfind(u"Grüße 100%.mp3 ... OKfail-me.mp3 ... Fehler 5: \"", 0), 0u)

@@ -143,6 +143,7 @@ TEST_F(LosslessLame, FlacOggAndOpusBecomeMp3sWithTheirTagsAndEveryOneOfTheirSamp
         {"24-48000-1.flac", u"02 Μουσική 24 bit", u".flac", 48000, 1, 0, 48000},
         {"24-96000-2.flac", u"03 音楽 96 kHz", u".flac", 48000, 2, 0, 96000},
         {"16-192000-1.flac", u"04 Ελλάδα 192 kHz", u".flac", 48000, 1, 0, 192000},
+        {"vorbis-44100-2.ogg", u"05 Vorbis Ελλάδα", u".ogg", 44100, 2, 57331, 44100},
         {"opus-48000-2.opus", u"06 Opus Ωδή", u".opus", 48000, 2, 61007, 48000},
     };
     std::vector<std::u16string> dropped;
