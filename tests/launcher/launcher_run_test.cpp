@@ -72,7 +72,7 @@ class LauncherRun : public ::testing::TestWithParam<Host>, protected LauncherSce
     std::u16string Source(const std::u16string& relative) {
         const std::u16string path = folder_ + relative;
         MakeFolders(path.substr(0, path.rfind(u'\\') + 1));
-        WriteBytes(path, "audio");
+        WriteBytes(path, AudioBytes("audio"));
         return path;
     }
 
