@@ -27,8 +27,9 @@ add_executable(Lame::lame IMPORTED GLOBAL)
 set_target_properties(Lame::lame PROPERTIES IMPORTED_LOCATION "${TONSCHLEUDER_LAME_DIST}/lame.exe")
 add_dependencies(Lame::lame lame_build)
 
-# In the zip: lame.exe beside the program; LAME\ and Audio-Bibliotheken\ (the libraries linked
-# into it) with their licences, versions and sources.
+# In the zip: lame.exe beside the program; LAME\ and a folder per library linked into it, each
+# with its licence, version and source.
 install(PROGRAMS "${TONSCHLEUDER_LAME_DIST}/lame.exe" DESTINATION .)
-install(DIRECTORY "${TONSCHLEUDER_LAME_DIST}/LAME" "${TONSCHLEUDER_LAME_DIST}/Audio-Bibliotheken"
-        DESTINATION .)
+foreach(folder LAME libogg libvorbis FLAC Opus libsndfile)
+    install(DIRECTORY "${TONSCHLEUDER_LAME_DIST}/${folder}" DESTINATION .)
+endforeach()
