@@ -1,6 +1,7 @@
 # LAME's lame.exe, which the release zip carries beside tonschleuder.exe and the end-to-end tests
 # run. tools/build-lame builds it from the pinned Debian source package with our patches
-# (cmake/patches/lame-*.patch) into a cache shared by every build tree (build/deps), once: a
+# (cmake/patches/lame-*.patch) and libsndfile's readers for FLAC, Ogg Vorbis and Opus
+# (tools/build-audio-libs) into a cache shared by every build tree (build/deps), once: a
 # stamp there names the pinned source, the patches' hashes, the toolchain's exact versions and
 # the flags. The step runs in every build and returns at once while the stamp matches, so that a
 # new compiler or patch is never missed. Gives the imported executable Lame::lame and its install
@@ -25,6 +26,9 @@ add_executable(Lame::lame IMPORTED GLOBAL)
 set_target_properties(Lame::lame PROPERTIES IMPORTED_LOCATION "${TONSCHLEUDER_LAME_DIST}/lame.exe")
 add_dependencies(Lame::lame lame_build)
 
-# In the zip: lame.exe beside the program; LAME\ with its licence, version, build and source.
+# In the zip: lame.exe beside the program; LAME\ and a folder per library linked into it, each
+# with its licence, version, build and source.
 install(PROGRAMS "${TONSCHLEUDER_LAME_DIST}/lame.exe" DESTINATION .)
-install(DIRECTORY "${TONSCHLEUDER_LAME_DIST}/LAME" DESTINATION .)
+foreach(folder LAME libogg libvorbis FLAC Opus libsndfile)
+    install(DIRECTORY "${TONSCHLEUDER_LAME_DIST}/${folder}" DESTINATION .)
+endforeach()

@@ -7,7 +7,8 @@
 //   tools/wine-run --prefix build/windows/wineprefix --unmanaged
 //   build/windows/bench/win/launcher_encode_bench.exe [milliseconds per encode, default 3000]
 // With a real encoder instead: ... launcher_encode_bench.exe --encoder <lame.exe> <input.wav>
-// (Windows paths); each of the eight tracks is a copy of the input.
+// (Windows paths); each of the eight tracks is a copy of the input, with its extension (a FLAC
+// album against the same audio as WAV: bench/win/flac-album-bench.sh).
 #include <windows.h>
 
 #include <algorithm>
@@ -136,12 +137,13 @@ LONGLONG Now() {
     return now.QuadPart;
 }
 
-// The launcher for eight sources in the scratch folder, each a copy of the input.
+// The launcher for eight sources in the scratch folder, each a copy of the input under its
+// extension.
 std::string WriteLauncher(const std::u16string& folder, const std::u16string& lame,
-                          const std::string& input) {
+                          const std::string& input, const std::u16string& extension) {
     PointerArray<TrackRecord> tracks;
     for (int i = 1; i <= kTracks; ++i) {
-        const std::u16string source = folder + u"Lied " + Decimal(i) + u".wav";
+        const std::u16string source = folder + u"Lied " + Decimal(i) + extension;
         WriteBytes(source, input);
         tracks.Add(MakeTrackRecord(source.c_str()));
     }
@@ -162,8 +164,10 @@ int main(int argc, char** argv) {
     const std::u16string folder = MakeScratchFolder(u"encode-bench");
     const std::u16string lame = folder + u"lame.exe";
     WriteBytes(lame, ReadBytes(real ? FromUtf8(argv[2]) : FromUtf8(TS_STAND_IN_LAME)));
+    const std::string input = real ? argv[3] : "audio.wav";
     const std::string launcher =
-        WriteLauncher(folder, lame, real ? ReadBytes(FromUtf8(argv[3])) : std::string("audio"));
+        WriteLauncher(folder, lame, real ? ReadBytes(FromUtf8(argv[3])) : std::string("audio"),
+                      FromUtf8(input.substr(std::min(input.rfind('.'), input.size()))));
     const Environment common{{u"TS_STANDIN_LOG", folder + u"stand-in.log"},
                              {u"TS_STANDIN_BURN_MS", FromUtf8(burn)}};
     const std::string what =

@@ -43,15 +43,10 @@ InputKind KindOfExtension(const char16_t* lastFour) {
     return InputKind::kOther;
 }
 
+// An Ogg file takes the plain argument: the encoder reads it through libsndfile, and no LAME
+// since 3.100 accepts --ogginput.
 const char16_t* InputOption(InputKind kind) {
-    switch (kind) {
-        case InputKind::kMp3:
-            return u" --mp3input \"";
-        case InputKind::kOgg:
-            return u" --ogginput \"";
-        default:
-            return u" \"";
-    }
+    return kind == InputKind::kMp3 ? u" --mp3input \"" : u" \"";
 }
 
 const char16_t* OutputSuffix(InputKind kind, bool decode) {

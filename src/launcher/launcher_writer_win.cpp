@@ -27,6 +27,14 @@ const char16_t kOverwriteQuestion[] = u"Soll die bereits existierende Datei übe
 const char16_t kNotOpened[] = u"\r\nkonnte nicht zum Schreiben geöffnet werden!";
 const char16_t kNotWritten[] = u"\r\nkonnte nicht vollständig geschrieben werden!";
 const char16_t kWritten[] = u" wurde geschrieben.";
+const char16_t kUnreadableIntro[] =
+    u"Diese Dateien kann Lame.exe nicht lesen (es liest MP3, WAV, AIFF, FLAC, Ogg Vorbis und "
+    u"Opus mit einem oder zwei Kanälen):\r\n";
+const char16_t kUnreadableMore[] = u"\r\n... und weitere: ";
+const char16_t kUnreadableQuestion[] =
+    u"\r\n\r\nSoll der Launcher ohne diese Dateien gespeichert werden? Bei \"Nein\" wird "
+    u"nichts gespeichert.";
+constexpr uint32_t kUnreadableNamed = 20;  // names in the message; the rest are counted
 
 bool PathExists(const char16_t* path, void*) {
     return FileOrFolderExists(path);
@@ -68,6 +76,51 @@ WideString ComposeCommonArgumentsFromControls(const DialogState& state) {
     return ComposeCommonArguments(optionArguments, extraArguments);
 }
 
+// The tracks the launcher runs: those whose file the encoder can read. Holds the records of
+// the dialog's array without owning them.
+class WrittenTracks {
+  public:
+    ~WrittenTracks() {
+        while (kept_.Count() > 0) kept_.RemoveAt(kept_.Count() - 1);
+    }
+    // False when nothing is to be written: the user, told of the files the encoder cannot
+    // read, chose not to save.
+    bool Choose(HWND owner, const PointerArray<TrackRecord>& all) {
+        WideString message;
+        message.Append(kUnreadableIntro);
+        uint32_t unreadable = 0;
+        for (uint32_t i = 0; i < all.Count(); ++i) {
+            TrackRecord* record = all.GetAt(i);
+            if (!record) continue;
+            if (record->input != EncoderInput::kUnreadable) {
+                if (!kept_.Add(record)) return false;
+                continue;
+            }
+            if (++unreadable <= kUnreadableNamed) {
+                message.Append(u"\r\n");
+                message.Append(record->fields[kPath]);
+            }
+        }
+        if (unreadable == 0) {
+            tracks_ = &all;
+            return true;
+        }
+        if (unreadable > kUnreadableNamed) {
+            message.Append(kUnreadableMore);
+            message.Append(WideString().Format(u"%u", unreadable - kUnreadableNamed));
+        }
+        message.Append(kUnreadableQuestion);
+        if (ShowMessage(owner, message.Text(), MB_YESNO | MB_ICONWARNING) != IDYES) return false;
+        tracks_ = &kept_;
+        return true;
+    }
+    const PointerArray<TrackRecord>& Tracks() const { return *tracks_; }
+
+  private:
+    PointerArray<TrackRecord> kept_;
+    const PointerArray<TrackRecord>* tracks_ = &kept_;
+};
+
 // Whether the output check lets the write go on; says so when it could not be made.
 bool Proceed(HWND owner, OutputCheckResult result, const WideString& firstTrackPath) {
     if (result == OutputCheckResult::kNoMemory)
@@ -90,7 +143,14 @@ void RunWrite(DialogState& state) {
     const WideString lameFullPath = FullPathOf(lamePath);
 
     if (!AwaitTagsForSave(state)) return;  // no launcher with half the tags unasked
-    const TrackRecord* first = state.tracks.GetAt(0);
+    if (!state.tracks.GetAt(0) || state.tracks.GetAt(0)->fields[kPath].IsEmpty()) {
+        ShowMessage(owner, kListEmpty);
+        return;
+    }
+    WrittenTracks written;
+    if (!written.Choose(owner, state.tracks)) return;
+    const PointerArray<TrackRecord>& tracks = written.Tracks();
+    const TrackRecord* first = tracks.GetAt(0);
     if (!first || first->fields[kPath].IsEmpty()) {
         ShowMessage(owner, kListEmpty);
         return;
@@ -101,19 +161,19 @@ void RunWrite(DialogState& state) {
     const bool id3v2Only = IsChecked(state.controls.id3v2Only);
     // The folders are searched for existing outputs while the clashes are looked for and the
     // launcher's bytes are made.
-    OutputCheck check(state.tracks, decode);
+    OutputCheck check(tracks, decode);
     if (!Proceed(owner, check.RefuseClashes(owner), first->fields[kPath])) return;
 
     // A problem with the template file is shown later, where it always was: once the launcher
     // file is open.
-    const WideString callRuns = BuildCallRunsBlock(state.tracks, id3v2, id3v2Only, decode);
+    const WideString callRuns = BuildCallRunsBlock(tracks, id3v2, id3v2Only, decode);
     const LauncherTemplate launcherTemplate = ReadLauncherTemplate(TemplateFilePath());
     const NarrowString bytes = FillLauncherTemplateAsUtf8(launcherTemplate.text, deleteOriginals,
                                                           lameFullPath, commonArguments, callRuns);
     // Every track yields a line and every filled template some bytes (the built-in one, or a
     // file that holds "html"): an empty result means memory ran out or the text grew too long,
     // and a launcher without its tracks or its text must not be reported as written.
-    const bool tracksLost = state.tracks.Count() > 0 && callRuns.IsEmpty();
+    const bool tracksLost = tracks.Count() > 0 && callRuns.IsEmpty();
     const bool complete = !tracksLost && !bytes.IsEmpty();
 
     if (!Proceed(owner, check.ConfirmExistingOutputs(owner), first->fields[kPath])) return;

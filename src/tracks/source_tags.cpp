@@ -60,6 +60,7 @@ int GenreNumberOf(const WideString& value) {
 }
 
 bool TakeSourceTags(TrackRecord& record, const SourceTags& tags) {
+    record.input = tags.input;
     bool changed = false;
     for (int field = kFirstTag; field <= kLastTag; ++field) {
         if (IsSetByUser(record, field) || tags.fields[field].IsEmpty()) continue;

@@ -11,7 +11,8 @@
 constexpr uint32_t kSourceTagMaxLength = 2048;
 
 struct SourceTags {
-    WideString fields[kFieldCount];  // indexed by TrackField; kPath stays empty
+    WideString fields[kFieldCount];               // indexed by TrackField; kPath stays empty
+    EncoderInput input = EncoderInput::kUnknown;  // judged from the file's first bytes
 };
 
 // Appends one entry of a value: control characters become blanks (a line break would split
@@ -27,7 +28,7 @@ void KeepYearOfDate(WideString& value);
 int GenreNumberOf(const WideString& value);
 
 // Gives the record the values that arrived, except in the fields the user has set since the
-// drop; false when no field changed.
+// drop, and the judgement of its file; false when no field changed.
 bool TakeSourceTags(TrackRecord& record, const SourceTags& tags);
 
 // Reads the tags of a file (a UTF-16 name) or of a file image in memory. False, with every

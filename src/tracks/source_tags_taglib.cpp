@@ -10,6 +10,7 @@
 
 #include "foundation/narrow_string.h"
 #include "foundation/string_list.h"
+#include "tracks/encoder_input.h"
 #include "tracks/source_file.h"
 #include "tracks/source_tags.h"
 
@@ -110,6 +111,7 @@ bool CollectFromReference(const TagLib::FileRef& reference, SourceTags& tags) {
 
 void ClearTags(SourceTags& tags) {
     for (WideString& field : tags.fields) field.Clear();
+    tags.input = EncoderInput::kUnknown;
 }
 
 // Where a stream's bytes come from: a dropped file, or a file image in memory.
@@ -203,6 +205,7 @@ bool ReadSourceTags(const char16_t* path, SourceTags& tags) {
     SourceFile* file = OpenSourceFile(path);
     if (file == nullptr) return false;
     const ByteSource source{SourceFileSize(*file), ReadFromFile, file};
+    const EncoderInput input = JudgeEncoderInput(source.size, ReadFromFile, file);
 #ifdef _WIN32
     static_assert(sizeof(wchar_t) == 2);
     const bool read = ReadFromSource(source, reinterpret_cast<const wchar_t*>(path), tags);
@@ -212,6 +215,7 @@ bool ReadSourceTags(const char16_t* path, SourceTags& tags) {
     const bool read = ReadFromSource(source, name.Text(), tags);
 #endif
     CloseSourceFile(file);
+    tags.input = input;
     return read;
 }
 
@@ -219,6 +223,7 @@ bool ReadSourceTagsFromMemory(const unsigned char* data, size_t size, SourceTags
     ClearTags(tags);
     MemoryImage image{data, size};
     const ByteSource source{size, ReadFromMemory, &image};
+    tags.input = JudgeEncoderInput(size, ReadFromMemory, &image);
     // No name: the kind is told from the content alone.
 #ifdef _WIN32
     return ReadFromSource(source, L"", tags);

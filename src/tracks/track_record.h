@@ -1,5 +1,7 @@
 // TrackRecord: one dropped file, its path and its seven tag values.
 #pragma once
+#include <cstdint>
+
 #include "foundation/pointer_array.h"
 #include "foundation/wide_string.h"
 
@@ -17,6 +19,10 @@ constexpr int kFieldCount = 8;
 constexpr int kFirstTag = 1;
 constexpr int kLastTag = 7;
 
+// Whether the bundled encoder can read the track's file, as the tag reader judged it from the
+// file's first bytes (tracks/encoder_input.h); unknown before or when the file did not open.
+enum class EncoderInput : uint8_t { kUnknown, kReadable, kUnreadable };
+
 struct TrackRecord {
     WideString fields[kFieldCount];  // indexed by TrackField; empty means "not set"
     // Names the record to the tag reader, whose results may arrive after the record moved
@@ -25,6 +31,7 @@ struct TrackRecord {
     // One bit per tag field the user (typing, a menu, the numbering, a paste) has set:
     // tags read from the file later leave those fields alone.
     uint32_t setByUser = 0;
+    EncoderInput input = EncoderInput::kUnknown;
 };
 
 inline bool IsSetByUser(const TrackRecord& record, int field) {

@@ -72,7 +72,7 @@ TEST_F(HostilePaths, EveryCharacterAFileNameMayHoldReachesTheEncoder) {
         folder + u"O'Brien & Co - 50% ^2^ [a] (b) {c}" + kOddCharacters + u".mp3";
     const std::u16string leadingBlank = folder + u" ^leading blank & no dot";
     ASSERT_TRUE(support::MakeFolders(folder));
-    ASSERT_TRUE(support::WriteBytes(source, "ID3"));
+    ASSERT_TRUE(support::WriteBytes(source, support::AudioBytes("ID3")));
     launcher_ = folder + u"Lame-Aufruf.hta";
 
     DropFiles(dialog_, {source, leadingBlank});

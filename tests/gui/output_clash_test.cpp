@@ -32,7 +32,7 @@ class OutputClash : public ::testing::Test, protected LauncherScene {
         std::vector<std::u16string> paths;
         for (const std::u16string& name : names) {
             paths.push_back(music_ + name);
-            WriteBytes(paths.back(), Utf8(name));
+            WriteBytes(paths.back(), AudioBytes(Utf8(name)));
         }
         DropFiles(dialog_, paths);
     }

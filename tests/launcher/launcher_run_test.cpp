@@ -102,7 +102,7 @@ class LauncherRun : public ::testing::TestWithParam<RunParam>, protected Launche
     std::u16string Source(const std::u16string& relative) {
         const std::u16string path = folder_ + relative;
         MakeFolders(path.substr(0, path.rfind(u'\\') + 1));
-        WriteBytes(path, "audio");
+        WriteBytes(path, AudioBytes("audio"));
         return path;
     }
 
@@ -210,7 +210,7 @@ TEST_P(LauncherRun, EveryPathAndTagValueArrivesExactly) {
                       {{u"--add-id3v2", u"--tt", title, u"--ta", u"AC\\DC", u"--mp3input", intro,
                         intro + u".mp3"},
                        {u"--add-id3v2", u"--tl", album, u"--ty", u"1999", u"--tn", u"2/12", u"--tg",
-                        genre, u"--tc", comment, u"--ogginput", greeting, base + u".mp3"},
+                        genre, u"--tc", comment, greeting, base + u".mp3"},
                        {u"--add-id3v2", u"--ta", u"AC\\", wave, folder_ + u"Musik\\b.mp3"},
                        {u"--add-id3v2", readme, readme + u".mp3"},
                        {u"--add-id3v2", dotted, dotted + u".mp3"}},

@@ -60,7 +60,7 @@ TEST_F(OutputClashRun, AnsweredNoNothingIsWrittenAndNoFileChanges) {
         std::vector<std::u16string> paths;
         for (const std::u16string& name : row.dropped) {
             paths.push_back(music_ + name);
-            WriteBytes(paths.back(), "audio of " + Utf8(name));
+            WriteBytes(paths.back(), AudioBytes("audio of " + Utf8(name)));
         }
         for (const std::u16string& name : row.lyingThere)
             WriteBytes(music_ + name, "older " + Utf8(name));
@@ -77,7 +77,7 @@ TEST_F(OutputClashRun, AnsweredNoNothingIsWrittenAndNoFileChanges) {
 TEST_F(OutputClashRun, AnsweredYesTheExistingOutputIsReplacedAsBefore) {
     const std::u16string source = music_ + u"Alt.wav";
     const std::u16string output = music_ + u"Alt.mp3";
-    WriteBytes(source, "audio");
+    WriteBytes(source, AudioBytes("audio"));
     WriteBytes(output, "older encode");
     DropFiles(dialog_, {source});
 

@@ -91,6 +91,10 @@ bool WriteBytes(const std::u16string& path, const std::string& bytes) {
     return ok && written == bytes.size();
 }
 
+std::string AudioBytes(const std::string& text) {
+    return std::string("\xFF\xFB\x90\x64", 4) + text;
+}
+
 std::string ReadBytes(const std::u16string& path) {
     HANDLE file = CreateFileW(W(path), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);

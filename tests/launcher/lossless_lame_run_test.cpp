@@ -1,0 +1,264 @@
+// End to end with the bundled lame.exe reading FLAC, Ogg Vorbis and Opus through libsndfile:
+// the real dialog writes a launcher, Wine's script host runs it, and the outputs are read back.
+// The sources are tones Debian's own encoders made at build time (tests/launcher/CMakeLists.txt),
+// copied under names outside the ANSI code page and tagged here by TagLib. Each output must
+// carry the source's tags and exactly its number of samples (what LAME's own header says after
+// its encoder delay and padding), so that an album stays gapless.
+#include <gtest/gtest.h>
+
+#include <taglib/flacfile.h>
+#include <taglib/id3v2tag.h>
+#include <taglib/mpegfile.h>
+#include <taglib/textidentificationframe.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "gui/harness.h"
+#include "gui/launcher_dialog.h"
+#include "gui/message_box_hook.h"
+#include "launcher/launcher_script.h"
+#include "resources/control_ids.h"
+#include "support/files_win.h"
+#include "support/tagged_files.h"
+
+using namespace support;
+
+namespace {
+
+const wchar_t* W(const std::u16string& text) {
+    return reinterpret_cast<const wchar_t*>(text.c_str());
+}
+
+std::filesystem::path PathOf(const std::u16string& path) {
+    return std::filesystem::path(std::wstring(path.begin(), path.end()));
+}
+
+std::u16string Fixture(const char* name) {
+    std::u16string path = FromUtf8(TS_LOSSLESS_DIR) + u"/" + FromUtf8(name);
+    for (char16_t& unit : path)
+        if (unit == u'/') unit = u'\\';
+    return path;
+}
+
+// The text of the one ID3v2 text frame of this id, or "<n frames>".
+std::u16string FrameText(TagLib::ID3v2::Tag& tag, const char* id) {
+    const TagLib::ID3v2::FrameList& frames = tag.frameListMap()[id];
+    if (frames.size() != 1) {
+        char text[32];
+        std::snprintf(text, sizeof text, "<%u frames>", static_cast<unsigned>(frames.size()));
+        return FromUtf8(text);
+    }
+    const std::wstring wide = frames.front()->toString().toWString();
+    return std::u16string(wide.begin(), wide.end());
+}
+
+// Runs a program with this command line to its end; its exit code, or -1.
+int RunToEnd(std::u16string commandLine) {
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION process = {};
+    if (!CreateProcessW(nullptr, reinterpret_cast<wchar_t*>(commandLine.data()), nullptr, nullptr,
+                        FALSE, CREATE_NO_WINDOW, nullptr, nullptr, &startup, &process))
+        return -1;
+    DWORD exitCode = static_cast<DWORD>(-1);
+    if (WaitForSingleObject(process.hProcess, 60000) == WAIT_OBJECT_0)
+        GetExitCodeProcess(process.hProcess, &exitCode);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return static_cast<int>(exitCode);
+}
+
+uint32_t BigEndian(const std::string& bytes, size_t at, int size) {
+    uint32_t value = 0;
+    for (int i = 0; i < size; ++i) value = (value << 8) | static_cast<unsigned char>(bytes[at + i]);
+    return value;
+}
+
+// The samples an MP3 of LAME's holds for a player that honours LAME's header: its frames times
+// the frame's samples, less the encoder delay and padding the header records; -1 without one.
+long long GaplessSamples(const std::string& mp3) {
+    size_t at = 0;
+    if (mp3.compare(0, 3, "ID3") == 0 && mp3.size() > 10)
+        at = 10 + ((static_cast<size_t>(mp3[6] & 0x7F) << 21) | ((mp3[7] & 0x7F) << 14) |
+                   ((mp3[8] & 0x7F) << 7) | (mp3[9] & 0x7F));
+    const size_t info = mp3.find("Info", at), xing = mp3.find("Xing", at);
+    const size_t header = std::min(info, xing);
+    if (header == std::string::npos || header > at + 64 || mp3.size() < header + 0x90) return -1;
+    const uint32_t flags = BigEndian(mp3, header + 4, 4);
+    if (!(flags & 1)) return -1;  // no frame count
+    const uint32_t frames = BigEndian(mp3, header + 8, 4);
+    size_t lame = header + 8 + 4 * ((flags & 1) != 0) + 4 * ((flags & 2) != 0) +
+                  100 * ((flags & 4) != 0) + 4 * ((flags & 8) != 0);
+    if (mp3.compare(lame, 4, "LAME") != 0) return -1;
+    const uint32_t delays = BigEndian(mp3, lame + 21, 3);
+    // MPEG-1 frames hold 1152 samples, MPEG-2 and 2.5 (below 32 kHz) 576.
+    const int version = (static_cast<unsigned char>(mp3[at + 1]) >> 3) & 3;
+    const long long perFrame = version == 3 ? 1152 : 576;
+    return frames * perFrame - (delays >> 12) - (delays & 0xFFF);
+}
+
+class LosslessLame : public ::testing::Test, protected LauncherScene {
+  protected:
+    void SetUp() override {
+        OpenScene(u"lossless-lame", u"Tööls \U0001F3B5\\", ReadBytes(FromUtf8(TS_LAME)));
+        ASSERT_NE(dialog_, nullptr);
+        music_ = folder_ + u"Verlustfrei Ήχος 音 \U0001F3B6\\";
+        MakeFolders(music_);
+    }
+    void TearDown() override { CloseScene(); }
+
+    std::u16string Copy(const char* fixture, const std::u16string& name) {
+        const std::u16string path = music_ + name;
+        EXPECT_TRUE(CopyFileW(W(Fixture(fixture)), W(path), FALSE)) << fixture;
+        return path;
+    }
+
+    ScriptResult WriteAndRun() {
+        {
+            MessageBoxRecorder recorder;
+            PressBatchButton(dialog_);
+            EXPECT_EQ(recorder.Texts(),
+                      std::vector<std::u16string>{u"Lame-Aufruf.hta wurde geschrieben."});
+        }
+        ScriptResult result = RunLauncherScript(ReadBytes(music_ + u"Lame-Aufruf.hta"), folder_,
+                                                {{u"OS", u"Windows_NT"}}, Host::kWine, 300);
+        EXPECT_TRUE(result.finished) << "cscript output:\n" << result.output;
+        return result;
+    }
+
+    // The exit codes of the encoder's runs, in the order they ended.
+    std::vector<int> EncoderExitCodes(const ScriptResult& result) {
+        std::vector<HarnessRun> runs = result.runs;
+        runs.insert(runs.end(), result.helperRuns.begin(), result.helperRuns.end());
+        std::vector<int> codes;
+        for (const HarnessRun& run : runs)
+            if (run.command.find(lame_) != std::u16string::npos) codes.push_back(run.exitCode);
+        return codes;
+    }
+
+    std::u16string music_;
+};
+
+TEST_F(LosslessLame, FlacOggAndOpusBecomeMp3sWithTheirTagsAndEveryOneOfTheirSamples) {
+    struct Source {
+        const char* fixture;
+        std::u16string name;  // without its extension
+        const char16_t* extension;
+        int mp3Rate;  // what LAME encodes at (it resamples above 48 kHz)
+        int channels;
+        long long samples;  // the source's, at its own rate (0: the FLAC's STREAMINFO)
+        int sourceRate;
+    };
+    const std::vector<Source> sources = {
+        {"16-44100-2.flac", u"01 夜明け Ωδή \U0001F305", u".flac", 44100, 2, 0, 44100},
+        {"24-48000-1.flac", u"02 Μουσική 24 bit", u".flac", 48000, 1, 0, 48000},
+        {"24-96000-2.flac", u"03 音楽 96 kHz", u".flac", 48000, 2, 0, 96000},
+        {"16-192000-1.flac", u"04 Ελλάδα 192 kHz", u".flac", 48000, 1, 0, 192000},
+        {"vorbis-44100-2.ogg", u"05 Vorbis Ελλάδα", u".ogg", 44100, 2, 57331, 44100},
+        {"opus-48000-2.opus", u"06 Opus Ωδή", u".opus", 48000, 2, 61007, 48000},
+    };
+    std::vector<std::u16string> dropped;
+    for (size_t i = 0; i < sources.size(); ++i) {
+        const Source& source = sources[i];
+        const std::u16string path = Copy(source.fixture, source.name + source.extension);
+        ASSERT_TRUE(
+            WriteProperties(PathOf(path), {{"TITLE", {source.name}},
+                                           {"ARTIST", {u"Björk", u"山田 太郎"}},
+                                           {"ALBUM", {u"Verlustfrei \U0001F4BF"}},
+                                           {"TRACKNUMBER", {FromUtf8(std::to_string(i + 1))}}}));
+        dropped.push_back(path);
+    }
+    DropFiles(dialog_, dropped);
+    ClickButton(dialog_, IDX_ID3V2);
+    const ScriptResult result = WriteAndRun();
+    EXPECT_EQ(EncoderExitCodes(result), std::vector<int>(sources.size(), 0)) << result.output;
+
+    for (const Source& source : sources) {
+        SCOPED_TRACE(PrintableText(source.name));
+        long long expected = source.samples;
+        if (expected == 0) {
+            TagLib::FLAC::File flac(W(music_ + source.name + source.extension));
+            ASSERT_NE(flac.audioProperties(), nullptr);
+            expected = static_cast<long long>(flac.audioProperties()->sampleFrames());
+        }
+        const std::u16string output = music_ + source.name + u".mp3";
+        ASSERT_TRUE(Exists(output)) << PrintableText(result.report);
+        {
+            TagLib::MPEG::File file(W(output));
+            ASSERT_TRUE(file.isValid());
+            ASSERT_NE(file.audioProperties(), nullptr);
+            EXPECT_EQ(file.audioProperties()->sampleRate(), source.mp3Rate);
+            EXPECT_EQ(file.audioProperties()->channels(), source.channels);
+            TagLib::ID3v2::Tag* tag = file.ID3v2Tag();
+            ASSERT_NE(tag, nullptr) << "no ID3v2 tag";
+            EXPECT_TRUE(FrameText(*tag, "TIT2") == source.name)
+                << PrintableText(FrameText(*tag, "TIT2"));
+            EXPECT_TRUE(FrameText(*tag, "TPE1") == u"Björk; 山田 太郎")
+                << PrintableText(FrameText(*tag, "TPE1"));
+            EXPECT_TRUE(FrameText(*tag, "TALB") == u"Verlustfrei \U0001F4BF");
+        }
+        // Resampled, the count follows the ratio of the rates (LAME rounds it).
+        const long long atMp3Rate = expected * source.mp3Rate / source.sourceRate;
+        const long long samples = GaplessSamples(ReadBytes(output));
+        if (source.mp3Rate == source.sourceRate) {
+            EXPECT_EQ(samples, expected);
+        } else {
+            EXPECT_NEAR(static_cast<double>(samples), static_cast<double>(atMp3Rate), 2.0);
+        }
+        EXPECT_TRUE(Exists(music_ + source.name + source.extension));
+    }
+}
+
+// A FLAC that cannot be read to its end, and one whose header stands before no audio, end their
+// run with an error and keep their source, though "Orig. löschen" is checked; the good FLAC
+// beside them is encoded and its source deleted. None is encoded as noise with exit code 0, nor
+// is a ".flac" holding text, given to lame.exe directly (the save leaves such a file out).
+TEST_F(LosslessLame, ADamagedFlacOrOneWithoutAudioEndsInAnErrorAndKeepsItsSource) {
+    const std::string good = ReadBytes(Fixture("16-44100-2.flac"));
+    ASSERT_GT(good.size(), 20000u);
+    std::string damaged = good;
+    for (size_t i = good.size() / 2; i < good.size() / 2 + 4000; ++i) damaged[i] = '\x55';
+    struct Case {
+        std::u16string name;
+        std::string bytes;
+    };
+    const std::vector<Case> cases = {
+        {u"beschädigt Ωδή.flac", damaged},
+        {u"abgeschnitten 音.flac", good.substr(0, good.size() * 2 / 3)},
+        {u"Kopf ohne Klang \U0001F4C4.flac", good.substr(0, 42) + std::string(6000, 'x')},
+    };
+    std::vector<std::u16string> dropped = {Copy("16-44100-2.flac", u"gut.flac")};
+    for (const Case& c : cases) {
+        ASSERT_TRUE(WriteBytes(music_ + c.name, c.bytes));
+        dropped.push_back(music_ + c.name);
+    }
+    DropFiles(dialog_, dropped);
+    ClickButton(dialog_, IDX_DELETE_ORIGINALS);
+    const ScriptResult result = WriteAndRun();
+
+    const std::vector<int> codes = EncoderExitCodes(result);
+    ASSERT_EQ(codes.size(), 1 + cases.size()) << result.output;
+    EXPECT_EQ(std::count(codes.begin(), codes.end(), 0), 1) << PrintableText(result.report);
+    EXPECT_FALSE(Exists(music_ + u"gut.flac"));
+    EXPECT_TRUE(Exists(music_ + u"gut.mp3"));
+    for (const Case& c : cases) {
+        SCOPED_TRACE(PrintableText(c.name));
+        EXPECT_EQ(ReadBytes(music_ + c.name), c.bytes) << "the source is gone or changed";
+    }
+    size_t errorLines = 0;
+    for (size_t at = 0; (at = result.report.find(u" error = ", at)) != std::u16string::npos; ++at)
+        ++errorLines;
+    EXPECT_EQ(errorLines, cases.size()) << PrintableText(result.report);
+
+    const std::u16string text = music_ + u"Text.flac";
+    ASSERT_TRUE(WriteBytes(text, std::string(6000, 'x') + "\r\nnur Text, kein Klang\r\n"));
+    EXPECT_NE(
+        RunToEnd(u"\"" + lame_ + u"\" --silent \"" + text + u"\" \"" + music_ + u"Text.mp3\""), 0);
+}
+
+}  // namespace
