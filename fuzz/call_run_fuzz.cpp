@@ -69,7 +69,6 @@ void AppendFileNames(const std::u16string& path, bool decode,
     const bool mpegAudio =
         EqualsNoCaseAscii(lastFour, u".MP2") || EqualsNoCaseAscii(lastFour, u".MPA");
     if (mp3) arguments.push_back(u"--mp3input");
-    if (ogg) arguments.push_back(u"--ogginput");
     arguments.push_back(path);
     const char16_t* suffix = u".mp3";
     if ((mp3 || ogg || mpegAudio) && decode)

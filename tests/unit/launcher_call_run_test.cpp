@@ -193,7 +193,7 @@ TEST(BuildCallRunLine, GivesTheEncoderLongPathsInTheExtendedLengthForm) {
           u"\\\\?\\" + deep.substr(0, 252) + u".mp3.mp3"}},
         {"259 units stay",
          deep.substr(0, 255) + u".ogg",
-         {u"--ogginput", deep.substr(0, 255) + u".ogg", deep.substr(0, 255) + u".mp3"}},
+         {deep.substr(0, 255) + u".ogg", deep.substr(0, 255) + u".mp3"}},
         {"network path", share + u"b.mp2", {unc + u"b.mp2", unc + u"b.mp3"}},
         {"a folder ending in a backslash", share, {unc, unc + u".mp3"}},
         {"not a full path", relative + u".wav", {relative + u".wav", relative + u".mp3"}},
