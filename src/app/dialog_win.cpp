@@ -120,6 +120,8 @@ void RouteCommand(DialogState& state, int id, HWND control, UINT code) {
     switch (id) {
         case IDB_BATCH:
             WriteLauncher(state);
+            // A close asked for during the run: the state goes with the window.
+            if (state.save.closeAsked) DestroyWindow(state.dialog);
             break;
         case IDL_FILES:
             if (code == LBN_SELCHANGE) TakeSelectionChange(state);
@@ -171,6 +173,28 @@ void RouteCommand(DialogState& state, int id, HWND control, UINT code) {
     }
 }
 
+// The save's waits pump messages: nothing may start a second run or change a track under it.
+// Escape (IDCANCEL) and a close end its wait for tags; the window closes once it returns.
+void TakeCommandDuringSave(DialogState& state, int id) {
+    if (id == IDCANCEL) state.save.cancelled = true;
+}
+
+void CloseDuringSave(DialogState& state) {
+    state.save.cancelled = true;
+    state.save.closeAsked = true;
+}
+
+void RefuseDropDuringSave(HDROP drop) {
+    DragFinish(drop);
+    MessageBeep(MB_OK);
+}
+
+BOOL ShowWaitCursor(HWND dialog) {
+    SetCursor(LoadCursorW(nullptr, IDC_WAIT));
+    SetWindowLongPtrW(dialog, DWLP_MSGRESULT, TRUE);
+    return TRUE;
+}
+
 // The window moved to a display of another scale: laid out anew for it, its minimum and
 // anchors taken again, then moved where the system suggests.
 BOOL TakeNewDpi(DialogState& state, UINT dpi, const RECT* suggested) {
@@ -205,12 +229,23 @@ INT_PTR CALLBACK MainDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
     if (state == nullptr) return message == WM_GETMINMAXINFO;
     switch (message) {
         case WM_COMMAND:
+            if (state->save.running) {
+                TakeCommandDuringSave(*state, GET_WM_COMMAND_ID(wParam, lParam));
+                return FALSE;
+            }
             RouteCommand(*state, GET_WM_COMMAND_ID(wParam, lParam),
                          GET_WM_COMMAND_HWND(wParam, lParam), GET_WM_COMMAND_CMD(wParam, lParam));
             return FALSE;
         case WM_DROPFILES:
-            TakeDroppedFiles(*state, reinterpret_cast<HDROP>(wParam));
+            if (state->save.running) {
+                RefuseDropDuringSave(reinterpret_cast<HDROP>(wParam));
+            } else {
+                TakeDroppedFiles(*state, reinterpret_cast<HDROP>(wParam));
+            }
             return FALSE;
+        case WM_SETCURSOR:
+            if (!state->save.waitingForTags || LOWORD(lParam) != HTCLIENT) return FALSE;
+            return ShowWaitCursor(dialog);
         case kSourceTagsArrived:
             TakeArrivedTags(*state);
             return FALSE;
@@ -230,7 +265,11 @@ INT_PTR CALLBACK MainDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
         case WM_GETMINMAXINFO:
             return LimitTrackSize(*state, reinterpret_cast<MINMAXINFO*>(lParam));
         case WM_CLOSE:
-            DestroyWindow(dialog);
+            if (state->save.running) {
+                CloseDuringSave(*state);
+            } else {
+                DestroyWindow(dialog);
+            }
             return FALSE;
         case WM_DESTROY:
             PostQuitMessage(0);

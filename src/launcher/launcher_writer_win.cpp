@@ -8,9 +8,9 @@
 #include "launcher/launcher_names.h"
 #include "launcher/launcher_template.h"
 #include "launcher/output_check_win.h"
+#include "launcher/tag_wait_win.h"
 #include "launcher/template_file_win.h"
 #include "options/options_win.h"
-#include "tracks/source_tags_win.h"
 #include "win/control_text_win.h"
 #include "win/file_exists_win.h"
 #include "win/full_path_win.h"
@@ -75,9 +75,7 @@ bool Proceed(HWND owner, OutputCheckResult result, const WideString& firstTrackP
     return result == OutputCheckResult::kClear;
 }
 
-}  // namespace
-
-void WriteLauncher(DialogState& state) {
+void RunWrite(DialogState& state) {
     HWND owner = state.dialog;
     const bool deleteOriginals = IsChecked(state.controls.deleteOriginals);
     WideString lamePath;
@@ -91,7 +89,7 @@ void WriteLauncher(DialogState& state) {
     // a relative path such as "Lame.exe" still names that file there.
     const WideString lameFullPath = FullPathOf(lamePath);
 
-    WaitForSourceTags(state);  // no launcher with half the tags
+    if (!AwaitTagsForSave(state)) return;  // no launcher with half the tags unasked
     const TrackRecord* first = state.tracks.GetAt(0);
     if (!first || first->fields[kPath].IsEmpty()) {
         ShowMessage(owner, kListEmpty);
@@ -140,4 +138,13 @@ void WriteLauncher(DialogState& state) {
             ShowPathMessage(owner, launcherPath, kNotOpened);
             break;
     }
+}
+
+}  // namespace
+
+void WriteLauncher(DialogState& state) {
+    state.save.running = true;
+    state.save.cancelled = false;
+    RunWrite(state);
+    state.save.running = false;
 }

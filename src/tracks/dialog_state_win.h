@@ -72,6 +72,18 @@ struct DisplayScale {
     HFONT scaledFont = nullptr;
 };
 
+// A run of "Batch (.hta) &speichern" under way. Its waits pump messages, so the dialog
+// procedure sees these: it ignores commands and drops meanwhile, Escape or a close ends the
+// wait for tags, and the window closes only once the run has returned.
+struct SaveRun {
+    bool running = false;
+    bool waitingForTags = false;
+    bool cancelled = false;
+    bool closeAsked = false;
+    // How long the wait goes on while no file is read before the user is asked.
+    DWORD quietLimit = 10000;
+};
+
 struct DialogState {
     HWND dialog = nullptr;
     HINSTANCE instance = nullptr;
@@ -96,6 +108,7 @@ struct DialogState {
     // starts (results mostly arrive in drop order).
     uint32_t lastTrackId = 0;
     uint32_t tagResultCursor = 0;
+    SaveRun save;
     // Outer size of the dialog as created; the window never becomes smaller.
     SIZE minimumSize = {0, 0};
     LayoutAnchors anchors;

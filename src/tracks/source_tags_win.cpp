@@ -6,9 +6,6 @@
 
 namespace {
 
-constexpr DWORD kProgressStep = 100;
-constexpr DWORD kLongestQuiet = 10000;
-
 // The index of the record with the given id, searched from the cursor on and around; -1 when
 // the record was removed.
 int FindRecordById(DialogState& state, uint32_t id) {
@@ -79,26 +76,6 @@ void TakeArrivedTags(DialogState& state) {
     if (!changed) return;
     InvalidateRect(state.controls.files, nullptr, FALSE);
     if (selectedChanged) ShowChangedTagValues(state);
-}
-
-void WaitForSourceTags(DialogState& state) {
-    if (state.tagReader == nullptr) return;
-    HCURSOR previous = nullptr;
-    bool waited = false;
-    DWORD quiet = 0;
-    for (;;) {
-        // Idle first: every result is in before the last take.
-        const bool idle = IsTagReaderIdle(*state.tagReader);
-        TakeArrivedTags(state);
-        if (idle) break;
-        if (!waited) previous = SetCursor(LoadCursorW(nullptr, IDC_WAIT));
-        waited = true;
-        // Files keep arriving as long as they are read; a file that answers nothing for
-        // seconds (a network share gone) must not hold the launcher back for ever.
-        quiet = WaitForTagProgress(*state.tagReader, kProgressStep) ? 0 : quiet + kProgressStep;
-        if (quiet >= kLongestQuiet) break;
-    }
-    if (waited) SetCursor(previous);
 }
 
 void StopReadingTags(DialogState& state) {

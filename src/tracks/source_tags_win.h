@@ -1,5 +1,5 @@
 // The dropped tracks' tags: queued for the reader at the drop, taken into the records as they
-// arrive, and awaited before a launcher is written.
+// arrive (a launcher's save awaits them: launcher/tag_wait_win.h).
 #pragma once
 #include "tracks/dialog_state_win.h"
 
@@ -12,6 +12,4 @@ void StartReadingTags(DialogState& state);
 // Takes every result that arrived into its record (if that record is still there), repaints
 // the list and shows the selected tracks' new values.
 void TakeArrivedTags(DialogState& state);
-// Waits, with the wait cursor, until the tags of every dropped track are in.
-void WaitForSourceTags(DialogState& state);
 void StopReadingTags(DialogState& state);

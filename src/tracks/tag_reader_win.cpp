@@ -22,7 +22,6 @@ struct TagReader {
     HWND notify = nullptr;
     CRITICAL_SECTION lock;
     CONDITION_VARIABLE jobsQueued;
-    CONDITION_VARIABLE progress;
     // Jobs in queue order; the threads take them from nextJob on, each a copy of its job made
     // under the lock (the array may grow meanwhile). The jobs and their paths are freed only
     // when every job is done, so no thread still reads a path.
@@ -34,6 +33,9 @@ struct TagReader {
     // Jobs up to here may be read: a drop's files wait until its rows are there.
     uint32_t released = 0;
     int busy = 0;
+    // Jobs read since the reader was last idle; a read job's path is set to null.
+    uint32_t finished = 0;
+    TagFileReader read = ReadSourceTags;
     PointerArray<TagResult> results;
     // The dialog is told once per batch, and at most every kNotifyInterval while files keep
     // arriving: a repaint per file would cost more than the reading.
@@ -51,7 +53,7 @@ struct TagReader {
     void ForgetJobs() {
         delete[] jobs;
         jobs = nullptr;
-        jobCount = jobRoom = nextJob = released = 0;
+        jobCount = jobRoom = nextJob = released = finished = 0;
         while (paths != nullptr) {
             PathBlock* next = paths->next;
             ::operator delete(paths);
@@ -121,22 +123,25 @@ DWORD WINAPI ReadTags(void* parameter) {
         while (!reader.stop && reader.nextJob == reader.released)
             SleepConditionVariableCS(&reader.jobsQueued, &reader.lock, INFINITE);
         if (reader.stop) break;
-        const TagJob job = reader.jobs[reader.nextJob++];
+        const uint32_t index = reader.nextJob++;
+        const TagJob job = reader.jobs[index];
+        const auto read = reader.read;
         ++reader.busy;
         LeaveCriticalSection(&reader.lock);
 
         auto* result = new (std::nothrow) TagResult;
         if (result != nullptr) {
             result->id = job.id;
-            ReadSourceTags(job.path, result->tags);
+            read(job.path, result->tags);
         }
 
         EnterCriticalSection(&reader.lock);
         --reader.busy;
+        reader.jobs[index].path = nullptr;
+        ++reader.finished;
         if (result != nullptr && !reader.results.Add(result)) delete result;
         const bool idle = IdleLocked(reader);
         if (idle) reader.ForgetJobs();
-        WakeAllConditionVariable(&reader.progress);
         const ULONGLONG now = GetTickCount64();
         if (!reader.notified && reader.results.Count() > 0 &&
             (idle || now - reader.lastNotice >= kNotifyInterval)) {
@@ -157,7 +162,6 @@ TagReader* StartTagReader(HWND notify, int threads) {
     reader->notify = notify;
     InitializeCriticalSection(&reader->lock);
     InitializeConditionVariable(&reader->jobsQueued);
-    InitializeConditionVariable(&reader->progress);
     if (threads < 1) threads = 1;
     if (threads > kMostThreads) threads = kMostThreads;
     for (int i = 0; i < threads; ++i) {
@@ -229,13 +233,28 @@ bool IsTagReaderIdle(TagReader& reader) {
     return idle;
 }
 
-bool WaitForTagProgress(TagReader& reader, DWORD milliseconds) {
+void UseTagFileReader(TagReader& reader, TagFileReader read) {
     EnterCriticalSection(&reader.lock);
-    bool progressed = true;
-    if (!IdleLocked(reader) && reader.results.Count() == 0) {
-        SleepConditionVariableCS(&reader.progress, &reader.lock, milliseconds);
-        progressed = IdleLocked(reader) || reader.results.Count() > 0;
+    reader.read = read;
+    LeaveCriticalSection(&reader.lock);
+}
+
+void CountTagJobs(TagReader& reader, uint32_t& read, uint32_t& queued) {
+    EnterCriticalSection(&reader.lock);
+    read = reader.finished;
+    queued = reader.jobCount;
+    LeaveCriticalSection(&reader.lock);
+}
+
+uint32_t ListUnreadTagJobs(TagReader& reader, uint32_t*& ids) {
+    ids = nullptr;
+    EnterCriticalSection(&reader.lock);
+    const uint32_t unread = reader.jobCount - reader.finished;
+    if (unread > 0) ids = new (std::nothrow) uint32_t[unread];
+    uint32_t count = 0;
+    for (uint32_t i = 0; ids != nullptr && i < reader.jobCount; ++i) {
+        if (reader.jobs[i].path != nullptr) ids[count++] = reader.jobs[i].id;
     }
     LeaveCriticalSection(&reader.lock);
-    return progressed;
+    return count;
 }

@@ -34,6 +34,13 @@ void WakeTagReader(TagReader& reader);
 void TakeTagResults(TagReader& reader, PointerArray<TagResult>& results);
 // True when no job waits and none is being read: every result is in.
 bool IsTagReaderIdle(TagReader& reader);
-// Waits until a further result arrives or the reader becomes idle, at most the given time;
-// false when neither happened.
-bool WaitForTagProgress(TagReader& reader, DWORD milliseconds);
+// How many of the jobs queued since the reader was last idle are read; both 0 when idle.
+void CountTagJobs(TagReader& reader, uint32_t& read, uint32_t& queued);
+// The ids of the jobs not yet read, in queue order, in an array the caller frees with
+// delete[]; yields their number (0, with ids null, when none or memory ran out).
+uint32_t ListUnreadTagJobs(TagReader& reader, uint32_t*& ids);
+
+// Reads each further file with this function instead of ReadSourceTags: tests make the
+// reading slow with it.
+using TagFileReader = bool (*)(const char16_t* path, SourceTags& tags);
+void UseTagFileReader(TagReader& reader, TagFileReader read);

@@ -1,0 +1,204 @@
+#include "launcher/tag_wait_win.h"
+
+#include "tracks/source_tags_win.h"
+#include "tracks/tag_reader_win.h"
+#include "win/message_win.h"
+#include "win/utf16_cast.h"
+
+namespace {
+
+enum class TagWait { kComplete, kCancelled, kStalled };
+
+// The loop wakes at least this often to count the quiet time and show the progress.
+constexpr DWORD kWakeInterval = 100;
+constexpr uint32_t kNamesShown = 10;
+
+// "1.234.567": digits in groups of three, as German text writes numbers.
+void AppendGroupedNumber(WideString& text, uint32_t number) {
+    char16_t digits[16];
+    int count = 0;
+    do {
+        digits[count++] = static_cast<char16_t>(u'0' + number % 10);
+        number /= 10;
+    } while (number > 0);
+    char16_t grouped[24];
+    int length = 0;
+    for (int i = count; i-- > 0;) {
+        grouped[length++] = digits[i];
+        if (i > 0 && i % 3 == 0) grouped[length++] = u'.';
+    }
+    grouped[length] = u'\0';
+    text.Append(grouped);
+}
+
+WideString WindowText(HWND window) {
+    WideString text;
+    const int length = GetWindowTextLengthW(window);
+    if (length > 0 && text.PrepareBuffer(static_cast<uint32_t>(length))) {
+        const int copied = GetWindowTextW(window, AsWide(text.Buffer()), length + 1);
+        text.Truncate(copied > 0 ? static_cast<uint32_t>(copied) : 0);
+    }
+    return text;
+}
+
+void ShowProgress(HWND dialog, uint32_t read, uint32_t queued) {
+    WideString title;
+    title.AssignText(u"Tonschleuder – Tags werden gelesen: ");
+    AppendGroupedNumber(title, read);
+    title.Append(u" von ");
+    AppendGroupedNumber(title, queued);
+    title.Append(u" (Esc bricht ab)");
+    SetWindowTextW(dialog, AsWide(title.Text()));
+}
+
+// Alt+F4 and the window menu (Alt+Space) keep working; any other key would type into a field
+// or press a button.
+bool IsWindowKey(const MSG& message) {
+    switch (message.message) {
+        case WM_SYSKEYDOWN:
+        case WM_SYSKEYUP:
+            return message.wParam == VK_F4 || message.wParam == VK_SPACE ||
+                   message.wParam == VK_MENU;
+        case WM_SYSCHAR:
+            return message.wParam == u' ';
+        default:
+            return false;
+    }
+}
+
+// Keys, clicks and the wheel in the dialog would change a field, the selection or a track
+// under the save; moving, sizing and closing the window stay possible.
+bool IsHeldInput(const MSG& message) {
+    if (message.message >= WM_KEYFIRST && message.message <= WM_KEYLAST)
+        return !IsWindowKey(message);
+    return message.message > WM_MOUSEMOVE && message.message <= WM_MOUSELAST;
+}
+
+// Runs what has arrived (paints, arriving tags, the system's messages); Escape cancels.
+void PumpDuringWait(DialogState& state) {
+    MSG message;
+    while (!state.save.cancelled && PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+        if (message.message == WM_QUIT) {
+            // Put back for the program's own loop, which ends on it.
+            PostQuitMessage(static_cast<int>(message.wParam));
+            state.save.cancelled = true;
+            return;
+        }
+        if (message.hwnd == state.dialog || IsChild(state.dialog, message.hwnd)) {
+            if (message.message == WM_KEYDOWN && message.wParam == VK_ESCAPE) {
+                state.save.cancelled = true;
+                return;
+            }
+            if (IsHeldInput(message)) continue;
+        }
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+}
+
+// Until the reader is idle, the user cancels, or no file is read for the quiet limit.
+TagWait WaitForReader(DialogState& state, TagReader& reader) {
+    uint32_t lastRead = UINT32_MAX;
+    uint32_t lastQueued = 0;
+    ULONGLONG lastProgress = 0;
+    for (;;) {
+        // Idle first: every result is in before the last take.
+        const bool idle = IsTagReaderIdle(reader);
+        TakeArrivedTags(state);
+        if (idle) return TagWait::kComplete;
+        if (state.save.cancelled) return TagWait::kCancelled;
+        uint32_t read = 0;
+        uint32_t queued = 0;
+        CountTagJobs(reader, read, queued);
+        const ULONGLONG now = GetTickCount64();
+        if (read == lastRead && queued == lastQueued) {
+            if (now - lastProgress >= state.save.quietLimit) return TagWait::kStalled;
+        } else {
+            // A new title repaints the caption: only when the count changed.
+            ShowProgress(state.dialog, read, queued);
+            lastRead = read;
+            lastQueued = queued;
+            lastProgress = now;
+        }
+        MsgWaitForMultipleObjectsEx(0, nullptr, kWakeInterval, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+        PumpDuringWait(state);
+    }
+}
+
+bool ContainsId(const uint32_t* ids, uint32_t count, uint32_t id) {
+    uint32_t low = 0;
+    uint32_t high = count;
+    while (low < high) {
+        const uint32_t middle = (low + high) / 2;
+        if (ids[middle] == id) return true;
+        if (ids[middle] < id) {
+            low = middle + 1;
+        } else {
+            high = middle;
+        }
+    }
+    return false;
+}
+
+// Names the tracks whose tags are still out (the first few, in list order) and asks whether
+// to save all the same.
+bool AskToSaveWithoutTags(DialogState& state) {
+    uint32_t* ids = nullptr;
+    const uint32_t unread = ListUnreadTagJobs(*state.tagReader, ids);
+    WideString names;
+    uint32_t missing = 0;
+    for (uint32_t i = 0; i < state.tracks.Count(); ++i) {
+        const TrackRecord* record = state.tracks.GetAt(i);
+        // Jobs are queued in id order.
+        if (record == nullptr || !ContainsId(ids, unread, record->id)) continue;
+        if (++missing > kNamesShown) continue;
+        names.Append(u"\r\n");
+        names.Append(record->fields[kPath]);
+    }
+    delete[] ids;
+    if (missing == 0) return true;  // only removed tracks' files are still out
+
+    WideString message;
+    if (missing == 1) {
+        message.AssignText(u"Die Tags dieser Datei sind noch nicht gelesen");
+    } else {
+        message.AssignText(u"Die Tags dieser ");
+        AppendGroupedNumber(message, missing);
+        message.Append(u" Dateien sind noch nicht gelesen");
+    }
+    message.Append(u", und das Lesen kommt nicht mehr voran:\r\n");
+    message.Append(names);
+    if (missing > kNamesShown) {
+        message.Append(u"\r\n… und ");
+        AppendGroupedNumber(message, missing - kNamesShown);
+        message.Append(u" weitere");
+    }
+    message.Append(
+        u"\r\n\r\nTrotzdem speichern? Für diese Dateien werden dann nur die Tags geschrieben, "
+        u"die Sie selbst gesetzt haben.");
+    return ShowMessage(state.dialog, message.Text(), MB_YESNO) == IDYES;
+}
+
+}  // namespace
+
+bool AwaitTagsForSave(DialogState& state) {
+    if (state.tagReader == nullptr) return true;
+    TagReader& reader = *state.tagReader;
+    const bool idle = IsTagReaderIdle(reader);
+    TakeArrivedTags(state);
+    if (idle) return true;
+
+    const WideString title = WindowText(state.dialog);
+    const HCURSOR previous = SetCursor(LoadCursorW(nullptr, IDC_WAIT));
+    state.save.waitingForTags = true;
+    const TagWait outcome = WaitForReader(state, reader);
+    state.save.waitingForTags = false;
+    SetWindowTextW(state.dialog, AsWide(title.Text()));
+    SetCursor(previous);
+
+    if (outcome == TagWait::kCancelled) return false;
+    if (outcome == TagWait::kStalled && !AskToSaveWithoutTags(state)) return false;
+    // Tags that arrived while the question was open.
+    TakeArrivedTags(state);
+    return !state.save.cancelled;
+}
