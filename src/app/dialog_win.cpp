@@ -258,7 +258,12 @@ INT_PTR CALLBACK MainDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
         case WM_SYSCOMMAND:
             // The system keeps the low four bits of a system menu command for itself.
             if ((wParam & 0xFFF0) != IDM_SETTINGS) return FALSE;
-            ShowSettingsDialog(*state);
+            // Not while a save runs: it reads the settings once its wait for tags is over.
+            if (state->save.running) {
+                MessageBeep(MB_OK);
+            } else {
+                ShowSettingsDialog(*state);
+            }
             return TRUE;
         case WM_DPICHANGED:
             return TakeNewDpi(*state, LOWORD(wParam), reinterpret_cast<const RECT*>(lParam));
