@@ -9,8 +9,8 @@ set(TONSCHLEUDER_EXAMPLES "${CMAKE_SOURCE_DIR}/docs/examples")
 install(TARGETS tonschleuder RUNTIME DESTINATION .)
 install(FILES "${TONSCHLEUDER_EXAMPLES}/LIESMICH.txt" "${TONSCHLEUDER_EXAMPLES}/README.txt"
         DESTINATION .)
-install(FILES "${TONSCHLEUDER_EXAMPLES}/Tonschleuder-Vorlage.htm"
-              "${TONSCHLEUDER_EXAMPLES}/Genre-Menü.txt"
+# The sample template is made at build time from the built-in page (sample_template).
+install(FILES "${SAMPLE_TEMPLATE}" "${TONSCHLEUDER_EXAMPLES}/Genre-Menü.txt"
         DESTINATION examples)
 
 set(CPACK_GENERATOR ZIP)

@@ -2,13 +2,15 @@
 # Screenshots of the launcher's page as it runs six tracks, in headless Chromium with the
 # stand-ins of launcher_stand_ins.js: the built-in page after 7 s, the same with "Stop"
 # clicked after 2.7 s, and the sample template after 7 s.
-# Usage: bench/page/launcher-page-shot.sh OUT-FOLDER   (needs chromium and python3)
+# Usage: bench/page/launcher-page-shot.sh OUT-FOLDER   (needs chromium and python3, and a
+# build tree with the sample template made)
 set -eu
 here=$(cd "$(dirname "$0")" && pwd)
 root=$(cd "$here/../.." && pwd)
 out=$(cd "$1" && pwd)
 work=$(mktemp -d)
 python3 - "$root" "$here" "$work" <<'PY'
+import os
 import sys
 root, here, work = sys.argv[1:]
 stand_ins = "<script>\n" + open(here + "/launcher_stand_ins.js").read() + "</script>\n"
@@ -31,7 +33,10 @@ builtin = builtin[builtin.index("```html\n") + 8:]
 builtin = builtin[:builtin.index("\n```")] + "\n"
 page(builtin, "", "running.html")
 page(builtin, click, "stopped.html")
-page(open(root + "/docs/examples/Tonschleuder-Vorlage.htm", encoding="ascii").read(), "",
+# The sample is made at build time (target sample_template) from the built-in page.
+samples = [root + "/build/" + preset + "/generated/examples/Tonschleuder-Vorlage.htm"
+           for preset in ("windows", "native")]
+page(open(next(p for p in samples if os.path.exists(p)), encoding="ascii").read(), "",
      "sample.html")
 PY
 shot() {

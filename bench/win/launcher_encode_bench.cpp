@@ -2,7 +2,8 @@
 // time), run by the launcher's page in Wine's script host: once as it runs them, up to one
 // per processor through its helpers, and once one after the other in the page, as the
 // earlier launcher did (what it does where no helper can run). Prints both wall times and
-// their ratio.
+// their ratio, and the launcher's own costs: from the page's start until two encodes run, and
+// from the last encode's end until the report's last line.
 //   tools/wine-run --prefix build/windows/wineprefix --unmanaged
 //   build/windows/bench/win/launcher_encode_bench.exe [milliseconds per encode, default 3000]
 // With a real encoder instead: ... launcher_encode_bench.exe --encoder <lame.exe> <input.wav>
@@ -10,9 +11,13 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <thread>
+#include <utility>
+#include <vector>
 
 #include "foundation/pointer_array.h"
 #include "launcher/call_run.h"
@@ -43,24 +48,87 @@ unsigned long long Since1601() {
 }
 
 // Where the batch's time went besides the encodes: from the start of cscript to the first
-// encode, the encodes' own span, and from the last encode's end to the end of the batch.
-void PrintCosts(const std::u16string& log, unsigned long long began, unsigned long long ended) {
-    unsigned long long first = ~0ull, last = 0, busy = 0;
-    for (const auto& [start, end] : ReadStandInTimes(log)) {
-        first = std::min(first, start);
+// encode, the encodes' own span, and from the last encode's end to the end of the batch; and
+// the launcher's own costs: from the page's start (its onload handler) until two encodes run,
+// and from the last encode's end until the report's last line ("Done.").
+void PrintCosts(const std::vector<std::pair<unsigned long long, unsigned long long>>& times,
+                unsigned long long began, unsigned long long ended, const ScriptResult& result) {
+    unsigned long long first = ~0ull, second = ~0ull, last = 0, busy = 0;
+    for (const auto& [start, end] : times) {
+        if (start < first) {
+            second = first;
+            first = start;
+        } else {
+            second = std::min(second, start);
+        }
         last = std::max(last, end);
         busy += end - start;
     }
     if (last == 0) return;
     std::printf("  encodes, started-ended in s after the start:");
-    for (const auto& [start, end] : ReadStandInTimes(log))
+    for (const auto& [start, end] : times)
         std::printf(" %.2f-%.2f", (start - began) / 1000.0, (end - began) / 1000.0);
     std::printf("\n");
     std::printf(
         "  first encode after %llu ms, encodes span %llu ms (%llu ms of encodes), "
         "batch ended %llu ms after the last\n",
         first - began, last - first, busy, ended - last);
+    if (result.beginTime != 0 && result.endTime != 0)
+        std::printf(
+            "  page start to %s encode: %lld ms; last encode's end to the report's end: %lld ms\n",
+            second == ~0ull ? "the first" : "the second",
+            static_cast<long long>((second == ~0ull ? first : second) - result.beginTime),
+            static_cast<long long>(result.endTime - last));
 }
+
+unsigned long long Milliseconds(const FILETIME& time) {
+    return ((static_cast<unsigned long long>(time.dwHighDateTime) << 32) | time.dwLowDateTime) /
+           10000;
+}
+
+std::u16string OutputPath(const std::u16string& folder, int track) {
+    return folder + u"Lied " + Decimal(track) + u".mp3";
+}
+
+// A real encoder keeps no log: a thread watches for its outputs, each made as its encode
+// starts (Wine gives such a file its last write time as its creation time too), and the
+// last write time tells the end.
+class OutputWatch {
+  public:
+    explicit OutputWatch(const std::u16string& folder) : folder_(folder), seen_(kTracks, 0) {
+        thread_ = std::thread([this] {
+            while (!stop_) {
+                for (int i = 0; i < kTracks; ++i)
+                    if (seen_[i] == 0 &&
+                        GetFileAttributesW(reinterpret_cast<const wchar_t*>(
+                            OutputPath(folder_, i + 1).c_str())) != INVALID_FILE_ATTRIBUTES)
+                        seen_[i] = Since1601();
+                Sleep(5);
+            }
+        });
+    }
+    std::vector<std::pair<unsigned long long, unsigned long long>> Times() {
+        stop_ = true;
+        thread_.join();
+        std::vector<std::pair<unsigned long long, unsigned long long>> times;
+        for (int i = 0; i < kTracks; ++i) {
+            const std::u16string output = OutputPath(folder_, i + 1);
+            WIN32_FILE_ATTRIBUTE_DATA data;
+            if (seen_[i] != 0 &&
+                GetFileAttributesExW(reinterpret_cast<const wchar_t*>(output.c_str()),
+                                     GetFileExInfoStandard, &data))
+                times.push_back({seen_[i], Milliseconds(data.ftLastWriteTime)});
+            DeleteFileW(reinterpret_cast<const wchar_t*>(output.c_str()));
+        }
+        return times;
+    }
+
+  private:
+    std::u16string folder_;
+    std::vector<unsigned long long> seen_;
+    std::atomic<bool> stop_{false};
+    std::thread thread_;
+};
 
 LONGLONG Now() {
     LARGE_INTEGER now;
@@ -112,7 +180,9 @@ int main(int argc, char** argv) {
         settings.insert(settings.end(), way.settings.begin(), way.settings.end());
         const LONGLONG start = Now();
         const unsigned long long began = Since1601();
+        OutputWatch watch(folder);
         const ScriptResult result = RunLauncherScript(launcher, folder, settings, Host::kWine, 600);
+        const auto outputTimes = watch.Times();
         way.seconds = Seconds(Now() - start);
         const unsigned long long ended = Since1601();
         const bool allRan = real ? result.report.find(u"Done.") != std::u16string::npos &&
@@ -123,7 +193,8 @@ int main(int argc, char** argv) {
             return 1;
         }
         std::printf("%-34s %d %s: %6.2f s\n", way.name, kTracks, what.c_str(), way.seconds);
-        PrintCosts(folder + u"stand-in.log", began, ended);
+        PrintCosts(real ? outputTimes : ReadStandInTimes(folder + u"stand-in.log"), began, ended,
+                   result);
         DeleteFileW(reinterpret_cast<const wchar_t*>((folder + u"stand-in.log").c_str()));
     }
     wchar_t processors[16] = L"?";

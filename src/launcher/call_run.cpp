@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "foundation/long_path.h"
 #include "launcher/output_clash.h"
 #include "launcher/script_literal.h"
 
@@ -101,15 +102,19 @@ class WritingSink {
 };
 
 // The escapes of a text in the line, in one walk and without intermediate strings: the same
-// text as the whole-text steps DoubleBackslashesBeforeQuotes (when asked), then every
-// backslash doubled, every apostrophe escaped with a backslash and (tag values) every double
-// quote doubled, then EscapeScriptBreakers. The first steps only widen backslashes, apostrophes
-// and double quotes, none of which the script-breaker rule looks ahead for, so that rule
-// reads the source where it would read their result. Its look-ahead may pass the end of a
-// cut output name: the cut is at a dot, which none of its sequences holds.
+// text as the whole-text steps DoubleBackslashesBeforeQuotes (when asked), then (tag values)
+// every double quote written \", then every backslash doubled and every apostrophe escaped
+// with a backslash, then EscapeScriptBreakers. The first steps only widen backslashes,
+// apostrophes and double quotes, none of which the script-breaker rule looks ahead for, so
+// that rule reads the source where it would read their result. Its look-ahead may pass the
+// end of a cut output name: the cut is at a dot, which none of its sequences holds.
+//
+// A quote inside a quoted argument is \", never "": lame.exe is linked against msvcrt.dll,
+// whose start-up code on Windows reads "" as a quote that also ends the quoted part (the
+// runtimes since 2008, and Wine's, keep it going), so "12"" Mix" would split there.
 struct Escaping {
     bool doubleRunsBeforeQuotes;  // backslash runs before '"' or at the end count twice
-    bool doubleQuotes;            // '"' becomes '""' (tag values, not paths)
+    bool escapeQuotes;            // '"' becomes '\"' (tag values, not paths)
 };
 constexpr Escaping kTagEscaping{true, true};
 constexpr Escaping kInputPathEscaping{true, false};
@@ -155,7 +160,8 @@ void PutEscaped(Sink& sink, const char16_t* text, uint32_t length, Escaping esca
         if (unit == u'\'') {
             sink.Put(u"\\'");
         } else if (unit == u'"') {
-            sink.Put(escaping.doubleQuotes ? u"\"\"" : u"\"");
+            // \" for the command line, its backslash doubled for the script literal.
+            sink.Put(escaping.escapeQuotes ? u"\\\\\"" : u"\"");
         } else {
             ScriptBreakerScratch scratch;
             const ScriptBreakerStep step = ScriptBreakerEscape(text + i, scratch);
@@ -214,6 +220,17 @@ OutputPathParts OutputNameOf(const PathShape& shape, uint32_t length, bool decod
     return {shape.dot, OutputSuffix(shape.kind, decode)};
 }
 
+// lame.exe is given a path of MAX_PATH units or more in the extended-length form, which
+// Windows opens whatever its long-path setting and the program's manifest. Writes the form's
+// prefix (escaped for the script) and returns where the path goes on after it.
+template <class Sink>
+uint32_t PutLongPathPrefix(Sink& sink, const char16_t* path, uint32_t length,
+                           uint32_t suffixLength) {
+    const ExtendedLengthPrefix prefix = ExtendedLengthPrefixOf(path, length, suffixLength);
+    PutEscaped(sink, prefix.prefix, TextLength(prefix.prefix), kOutputPathEscaping);
+    return prefix.from;
+}
+
 template <class Sink>
 void PutCallRunLine(Sink& sink, const TrackRecord& record, bool id3v2, bool id3v2Only, bool decode,
                     const OutputPath* named = nullptr) {
@@ -233,20 +250,21 @@ void PutCallRunLine(Sink& sink, const TrackRecord& record, bool id3v2, bool id3v
     const OutputPathParts output = OutputNameOf(shape, length, decode);
     // The input keeps the backslashes of a path that ends in one (a drive root), or they
     // would escape its closing quote; the output name has a suffix after them.
-    if (shape.hasExtension) {
-        sink.Put(InputOption(shape.kind));
-        PutEscaped(sink, path, length, kInputPathEscaping);
-        sink.Put(u'"');
-    } else if (length > 0) {
-        sink.Put(u" \"");
-        PutEscaped(sink, path, length, kInputPathEscaping);
+    if (shape.hasExtension || length > 0) {
+        sink.Put(shape.hasExtension ? InputOption(shape.kind) : u" \"");
+        const uint32_t inputFrom = PutLongPathPrefix(sink, path, length, 0);
+        PutEscaped(sink, path + inputFrom, length - inputFrom, kInputPathEscaping);
         sink.Put(u'"');
     }
     sink.Put(u" \"");
     if (named) {
-        PutEscaped(sink, named->Text(), named->Length(), kOutputPathEscaping);
+        const uint32_t outputFrom = PutLongPathPrefix(sink, named->Text(), named->Length(), 0);
+        PutEscaped(sink, named->Text() + outputFrom, named->Length() - outputFrom,
+                   kOutputPathEscaping);
     } else {
-        PutEscaped(sink, path, output.baseLength, kOutputPathEscaping);
+        const uint32_t suffixLength = TextLength(output.suffix);
+        const uint32_t outputFrom = PutLongPathPrefix(sink, path, output.baseLength, suffixLength);
+        PutEscaped(sink, path + outputFrom, output.baseLength - outputFrom, kOutputPathEscaping);
         sink.Put(output.suffix);
     }
     sink.Put(u"\"');\r\n");

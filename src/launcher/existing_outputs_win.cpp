@@ -8,6 +8,7 @@
 #include <memory>
 #include <new>
 
+#include "foundation/long_path.h"
 #include "launcher/same_file_names.h"
 #include "win/file_exists_win.h"
 #include "win/utf16_cast.h"
@@ -93,8 +94,9 @@ FolderRead SearchFolder(const TrackOutputs& outputs, const NamedItem* folderGrou
 }  // namespace
 
 HANDLE FindFirstOutputName(const char16_t* pattern, WIN32_FIND_DATAW* found) {
-    return FindFirstFileExW(AsWide(pattern), FindExInfoBasic, found, FindExSearchNameMatch, nullptr,
-                            FIND_FIRST_EX_LARGE_FETCH);
+    WideString holder;
+    return FindFirstFileExW(AsWide(PathForFileCalls(pattern, holder)), FindExInfoBasic, found,
+                            FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH);
 }
 
 int64_t FindExistingOutputs(const TrackOutputs& outputs, bool* existing,

@@ -2,6 +2,7 @@
 
 #include <new>
 
+#include "foundation/long_path.h"
 #include "tracks/source_file.h"
 #include "win/utf16_cast.h"
 
@@ -14,7 +15,8 @@ struct SourceFile {
 };
 
 SourceFile* OpenSourceFile(const char16_t* path) {
-    HANDLE handle = CreateFileW(AsWide(path), GENERIC_READ,
+    WideString holder;
+    HANDLE handle = CreateFileW(AsWide(PathForFileCalls(path, holder)), GENERIC_READ,
                                 FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle == INVALID_HANDLE_VALUE) return nullptr;

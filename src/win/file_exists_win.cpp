@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "foundation/long_path.h"
 #include "win/utf16_cast.h"
 
 namespace {
@@ -11,7 +12,8 @@ DWORD AttributesOf(const char16_t* path) {
     // An empty floppy or card drive answers with an error instead of a system message box.
     DWORD previousMode = 0;
     const BOOL modeSet = SetThreadErrorMode(SEM_FAILCRITICALERRORS, &previousMode);
-    const DWORD attributes = GetFileAttributesW(AsWide(path));
+    WideString holder;
+    const DWORD attributes = GetFileAttributesW(AsWide(PathForFileCalls(path, holder)));
     if (modeSet) SetThreadErrorMode(previousMode, nullptr);
     return attributes;
 }

@@ -149,14 +149,16 @@ TEST_F(HostilePaths, ThirtyTwoThousandCharacterPathsStayWhole) {
     EXPECT_EQ(PrintableText(TrackField(1, kAlbum)), PrintableText(std::u16string(199, u'a')));
     EXPECT_TRUE(TrackField(1, kPath) == longPath);
 
-    // The launcher goes beside the first track and carries the long path whole.
+    // The launcher goes beside the first track and carries the long path whole, in the
+    // extended-length form that Windows opens whatever its long-path setting.
     EXPECT_EQ(Press(), std::vector<std::string>{Written(u"Lame-Aufruf.hta")});
     const LauncherParts parts = ReadLauncher(Launcher());
     ASSERT_TRUE(parts.readable);
     ASSERT_EQ(parts.trackArguments.size(), 2u);
     EXPECT_EQ(parts.trackArguments[0], InputAndOutput(shortPath, music_ + u"a.mp3"));
     const std::vector<std::u16string> expected{u"--tl", std::u16string(199, u'a'), u"--mp3input",
-                                               longPath, longPath + u".mp3"};
+                                               u"\\\\?\\" + longPath,
+                                               u"\\\\?\\" + longPath + u".mp3"};
     EXPECT_TRUE(parts.trackArguments[1] == expected) << "the long path did not come through whole";
 
     // First in the list, the long path names a launcher that no system call can create: the

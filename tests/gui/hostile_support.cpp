@@ -218,8 +218,10 @@ bool PasteInto(HWND dialog, int editId, const std::u16string& text) {
 }
 
 std::vector<std::u16string> SplitArguments(const std::u16string& commandLine) {
-    // The C runtime's rules, behind a program name of our own.
-    std::vector<std::u16string> arguments = SplitCommandLine(u"lame " + commandLine);
+    // The rules of msvcrt.dll, which lame.exe is linked against, behind a program name of our
+    // own: on Windows "" inside quotes also ends the quoted part there.
+    std::vector<std::u16string> arguments =
+        SplitCommandLine(u"lame " + commandLine, QuoteRule::kMsvcrt);
     arguments.erase(arguments.begin());
     return arguments;
 }

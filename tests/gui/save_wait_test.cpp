@@ -139,8 +139,8 @@ TEST_F(SaveWait, DialogAnswersShowsProgressRefusesChangesAndEscapeWritesNothing)
         SentCommandReturns(dialog_, IDB_REMOVE);
         // "Einstellungen..." opens no dialog (a modal one would keep this send from returning);
         // one opened by mistake is closed, so that the test ends.
-        settingsRefused = SendMessageTimeoutW(dialog_, WM_SYSCOMMAND, IDM_SETTINGS, 0,
-                                              SMTO_NORMAL, 2000, &result) != 0;
+        settingsRefused = SendMessageTimeoutW(dialog_, WM_SYSCOMMAND, IDM_SETTINGS, 0, SMTO_NORMAL,
+                                              2000, &result) != 0;
         if (HWND settings = FindWindowW(L"#32770", L"Einstellungen"))
             PostMessageW(settings, WM_COMMAND, IDCANCEL, 0);
         PostMessageW(list, WM_KEYDOWN, VK_ESCAPE, 0x00010001);

@@ -161,16 +161,18 @@ class BundledLame : public ::testing::Test, protected LauncherScene {
         for (const auto& [field, value] : tags) TypeInto(dialog_, field, value);
     }
 
-    // Writes the launcher through the batch button and runs it in Wine's host.
-    ScriptResult WriteAndRun() {
+    // Writes the launcher (into the first track's folder) through the batch button and runs
+    // it in the host given.
+    ScriptResult WriteAndRun(Host host = Host::kWine, const std::u16string& launcherFolder = {}) {
         {
             MessageBoxRecorder recorder;
             PressBatchButton(dialog_);
             EXPECT_EQ(recorder.Texts(),
                       std::vector<std::u16string>{u"Lame-Aufruf.hta wurde geschrieben."});
         }
-        ScriptResult result = RunLauncherScript(ReadBytes(music_ + u"Lame-Aufruf.hta"), folder_,
-                                                {{u"OS", u"Windows_NT"}}, Host::kWine, 180);
+        const std::u16string folder = launcherFolder.empty() ? music_ : launcherFolder;
+        ScriptResult result = RunLauncherScript(ReadBytes(folder + u"Lame-Aufruf.hta"), folder_,
+                                                {{u"OS", u"Windows_NT"}}, host, 180);
         EXPECT_TRUE(result.finished) << "cscript output:\n" << result.output;
         return result;
     }
@@ -275,6 +277,54 @@ TEST_F(BundledLame, ATaggedMp3AndWaveKeepTheirSevenValuesThroughTheReencode) {
         ExpectFrame(*tag, "TDRC", u"1997");
         ExpectFrame(*tag, "TRCK", u"3/10");
         ExpectFrame(*tag, "TCON", u"Pop");
+    }
+}
+
+// In the model of Windows, whose lame.exe splits its command line by msvcrt.dll's rule (there
+// "" inside quotes ends the quoted part), each title still arrives exactly.
+TEST_F(BundledLame, QuotesAndBackslashesInTitlesComeOutExactly) {
+    const std::u16string titles[] = {u"\"Heroes\"", u"12\" Mix", u"a\\\"b", u"ends in \\"};
+    std::vector<std::u16string> waves;
+    for (int i = 0; i < 4; ++i)
+        waves.push_back(Wave(u"quote " + std::u16string(1, char16_t(u'1' + i)) + u".wav"));
+    DropFiles(dialog_, waves);
+    for (int row = 0; row < 4; ++row) SetTags(row, {{IDE_TITLE, titles[row]}});
+    ExpectEncoderRunsWentWell(WriteAndRun(Host::kWindowsModel), 4);
+
+    for (int i = 0; i < 4; ++i) {
+        const std::u16string output = waves[i].substr(0, waves[i].size() - 4) + u".mp3";
+        SCOPED_TRACE(PrintableText(titles[i]));
+        TagLib::MPEG::File file(W(output));
+        ASSERT_TRUE(file.isValid());
+        TagLib::ID3v2::Tag* tag = file.ID3v2Tag();
+        ASSERT_NE(tag, nullptr) << "no ID3v2 tag";
+        ExpectFrame(*tag, "TIT2", titles[i]);
+    }
+}
+
+// LAME's front end copied each name into a buffer of 260 bytes of UTF-8; the launcher names a
+// path of 260 units or more in its long form (\\?\...), which Windows opens whatever its
+// long-path setting.
+TEST_F(BundledLame, LongAndJapaneseNamesAreEncodedFromAndTo) {
+    const std::u16string deep = PathOfLength(folder_ + u"Lang\\", 300, u".wav");
+    // 120 Japanese characters, in the folder's name and the file's: 360 bytes of UTF-8.
+    const std::u16string japanese =
+        music_ + std::u16string(58, u'曲') + u"\\" + std::u16string(60, u'歌') + u".wav";
+    for (const std::u16string& source : {deep, japanese}) {
+        ASSERT_TRUE(MakeFolders(source.substr(0, source.rfind(u'\\') + 1)));
+        ASSERT_TRUE(WriteBytes(source, ToneWave()));
+    }
+    DropFiles(dialog_, {deep, japanese});
+    const std::u16string deepFolder = deep.substr(0, deep.rfind(u'\\') + 1);
+    ExpectEncoderRunsWentWell(WriteAndRun(Host::kWine, deepFolder), 2);
+
+    for (const std::u16string& source : {deep, japanese}) {
+        const std::u16string output = source.substr(0, source.size() - 4) + u".mp3";
+        SCOPED_TRACE(PrintableText(output));
+        TagLib::MPEG::File file(W(output));
+        ASSERT_TRUE(file.isValid());
+        ASSERT_NE(file.audioProperties(), nullptr);
+        EXPECT_GT(file.audioProperties()->lengthInMilliseconds(), 400);
     }
 }
 

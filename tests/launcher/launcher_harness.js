@@ -17,7 +17,8 @@
 //            (shell.Environment ("Process") (name) = value).
 //   windows  a model of Windows' object: Run first replaces %NAME% as Windows'
 //            ExpandEnvironmentStrings does (harnessExpand) and hands the result to Wine's
-//            Run. Its process environment is Wine's plus what the script wrote into it.
+//            Run, its arguments as msvcrt.dll splits them on Windows (harnessMsvcrtSplit).
+//            Its process environment is Wine's plus what the script wrote into it.
 //            Wine's JScript cannot run that write, so the test turns the launcher's one
 //            statement of it (kEnvironmentWrite) into a call of the model,
 //            shell.Environment ("Process").put (name, value), before the script runs.
@@ -29,6 +30,9 @@
 //   TS_CLICK_STOP_AFTER=n        the user checks "Stop" at the first turn boundary after n
 //                                runs have reported ("OK", " error..." or " not run...");
 //                                the check box's onclick handler runs then
+//   TS_PAUSE_AFTER=n             the user checks "Paused" (a template's own check box) at the
+//                                first turn boundary after n runs have reported, and unchecks
+//                                it TS_PAUSE_TURNS turns later (default 10)
 //   TS_CLOSE_AFTER=n             the user closes the window at the first turn boundary after
 //                                n runs have reported: no further turn runs, and cscript
 //                                ends (its helpers go on)
@@ -36,6 +40,12 @@
 //                                throws, as on Windows 11 24H2's JScript engine
 //   TS_SCRIPT_HOST_OFF=1         the registry says Windows Script Host is switched off
 //   TS_HELPERS_NEVER_ANSWER=1    a helper the page starts never runs
+//   TS_RENAME_HELD=pattern       a stand-in for a virus scanner, which opens a file just
+//                                written for a moment: the first time a script renames a
+//                                file whose name matches this regular expression, the file is
+//                                opened (really, without sharing its deletion) and held for
+//                                TS_RENAME_HELD_MS milliseconds (default 300), so that every
+//                                rename of it fails meanwhile, in the page and its helpers
 //   TS_HARNESS_JS, TS_HARNESS_WORK, TS_HARNESS_SLEEP, TS_HARNESS_SLEEP_URL
 //                                this file, the work folder, the program that sleeps, and
 //                                the address of that program serving waits, if it does
@@ -62,6 +72,10 @@ function harnessSetting(name, fallback) {
 var harnessWindowsHost = harnessSetting("TS_HOST", "wine") == "windows";
 var harnessClickAfter = parseInt(harnessSetting("TS_CLICK_STOP_AFTER", "-1"), 10);
 var harnessCloseAfter = parseInt(harnessSetting("TS_CLOSE_AFTER", "-1"), 10);
+var harnessPauseAfter = parseInt(harnessSetting("TS_PAUSE_AFTER", "-1"), 10);
+var harnessPauseTurns = parseInt(harnessSetting("TS_PAUSE_TURNS", "10"), 10);
+var harnessPausedAt = -1;  // the turn at which "Paused" was checked
+var harnessTurns = 0;
 var harnessWork = harnessSetting("TS_HARNESS_WORK", ".");
 var harnessRuns = [];
 // In a helper: the model's variables the page had written, and the file for its runs.
@@ -122,6 +136,7 @@ var harnessElements = {
     report: new HarnessNode("p", ""),
     progress: new HarnessNode("p", ""),
     Stopped: new HarnessNode("input", ""),
+    Paused: new HarnessNode("input", ""),
     CmdView: new HarnessNode("input", "")
 };
 harnessElements.CmdView.checked = harnessSetting("TS_CMD_VIEW", "0") == "1";
@@ -203,12 +218,70 @@ HarnessShell.prototype.RegRead = function (key) {
     return harnessShell.RegRead(key);
 };
 
+function harnessIsBlank(unit) {
+    return unit == " " || unit == "\t";
+}
+
+// A program linked against msvcrt.dll (lame.exe, the stand-in encoder) splits its command line
+// on Windows by the rule of the C runtime before 2008: inside quotes, "" gives one quote and
+// also ends the quoted part. Wine's runtime keeps the part quoted. So the model splits the
+// arguments after the program name by that rule, as Microsoft documents the parsing, and
+// writes each again quoted so that every runtime reads it alike: its quotes as \", the
+// backslashes before them and at its end doubled. The program name stays as it stands.
+function harnessMsvcrtSplit(command) {
+    var at = 0, quoted = false;
+    // The program name: a quote only switches quoting, backslashes are plain.
+    while (at < command.length && (quoted || !harnessIsBlank(command.charAt(at)))) {
+        if (command.charAt(at) == "\"")
+            quoted = !quoted;
+        ++at;
+    }
+    var out = command.substring(0, at);
+    for (;;) {
+        while (at < command.length && harnessIsBlank(command.charAt(at)))
+            ++at;
+        if (at >= command.length)
+            return out;
+        var argument = "", inQuotes = false;
+        for (;;) {
+            var backslashes = 0;
+            while (command.charAt(at) == "\\") {
+                ++at;
+                ++backslashes;
+            }
+            var copy = true;
+            if (command.charAt(at) == "\"") {
+                if (backslashes % 2 == 0) {
+                    if (inQuotes && command.charAt(at + 1) == "\"") {
+                        ++at;
+                        inQuotes = false;
+                    } else {
+                        copy = false;
+                        inQuotes = !inQuotes;
+                    }
+                }
+                backslashes = Math.floor(backslashes / 2);
+            }
+            for (; backslashes > 0; --backslashes)
+                argument += "\\";
+            if (at >= command.length || (!inQuotes && harnessIsBlank(command.charAt(at))))
+                break;
+            if (copy)
+                argument += command.charAt(at);
+            ++at;
+        }
+        out += " \"" + argument.replace(/(\\*)"/g, "$1$1\\\"").replace(/(\\+)$/, "$1$1") + "\"";
+    }
+}
+
 // Every run is recorded with its window style, its exit code (-1 for a helper, which is not
-// waited for) and the command as Wine's Run receives it.
+// waited for) and the command as Wine's Run receives it (in the model: before its arguments
+// are split by msvcrt's rule).
 HarnessShell.prototype.Run = function (command, style, wait) {
     var passed = harnessWindowsHost ? this.ExpandEnvironmentStrings(command) : command;
     if (wait === true) {
-        var code = harnessShell.Run(passed, style, true);
+        var code = harnessShell.Run(harnessWindowsHost ? harnessMsvcrtSplit(passed) : passed,
+                                    style, true);
         harnessRecord(style + " " + code + " " + passed);
         return code;
     }
@@ -223,8 +296,57 @@ HarnessShell.prototype.Run = function (command, style, wait) {
                             false);
 };
 
+// Scripting.FileSystemObject with the stand-in scanner in front of it (TS_RENAME_HELD).
+function HarnessFiles(pattern) {
+    this.real = new harnessNativeObject("Scripting.FileSystemObject");
+    this.pattern = new RegExp(pattern, "i");
+    this.holds = [];  // {path, stream, until}
+    this.seen = {};
+}
+
+// Ends the holds whose time is over; every call of the object looks first.
+HarnessFiles.prototype.release = function () {
+    for (var i = 0; i < this.holds.length; ++i)
+        if (harnessNow() >= this.holds[i].until) {
+            this.holds[i].stream.Close();
+            this.holds.splice(i--, 1);
+        }
+};
+
+HarnessFiles.prototype.MoveFile = function (from, to) {
+    this.release();
+    var key = String(from).toLowerCase();
+    if (this.pattern.test(from) && !this.seen[key] && this.real.FileExists(from)) {
+        this.seen[key] = true;
+        var milliseconds = parseInt(harnessSetting("TS_RENAME_HELD_MS", "300"), 10);
+        this.holds.push({stream: this.real.OpenTextFile(from, 1), until: harnessNow() + milliseconds});
+    }
+    return this.real.MoveFile(from, to);
+};
+
+(function () {
+    var names = ["FileExists", "FolderExists", "CreateFolder", "CreateTextFile", "OpenTextFile",
+                 "DeleteFile", "DeleteFolder", "GetSpecialFolder", "GetFile"];
+    for (var n = 0; n < names.length; ++n)
+        (function (name) {
+            HarnessFiles.prototype[name] = function (a, b, c, d) {
+                this.release();
+                switch (arguments.length) {
+                case 1: return this.real[name](a);
+                case 2: return this.real[name](a, b);
+                case 3: return this.real[name](a, b, c);
+                default: return this.real[name](a, b, c, d);
+                }
+            };
+        })(names[n]);
+})();
+
 ActiveXObject = function (name) {
-    return name == "WScript.Shell" ? new HarnessShell() : new harnessNativeObject(name);
+    if (name == "WScript.Shell")
+        return new HarnessShell();
+    if (name == "Scripting.FileSystemObject" && harnessSetting("TS_RENAME_HELD", "") != "")
+        return new HarnessFiles(harnessSetting("TS_RENAME_HELD", ""));
+    return new harnessNativeObject(name);
 };
 
 // A helper's runs go to its file at once: the page may end before the helper does.
@@ -326,9 +448,17 @@ function harnessSleep(milliseconds) {
 // After each turn: what the page shows now, then the click, if it is due (with the time it
 // came, in milliseconds since 1601 as the stand-in encoder logs them). False once the
 // window is closed.
+var harnessReportEnded = false;
+
 function harnessTurn(callback) {
     callback();
     var reported = harnessElements.report.reportedRuns();
+    // When the report's last line came (for the launcher's costs at its end).
+    if (!harnessReportEnded &&
+        /(Done\.|tracks not run\.)$/.test(harnessElements.report.markup())) {
+        harnessReportEnded = true;
+        WScript.Echo("ENDED " + harnessSince1601());
+    }
     WScript.Echo("TURN " + reported + " " + harnessEscape(harnessElements.progress.markup()));
     if (!harnessClicked && harnessClickAfter >= 0 && reported >= harnessClickAfter) {
         harnessClicked = true;
@@ -336,6 +466,15 @@ function harnessTurn(callback) {
         WScript.Echo("CLICK " + harnessSince1601());
         if (typeof harnessElements.Stopped.onclick == "function")
             harnessElements.Stopped.onclick();
+    }
+    ++harnessTurns;
+    if (harnessPausedAt < 0 && harnessPauseAfter >= 0 && reported >= harnessPauseAfter) {
+        harnessPausedAt = harnessTurns;
+        harnessElements.Paused.checked = true;
+        WScript.Echo("PAUSE " + harnessSince1601());
+    } else if (harnessElements.Paused.checked && harnessTurns - harnessPausedAt >= harnessPauseTurns) {
+        harnessElements.Paused.checked = false;
+        WScript.Echo("RESUME " + harnessSince1601());
     }
     if (harnessCloseAfter >= 0 && reported >= harnessCloseAfter) {
         WScript.Echo("CLOSE " + harnessSince1601());
@@ -349,6 +488,7 @@ function harnessSince1601() {
 }
 
 function harnessRunPage(onload) {
+    WScript.Echo("BEGIN " + harnessSince1601());
     var open = harnessTurn(onload);
     while (open && harnessTimers.length > 0) {
         var next = 0;

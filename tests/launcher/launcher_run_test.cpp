@@ -6,9 +6,10 @@
 // encode per processor through helper scripts, and encoding in the page where none can run.
 // Each test runs in two hosts: with Wine's WScript.Shell, and with a model of Windows' one,
 // whose Run replaces %NAME% first and whose process environment can be written; helpers run
-// under the same model. For the model, the launcher's one write of a parameterised property,
-// which Wine's JScript cannot run, is turned into a call of the model before the script runs
-// (RunLauncherScript).
+// under the same model. And each runs on two pages: the built-in one, and the sample template
+// of the release beside the program, which is made from it with a look of its own. For the model,
+// the launcher's one write of a parameterised property, which Wine's JScript cannot run, is turned
+// into a call of the model before the script runs (RunLauncherScript).
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -55,7 +56,22 @@ std::u16string Markup(const std::u16string& text) {
     return out;
 }
 
-class LauncherRun : public ::testing::TestWithParam<Host>, protected LauncherScene {
+enum class Page { kBuiltIn, kSample };
+
+struct RunParam {
+    Host host;
+    Page page;
+};
+
+// The template file the program takes in place of its built-in page.
+std::u16string TemplateBesideProgram() {
+    wchar_t program[MAX_PATH];
+    const std::u16string self(reinterpret_cast<const char16_t*>(program),
+                              GetModuleFileNameW(nullptr, program, MAX_PATH));
+    return self.substr(0, self.rfind(u'\\') + 1) + u"Tonschleuder-Vorlage.htm";
+}
+
+class LauncherRun : public ::testing::TestWithParam<RunParam>, protected LauncherScene {
   protected:
     void SetUp() override {
         // The encoder's own path is as awkward as the tracks'.
@@ -65,8 +81,22 @@ class LauncherRun : public ::testing::TestWithParam<Host>, protected LauncherSce
         log_ = folder_ + u"stand-in.log";
         temp_ = folder_ + u"Temp\\";
         MakeFolders(temp_);
+        if (GetParam().page == Page::kSample) {
+            ASSERT_TRUE(WriteBytes(TemplateBesideProgram(), PageText()));
+        }
     }
-    void TearDown() override { CloseScene(); }
+    void TearDown() override {
+        DeleteFileW(reinterpret_cast<const wchar_t*>(TemplateBesideProgram().c_str()));
+        CloseScene();
+    }
+
+    Host host() const { return GetParam().host; }
+
+    // The page's template: the built-in one or the sample.
+    static std::string PageText() {
+        return GetParam().page == Page::kSample ? ReadBytes(FromUtf8(TS_SAMPLE_TEMPLATE))
+                                                : std::string(kBuiltInLauncherTemplate);
+    }
 
     // Source files that exist, so that deleting them can be seen.
     std::u16string Source(const std::u16string& relative) {
@@ -97,7 +127,7 @@ class LauncherRun : public ::testing::TestWithParam<Host>, protected LauncherSce
         settings.push_back({u"OS", u"Windows_NT"});
         settings.push_back({u"TEMP", temp_});
         settings.push_back({u"TMP", temp_});
-        ScriptResult result = RunLauncherScript(ReadBytes(launcher), folder_, settings, GetParam());
+        ScriptResult result = RunLauncherScript(ReadBytes(launcher), folder_, settings, host());
         EXPECT_TRUE(result.finished) << "cscript output:\n" << result.output;
         if (!closed) {
             EXPECT_EQ(FolderNames(temp_), std::vector<std::u16string>{})
@@ -271,20 +301,24 @@ TEST_P(LauncherRun, OriginalsAreDeletedExactlyAfterSuccessfulRunsOnly) {
     // The encoder says it succeeded but leaves an empty output.
     const std::u16string emptied = Source(u"Musik\\empty-out.wav");
     const std::u16string last = Source(u"Rock'n'Roll\\01 Intro.ogg");
-    DropFiles(dialog_, {first, failing, readOnly, emptied, last});
+    // The command names a source of 260 characters or more in its long form (\\?\...).
+    const std::u16string deep =
+        Source(PathOfLength(folder_ + u"Tief\\", 300, u".wav").substr(folder_.size()));
+    DropFiles(dialog_, {first, failing, readOnly, emptied, last, deep});
     ClickButton(dialog_, IDX_DELETE_ORIGINALS);
 
     const ScriptResult result = WriteAndRun(folder_ + folder + u"Lame-Aufruf.hta",
                                             {{u"TS_STANDIN_FAIL_ON", u"fail-me"},
                                              {u"TS_STANDIN_FAIL_CODE", u"3"},
                                              {u"TS_STANDIN_EMPTY_ON", u"empty-out"}});
-    EXPECT_EQ(EncoderRuns().size(), 5u) << result.output;
+    EXPECT_EQ(EncoderRuns().size(), 6u) << result.output;
     EXPECT_FALSE(Exists(first)) << "deleted after its successful run";
     for (const std::u16string& other : expanded) EXPECT_TRUE(Exists(other)) << Utf8(other);
     EXPECT_TRUE(Exists(failing)) << "kept after its failing run";
     EXPECT_TRUE(Exists(readOnly)) << "deleted without force";
     EXPECT_TRUE(Exists(emptied)) << "kept: its output is empty";
     EXPECT_FALSE(Exists(last)) << "the tracks after a kept source go on";
+    EXPECT_TRUE(Exists(deep)) << "kept: the page's file object may not take its long form";
 
     // Nothing but helpers and the encoder run: no cmd.exe.
     for (const HarnessRun& run : AllRuns(result))
@@ -296,7 +330,9 @@ TEST_P(LauncherRun, OriginalsAreDeletedExactlyAfterSuccessfulRunsOnly) {
               Markup(lame_) + u"\"",
           u"Run 3: read-only.mp3...OK, source not deleted: " + readOnly +
               u"<br>Run 4: empty-out.mp3...OK, source not deleted: " + emptied +
-              u"<br>Run 5: 01 Intro.mp3...OK<br>Done."})
+              u"<br>Run 5: 01 Intro.mp3...OK<br>",
+          u"...OK, source not deleted: its path is too long for this page: \\\\?\\" + deep +
+              u"<br>Done."})
         EXPECT_NE(result.report.find(line), std::u16string::npos)
             << PrintableText(line) << "\nin: " << PrintableText(result.report);
 }
@@ -312,7 +348,7 @@ TEST_P(LauncherRun, TagsInTheReportAreText) {
         WriteAndRun(folder_ + u"Musik\\Lame-Aufruf.hta", {{u"TS_STANDIN_EXIT", u"2"}});
     EXPECT_EQ(result.report,
               u"Run 1: a.mp3... error = 2\"" + Markup(lame_) +
-                  u"\" --priority 0 -b 128 -h --tt \"&lt;img src=x onerror=\"\"alert(1)\"\"&gt;\" "
+                  u"\" --priority 0 -b 128 -h --tt \"&lt;img src=x onerror=\\\"alert(1)\\\"&gt;\" "
                   u"--ta \"&lt;b&gt;Live &lt;Berlin&gt; &amp;amp; &lt;3\" \"" +
                   source + u"\" \"" + folder_ + u"Musik\\a.mp3\"<br>Done.");
 }
@@ -338,11 +374,14 @@ TEST_P(LauncherRun, ShowsProgressRunsEncodesTogetherAndStops) {
     EXPECT_LT(std::max(times[0].first, times[1].first), std::min(times[0].second, times[1].second))
         << "two encodes at once";
 
-    // Progress while the first encodes ran, before the last was done.
+    // Progress while encodes ran, before the last was done (two encodes that started together
+    // may end in the same turn).
     bool shownMidway = false;
     for (const PageTurn& turn : result.turns)
         shownMidway = shownMidway ||
-                      (turn.reportedRuns == 1 && turn.progress.rfind(u"1 of 5 done, ", 0) == 0);
+                      (turn.reportedRuns > 0 && static_cast<size_t>(turn.reportedRuns) < ran &&
+                       turn.progress.rfind(
+                           FromUtf8(std::to_string(turn.reportedRuns)) + u" of 5 done, ", 0) == 0);
     EXPECT_TRUE(shownMidway) << result.output;
 
     // The encodes running at the click finished whole; the tracks not started are untouched.
@@ -389,9 +428,10 @@ TEST_P(LauncherRun, WithoutHelpersEncodesInThePageOneTrackPerTurn) {
             {{c.setting, u"1"}, {u"NUMBER_OF_PROCESSORS", u"2"}, {u"TS_CLICK_STOP_AFTER", u"2"}});
         EXPECT_EQ(EncoderRuns().size(), 2u) << result.output;
         EXPECT_NE(result.report.find(c.note), std::u16string::npos) << PrintableText(result.report);
-        EXPECT_NE(result.report.find(u"Run 2: 2.mp3...OK<br>Stopped: 1 of 3 tracks not run."),
-                  std::u16string::npos)
+        EXPECT_NE(result.report.find(u"Run 2: 2.mp3...OK<br>"), std::u16string::npos)
             << PrintableText(result.report);
+        EXPECT_EQ(result.report.substr(result.report.rfind(u"<br>") + 4),
+                  u"Stopped: 1 of 3 tracks not run.");
         // Each encode had a turn of its own, and the page showed it.
         bool shownMidway = false;
         for (const PageTurn& turn : result.turns)
@@ -402,7 +442,8 @@ TEST_P(LauncherRun, WithoutHelpersEncodesInThePageOneTrackPerTurn) {
         std::vector<HarnessRun> runs;
         std::copy_if(result.runs.begin(), result.runs.end(), std::back_inserter(runs),
                      [](const HarnessRun& run) { return run.command.rfind(u"find.exe", 0) != 0; });
-        EXPECT_EQ(runs.size(), c.helperStarted ? 3u : 2u) << result.output;
+        // Helpers start together, one per processor.
+        EXPECT_EQ(runs.size(), c.helperStarted ? 4u : 2u) << result.output;
         for (const HarnessRun& run : result.runs) EXPECT_EQ(run.style, 0);
         EXPECT_TRUE(result.helperRuns.empty());
     }
@@ -428,6 +469,53 @@ TEST_P(LauncherRun, AHelperEndedMidTrackFailsThatTrackOnly) {
               std::u16string::npos)
         << PrintableText(result.report);
     EXPECT_EQ(result.report.substr(result.report.rfind(u"<br>") + 4), u"Done.");
+}
+
+// A virus scanner opens each file just written for a moment, and a rename of it fails then:
+// the renames of a job, an answer and a result are tried again, in the helper and the page,
+// so every encode is reported as it ended, and a job held at "Stop" is still taken back.
+TEST_P(LauncherRun, RenamesHeldByAVirusScannerAreTriedAgain) {
+    struct Case {
+        const char* name;
+        const char16_t* processors;
+        const char16_t* stopAfter;
+        const char16_t* held;  // the names the stand-in scanner holds at their first rename
+        const char16_t* heldFor;
+        size_t encodes;
+        const char16_t* end;
+    };
+    const Case cases[] = {
+        {"every file held", u"2", u"-1", u"\\.(part|job)$", u"300", 4, u"Done."},
+        // The job after the one the helper runs, held as the click takes it back.
+        {"Stop", u"1", u"1", u"-3\\.job$", u"600", 2, u"Stopped: 2 of 4 tracks not run."},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        StartOver(lame_);
+        ASSERT_NE(dialog_, nullptr);
+        std::vector<std::u16string> sources;
+        for (const char16_t* name :
+             {u"Musik\\1.wav", u"Musik\\2.wav", u"Musik\\3.wav", u"Musik\\4.wav"})
+            sources.push_back(Source(name));
+        DropFiles(dialog_, sources);
+
+        const ScriptResult result = WriteAndRun(folder_ + u"Musik\\Lame-Aufruf.hta",
+                                                {{u"NUMBER_OF_PROCESSORS", c.processors},
+                                                 {u"TS_STANDIN_SLEEP_MS", u"800"},
+                                                 {u"TS_CLICK_STOP_AFTER", c.stopAfter},
+                                                 {u"TS_RENAME_HELD", c.held},
+                                                 {u"TS_RENAME_HELD_MS", c.heldFor}});
+        EXPECT_EQ(EncoderRuns().size(), c.encodes) << result.output;
+        std::u16string lines;
+        for (size_t i = 1; i <= c.encodes; ++i) {
+            const std::u16string number = FromUtf8(std::to_string(i));
+            lines += u"Run " + number + u": " + number + u".mp3...OK<br>";
+        }
+        EXPECT_EQ(result.report.substr(0, lines.size()), lines) << PrintableText(result.report);
+        EXPECT_EQ(result.report.substr(result.report.rfind(u"<br>") + 4), c.end);
+        EXPECT_EQ(result.runs.size(), std::stoul(Utf8(c.processors))) << "helpers started\n"
+                                                                      << result.output;
+    }
 }
 
 // Helpers last: each takes its tracks one after another, one helper per processor.
@@ -516,7 +604,7 @@ TEST_P(LauncherRun, ACommandThatWindowsWouldChangeIsNotRun) {
         const ScriptResult result =
             WriteAndRun(folder_ + u"Musik\\Lame-Aufruf.hta",
                         {{c.setting, u"1"}, {u"TS_ENVIRONMENT_WRITE_FAILS", u"1"}});
-        const bool refused = GetParam() == Host::kWindowsModel;
+        const bool refused = host() == Host::kWindowsModel;
         std::vector<Arguments> expected = {{plain, folder_ + u"Musik\\a.mp3"},
                                            {percent, folder_ + u"Musik\\100% sure.mp3"}};
         if (!refused) expected.push_back({variable, folder_ + u"Musik\\%OS% live.mp3"});
@@ -535,19 +623,13 @@ TEST_P(LauncherRun, ACommandThatWindowsWouldChangeIsNotRun) {
 // A template's own callRun line need not end in the two quoted names: its source cannot be
 // found, and the line says so instead of stopping the page with a script error.
 TEST_P(LauncherRun, ATrackWithoutItsTwoNamesSaysItsSourceWasNotDeleted) {
-    wchar_t program[MAX_PATH];
-    const std::u16string self(reinterpret_cast<const char16_t*>(program),
-                              GetModuleFileNameW(nullptr, program, MAX_PATH));
-    const std::u16string beside =
-        self.substr(0, self.rfind(u'\\') + 1) + u"Tonschleuder-Vorlage.htm";
-    std::string page = kBuiltInLauncherTemplate;
+    std::string page = PageText();
     page.insert(page.find("%callRuns%") + 10, "\tcallRun (' -V 2');\r\n");
-    ASSERT_TRUE(WriteBytes(beside, page));
+    ASSERT_TRUE(WriteBytes(TemplateBesideProgram(), page));
     DropFiles(dialog_, {Source(u"Musik\\a.wav")});
     ClickButton(dialog_, IDX_DELETE_ORIGINALS);
 
     const ScriptResult result = WriteAndRun(folder_ + u"Musik\\Lame-Aufruf.hta");
-    DeleteFileW(reinterpret_cast<const wchar_t*>(beside.c_str()));
     EXPECT_EQ(EncoderRuns().size(), 2u) << result.output;
     EXPECT_NE(result.report.find(
                   u"<br>Run 2:  -V 2OK, source not deleted: its name was not found<br>Done."),
@@ -575,36 +657,44 @@ TEST_P(LauncherRun, DecodingRunGivesWaveOutputs) {
               u"Run 1: 01 Intro.wav...OK<br>Run 2: b.wav...OK<br>Run 3: c.mp3...OK<br>Done.");
 }
 
-// The sample template of the release runs the same batch, with its own report.
-TEST_P(LauncherRun, TheSampleTemplateRunsTheBatchAsTheBuiltInPageDoes) {
-    wchar_t program[MAX_PATH];
-    const std::u16string self(reinterpret_cast<const char16_t*>(program),
-                              GetModuleFileNameW(nullptr, program, MAX_PATH));
-    const std::u16string beside =
-        self.substr(0, self.rfind(u'\\') + 1) + u"Tonschleuder-Vorlage.htm";
-    ASSERT_TRUE(WriteBytes(beside, ReadBytes(FromUtf8(TS_SAMPLE_TEMPLATE))));
-    const std::u16string good = Source(u"Musik\\Grüße 100%.wav");
-    const std::u16string failing = Source(u"Musik\\fail-me.ogg");
-    DropFiles(dialog_, {good, failing});
-    ClickButton(dialog_, IDX_DELETE_ORIGINALS);
+// The sample template's own: while "Anhalten" (Paused) is checked no encode starts, and the
+// job left for the helper is taken back; unchecked, the batch goes on to its end.
+using SampleTemplateRun = LauncherRun;
+
+TEST_P(SampleTemplateRun, AnhaltenPausesTheBatchUntilUnchecked) {
+    std::vector<std::u16string> sources;
+    for (const char16_t* name : {u"Musik\\1.wav", u"Musik\\2.wav", u"Musik\\3.wav"})
+        sources.push_back(Source(name));
+    DropFiles(dialog_, sources);
 
     const ScriptResult result =
-        WriteAndRun(folder_ + u"Musik\\Lame-Aufruf.hta",
-                    {{u"TS_STANDIN_FAIL_ON", u"fail-me"}, {u"TS_STANDIN_FAIL_CODE", u"5"}});
-    DeleteFileW(reinterpret_cast<const wchar_t*>(beside.c_str()));
-    ExpectEncoderRuns({lame_, u"--priority", u"0", u"-b", u"128", u"-h"},
-                      {{good, folder_ + u"Musik\\Grüße 100%.mp3"},
-                       {u"--ogginput", failing, folder_ + u"Musik\\fail-me.mp3"}},
-                      result);
-    EXPECT_FALSE(Exists(good));
-    EXPECT_TRUE(Exists(failing));
-    EXPECT_EQ(result.report.rfind(u"Grüße 100%.mp3 ... OKfail-me.mp3 ... Fehler 5: \"", 0), 0u)
-        << PrintableText(result.report);
+        WriteAndRun(folder_ + u"Musik\\Lame-Aufruf.hta", {{u"NUMBER_OF_PROCESSORS", u"1"},
+                                                          {u"TS_STANDIN_SLEEP_MS", u"600"},
+                                                          {u"TS_PAUSE_AFTER", u"1"},
+                                                          {u"TS_PAUSE_TURNS", u"10"}});
+    ASSERT_NE(result.resumeTime, 0u) << result.output;
+    const auto times = ReadStandInTimes(log_);
+    ASSERT_EQ(times.size(), 3u) << result.output;
+    // (Track 2 was claimed as track 1 ended, before the click.) Track 3 waited.
+    EXPECT_GT(times[2].first, result.resumeTime);
+    EXPECT_EQ(result.report,
+              u"Run 1: 1.mp3...OK<br>Run 2: 2.mp3...OK<br>Run 3: 3.mp3...OK<br>Done.");
 }
 
-INSTANTIATE_TEST_SUITE_P(Hosts, LauncherRun, ::testing::Values(Host::kWine, Host::kWindowsModel),
-                         [](const ::testing::TestParamInfo<Host>& info) {
-                             return info.param == Host::kWine ? "Wine" : "WindowsModel";
-                         });
+std::string ParamName(const ::testing::TestParamInfo<RunParam>& info) {
+    return std::string(info.param.host == Host::kWine ? "Wine" : "WindowsModel") +
+           (info.param.page == Page::kSample ? "Sample" : "");
+}
+
+INSTANTIATE_TEST_SUITE_P(Hosts, LauncherRun,
+                         ::testing::Values(RunParam{Host::kWine, Page::kBuiltIn},
+                                           RunParam{Host::kWindowsModel, Page::kBuiltIn},
+                                           RunParam{Host::kWine, Page::kSample},
+                                           RunParam{Host::kWindowsModel, Page::kSample}),
+                         ParamName);
+INSTANTIATE_TEST_SUITE_P(Hosts, SampleTemplateRun,
+                         ::testing::Values(RunParam{Host::kWine, Page::kSample},
+                                           RunParam{Host::kWindowsModel, Page::kSample}),
+                         ParamName);
 
 }  // namespace

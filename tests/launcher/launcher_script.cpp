@@ -234,6 +234,10 @@ ScriptResult RunLauncherScript(const std::string& launcherBytes, const std::u16s
         }
         if (line.rfind("CLICK ", 0) == 0) result.clickTime = std::stoull(line.substr(6));
         if (line.rfind("CLOSE ", 0) == 0) result.closeTime = std::stoull(line.substr(6));
+        if (line.rfind("PAUSE ", 0) == 0) result.pauseTime = std::stoull(line.substr(6));
+        if (line.rfind("RESUME ", 0) == 0) result.resumeTime = std::stoull(line.substr(7));
+        if (line.rfind("BEGIN ", 0) == 0) result.beginTime = std::stoull(line.substr(6));
+        if (line.rfind("ENDED ", 0) == 0) result.endTime = std::stoull(line.substr(6));
         if (line == "END") result.finished = true;
     }
     // Each helper recorded its runs in a file of its own.

@@ -45,6 +45,12 @@ struct ScriptResult {
     // stand-in encoder logs its times), or 0.
     unsigned long long clickTime = 0;
     unsigned long long closeTime = 0;
+    // When the harness checked and unchecked "Paused", or 0.
+    unsigned long long pauseTime = 0;
+    unsigned long long resumeTime = 0;
+    // When the page's onload handler began, and when its report got its last line, or 0.
+    unsigned long long beginTime = 0;
+    unsigned long long endTime = 0;
 };
 
 // Whose WScript.Shell the launcher runs with (see launcher_harness.js): Wine's, whose Run

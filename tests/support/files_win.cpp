@@ -67,6 +67,15 @@ bool MakeFolders(const std::u16string& folder) {
     return Exists(folder);
 }
 
+std::u16string PathOfLength(const std::u16string& folder, size_t length,
+                            const std::u16string& ending, char16_t unit) {
+    if (folder.size() + ending.size() + 1 > length) return std::u16string();
+    std::u16string path = folder;
+    // Parts of at most 60 units: a Linux file name holds 255 bytes, 85 Japanese characters.
+    while (path.size() + ending.size() + 61 < length) path += std::u16string(60, unit) + u"\\";
+    return path + std::u16string(length - path.size() - ending.size(), unit) + ending;
+}
+
 bool Exists(const std::u16string& path) {
     return GetFileAttributesW(W(path)) != INVALID_FILE_ATTRIBUTES;
 }

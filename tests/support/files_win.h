@@ -19,6 +19,10 @@ std::u16string MakeScratchFolder(const std::u16string& name);
 void RemoveTree(const std::u16string& folder);
 // Creates the folder and any missing parents.
 bool MakeFolders(const std::u16string& folder);
+// A path of exactly `length` units in the folder, ending in `ending`, through folders of the
+// unit given (each part short enough for the host's file system); "" when the folder is longer.
+std::u16string PathOfLength(const std::u16string& folder, size_t length,
+                            const std::u16string& ending, char16_t unit = u'd');
 
 bool Exists(const std::u16string& path);
 bool WriteBytes(const std::u16string& path, const std::string& bytes);

@@ -1,7 +1,7 @@
-// The two sample files of the release (docs/examples/): the template passes the program's
-// check and is filled in so that its script reads the values back, and the genre list parses
-// to the entries written and lays out as intended. And the launcher's document shows the
-// built-in template as it is.
+// The two sample files of the release (docs/examples/; the template is made from the built-in
+// page at build time): the template passes the program's check and is filled in so that its
+// script reads the values back, and the genre list parses to the entries written and lays out
+// as intended. And the launcher's document shows the built-in template as it is.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -31,6 +31,15 @@ std::string ReadExample(const char8_t* name) {
     return bytes.str();
 }
 
+// The sample template, made from the built-in page at build time.
+std::string ReadSampleTemplate() {
+    std::ifstream file(std::filesystem::path(TONSCHLEUDER_SAMPLE_TEMPLATE), std::ios::binary);
+    EXPECT_TRUE(file.good()) << "missing " << TONSCHLEUDER_SAMPLE_TEMPLATE;
+    std::ostringstream bytes;
+    bytes << file.rdbuf();
+    return bytes.str();
+}
+
 NarrowString Bytes(const std::string& bytes) {
     NarrowString text;
     text.PrepareBuffer(static_cast<uint32_t>(bytes.size()));
@@ -50,13 +59,13 @@ std::u16string LiteralAfter(const std::u16string& text, const std::u16string& ma
 
 WideString FillSampleTemplate(bool deleteOriginals, const WideString& callRuns) {
     WideString templ;
-    templ.AssignAnsi(Bytes(ReadExample(u8"Tonschleuder-Vorlage.htm")).Text());
+    templ.AssignAnsi(Bytes(ReadSampleTemplate()).Text());
     return FillLauncherTemplate(templ, deleteOriginals, Wide(u"C:\\Programme\\Lame\\lame.exe"),
                                 Wide(u" --priority 0 -V 4 --tc \"a\\b\""), callRuns);
 }
 
 TEST(SampleTemplate, IsAsciiAndPassesTheCheck) {
-    const std::string bytes = ReadExample(u8"Tonschleuder-Vorlage.htm");
+    const std::string bytes = ReadSampleTemplate();
     ASSERT_FALSE(bytes.empty());
     // ASCII reads the same in every ANSI code page.
     for (size_t i = 0; i < bytes.size(); ++i)

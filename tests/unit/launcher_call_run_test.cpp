@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "launcher/call_run.h"
 #include "launcher/output_clash.h"
@@ -37,15 +38,28 @@ std::u16string Wrapped(const std::u16string& command) {
     return u"\tcallRun ('" + command + u"');\r\n";
 }
 
+// The arguments the encoder receives for a line, split by both C runtime rules, which must
+// agree: lame.exe on Windows splits by the msvcrt one.
+std::vector<std::u16string> ArgumentsOf(const std::u16string& line) {
+    size_t at = line.find(u'\'');
+    const auto command = ReadScriptLiteral(line, at);
+    EXPECT_TRUE(command.has_value());
+    if (!command) return {};
+    const auto byMsvcrt = SplitCommandLine(u"lame.exe" + *command, QuoteRule::kMsvcrt);
+    const auto bySince2008 = SplitCommandLine(u"lame.exe" + *command, QuoteRule::kSince2008);
+    EXPECT_EQ(byMsvcrt, bySince2008) << Printable(*command);
+    return byMsvcrt;
+}
+
 TEST(BuildCallRunLine, WritesTheWorkedExamplesByteForByte) {
     const TrackRecord rock = MakeRecord(u"D:\\Musik\\Rock'n'Roll\\01 Intro.mp3",
                                         {.title = u"Intro \"live\"", .artist = u"AC\\DC"});
     EXPECT_EQ(Line(rock, true, false, false),
-              Wrapped(u" --add-id3v2 --tt \"Intro \"\"live\"\"\" --ta \"AC\\\\DC\" --mp3input "
+              Wrapped(u" --add-id3v2 --tt \"Intro \\\\\"live\\\\\"\" --ta \"AC\\\\DC\" --mp3input "
                       u"\"D:\\\\Musik\\\\Rock\\'n\\'Roll\\\\01 Intro.mp3\" "
                       u"\"D:\\\\Musik\\\\Rock\\'n\\'Roll\\\\01 Intro.mp3.mp3\""));
     EXPECT_EQ(Line(rock, true, false, true),
-              Wrapped(u" --add-id3v2 --tt \"Intro \"\"live\"\"\" --ta \"AC\\\\DC\" --mp3input "
+              Wrapped(u" --add-id3v2 --tt \"Intro \\\\\"live\\\\\"\" --ta \"AC\\\\DC\" --mp3input "
                       u"\"D:\\\\Musik\\\\Rock\\'n\\'Roll\\\\01 Intro.mp3\" "
                       u"\"D:\\\\Musik\\\\Rock\\'n\\'Roll\\\\01 Intro.wav\""));
     EXPECT_EQ(Line(MakeRecord(u"D:\\Daten\\b.wav")),
@@ -79,7 +93,8 @@ TEST(BuildCallRunLine, WritesTagValuesAsTheyStand) {
         std::u16string value, written;
     };
     const TagCase cases[] = {
-        {"quote, apostrophe, backslash", u"it's \"x\"\\y", u"it\\'s \"\"x\"\"\\\\y"},
+        // A quote is written \" (doubled for the script), which every C runtime reads as a quote.
+        {"quote, apostrophe, backslash", u"it's \"x\"\\y", u"it\\'s \\\\\"x\\\\\"\\\\y"},
         {"blanks only", u"   ", u"   "},
         {"not trimmed", u" a\t", u" a\t"},
         {"--decode in a tag", u"--decode", u"--decode"},
@@ -87,8 +102,8 @@ TEST(BuildCallRunLine, WritesTagValuesAsTheyStand) {
         // Backslash runs before a quote or at the end are doubled before the usual escaping.
         {"backslash at the end", u"AC\\", u"AC\\\\\\\\"},
         {"backslash inside stays single", u"AC\\DC", u"AC\\\\DC"},
-        {"backslash before a quote", u"a\\\"b", u"a\\\\\\\\\"\"b"},
-        {"two backslashes before a quote", u"a\\\\\"b", u"a\\\\\\\\\\\\\\\\\"\"b"},
+        {"backslash before a quote", u"a\\\"b", u"a\\\\\\\\\\\\\"b"},
+        {"two backslashes before a quote", u"a\\\\\"b", u"a\\\\\\\\\\\\\\\\\\\\\"b"},
         {"backslash before an apostrophe", u"a\\'b", u"a\\\\\\'b"},
         // Script breakers are escaped for the literal.
         {"end of the script element", u"</script>", u"<\\/script>"},
@@ -104,8 +119,10 @@ TEST(BuildCallRunLine, WritesTagValuesAsTheyStand) {
     };
     for (const TagCase& c : cases) {
         SCOPED_TRACE(c.name);
-        EXPECT_EQ(Line(MakeRecord(u"C:\\a.wav", {.title = c.value})),
-                  Wrapped(u" --tt \"" + c.written + u"\" \"C:\\\\a.wav\" \"C:\\\\a.mp3\""));
+        const std::u16string line = Line(MakeRecord(u"C:\\a.wav", {.title = c.value}));
+        EXPECT_EQ(line, Wrapped(u" --tt \"" + c.written + u"\" \"C:\\\\a.wav\" \"C:\\\\a.mp3\""));
+        EXPECT_EQ(ArgumentsOf(line), (std::vector<std::u16string>{u"lame.exe", u"--tt", c.value,
+                                                                  u"C:\\a.wav", u"C:\\a.mp3"}));
     }
 }
 
@@ -151,12 +168,43 @@ TEST(BuildCallRunLine, NamesInputAndOutputByTheKindOfTheSource) {
         const std::u16string line = Line(MakeRecord(c.path), false, false, c.decode);
         EXPECT_EQ(line, Wrapped(c.files));
         // The output the encoder receives is the one the output check looks at.
-        size_t at = line.find(u'\'');
-        const auto command = ReadScriptLiteral(line, at);
-        ASSERT_TRUE(command.has_value());
         const OutputPathParts output = OutputPathPartsOf(MakeRecord(c.path), c.decode);
-        EXPECT_EQ(SplitCommandLine(u"lame.exe" + *command).back(),
-                  c.path.substr(0, output.baseLength) + output.suffix);
+        EXPECT_EQ(ArgumentsOf(line).back(), c.path.substr(0, output.baseLength) + output.suffix);
+    }
+}
+
+// Windows opens a path of 260 units or more only in the extended-length form (unless long
+// paths are enabled for the whole system), so lame.exe is given each such name in it.
+TEST(BuildCallRunLine, GivesTheEncoderLongPathsInTheExtendedLengthForm) {
+    struct LongCase {
+        const char* name;
+        std::u16string path;
+        std::vector<std::u16string> files;  // as the encoder receives them
+    };
+    const std::u16string deep = u"D:\\" + std::u16string(246, u'x') + u"\\it's ";  // 255 units
+    const std::u16string share = u"\\\\srv\\share\\" + std::u16string(280, u'y') + u"\\";
+    const std::u16string unc = u"\\\\?\\UNC" + share.substr(1);
+    const std::u16string relative(300, u'z');
+    const LongCase cases[] = {
+        {"input and output",
+         deep + u"a b.wav",
+         {u"\\\\?\\" + deep + u"a b.wav", u"\\\\?\\" + deep + u"a b.mp3"}},
+        {"only the output reaches 260",
+         deep.substr(0, 252) + u".mp3",
+         {u"--mp3input", deep.substr(0, 252) + u".mp3",
+          u"\\\\?\\" + deep.substr(0, 252) + u".mp3.mp3"}},
+        {"259 units stay",
+         deep.substr(0, 255) + u".ogg",
+         {u"--ogginput", deep.substr(0, 255) + u".ogg", deep.substr(0, 255) + u".mp3"}},
+        {"network path", share + u"b.mp2", {unc + u"b.mp2", unc + u"b.mp3"}},
+        {"a folder ending in a backslash", share, {unc, unc + u".mp3"}},
+        {"not a full path", relative + u".wav", {relative + u".wav", relative + u".mp3"}},
+    };
+    for (const LongCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::vector<std::u16string> expected = {u"lame.exe"};
+        expected.insert(expected.end(), c.files.begin(), c.files.end());
+        EXPECT_EQ(ArgumentsOf(Line(MakeRecord(c.path))), expected);
     }
 }
 

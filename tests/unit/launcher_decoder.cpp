@@ -94,7 +94,7 @@ std::optional<std::u16string> ReadScriptLiteral(const std::u16string& text, size
     return std::nullopt;
 }
 
-std::vector<std::u16string> SplitCommandLine(const std::u16string& commandLine) {
+std::vector<std::u16string> SplitCommandLine(const std::u16string& commandLine, QuoteRule rule) {
     std::vector<std::u16string> arguments;
     size_t p = 0;
     const size_t n = commandLine.size();
@@ -122,6 +122,7 @@ std::vector<std::u16string> SplitCommandLine(const std::u16string& commandLine) 
                 if (backslashes % 2 == 0) {
                     if (inQuotes && p + 1 < n && commandLine[p + 1] == u'"') {
                         ++p;  // "" inside quotes: one literal quote
+                        if (rule == QuoteRule::kMsvcrt) inQuotes = false;
                     } else {
                         copy = false;
                         inQuotes = !inQuotes;

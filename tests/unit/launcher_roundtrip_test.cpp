@@ -48,7 +48,11 @@ ReadBack ReadLauncher(const std::u16string& text) {
         const auto arg = LiteralAfter(text, u"\tcallRun (", at);
         EXPECT_TRUE(arg) << "a callRun line does not read as a literal";
         if (!arg) return result;
-        result.commands.push_back(SplitCommandLine(*lame + *common + *arg));
+        // lame.exe on Windows splits by the msvcrt rule; the other runtimes must agree.
+        const Args byMsvcrt = SplitCommandLine(*lame + *common + *arg, QuoteRule::kMsvcrt);
+        EXPECT_EQ(byMsvcrt, SplitCommandLine(*lame + *common + *arg, QuoteRule::kSince2008))
+            << Printable(*arg);
+        result.commands.push_back(byMsvcrt);
     }
     result.ok = true;
     return result;
@@ -78,6 +82,7 @@ const std::u16string kHostileValues[] = {
     u"\"\"",
     u"a\"b",
     u"\"quoted\"",
+    u"12\" Mix",
     u"'",
     u"it's \"x\"\\y",
     u"\\",
@@ -208,8 +213,9 @@ TEST(LauncherRoundTrip, CommonArgumentsAndLamePathReachTheEncoderAsTyped) {
         {u"C:\\\xDC00\\lame.exe",
          u" --priority 0 --tt \"\xD800\"",
          {u"C:\\\xDC00\\lame.exe", u"--priority", u"0", u"--tt", u"\xD800"}},
+        // Typed for Windows' lame.exe: "" would end the quoted part there.
         {u"C:\\it's\\lame.exe",
-         u" --priority 0 --tl \"x\"\"y\"",
+         u" --priority 0 --tl \"x\\\"y\"",
          {u"C:\\it's\\lame.exe", u"--priority", u"0", u"--tl", u"x\"y"}},
     };
     for (const CommonCase& c : cases) {
@@ -236,6 +242,11 @@ TEST(LauncherDecoder, ReadsLiteralsAndSplitsAsTheRuntimeDoes) {
     EXPECT_FALSE(ReadScriptLiteral(u"\"a\u2029\"", pos).has_value());
     EXPECT_EQ(SplitCommandLine(u"\"C:\\a b\\x.exe\" a\\\\\"b c\" \"d\"\"e\" f\\\"g h\\"),
               (Args{u"C:\\a b\\x.exe", u"a\\b c", u"d\"e", u"f\"g", u"h\\"}));
+    // Where the two runtimes part: "" inside quotes ends the quoted part only in msvcrt.dll.
+    EXPECT_EQ(SplitCommandLine(u"x a\"b\"\" c d", QuoteRule::kSince2008),
+              (Args{u"x", u"ab\" c d"}));
+    EXPECT_EQ(SplitCommandLine(u"x a\"b\"\" c d", QuoteRule::kMsvcrt),
+              (Args{u"x", u"ab\"", u"c", u"d"}));
 }
 
 }  // namespace
