@@ -20,6 +20,7 @@
 #include "launcher/call_run.h"
 #include "support/test_text.h"
 #include "launcher/launcher_template.h"
+#include "launcher/output_names.h"
 #include "tracks/track_record.h"
 
 namespace {
@@ -183,5 +184,35 @@ void BM_ReplaceAllManyMatches(benchmark::State& state) {
         benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
 }
 BENCHMARK(BM_ReplaceAllManyMatches)->Arg(10000)->Arg(100000);
+
+}  // namespace
+
+namespace {
+
+// Every output of a large batch named from the album pattern into a folder of its own, the
+// sources' folders kept: the pattern read, the common folder found, each name built.
+void BM_OutputNamesFromPattern(benchmark::State& state) {
+    const auto& tracks = Tracks(static_cast<uint32_t>(state.range(0)));
+    OutputSettings settings;
+    settings.ownFolder = true;
+    settings.folder.AssignText(u"E:\\MP3 fürs Auto");
+    settings.keepSourceFolders = true;
+    settings.pattern.AssignText(u"<Interpret>\\<Jahr> - <Album>\\<Nr> - <Titel>");
+    uint64_t units = 0;
+    for (auto _ : state) {
+        OutputNamer namer;
+        if (!namer.Prepare(settings, tracks)) {
+            state.SkipWithError("the pattern was refused");
+            break;
+        }
+        for (uint32_t i = 0; i < tracks.Count(); ++i) {
+            uint32_t length = 0;
+            benchmark::DoNotOptimize(namer.Name(*tracks.GetAt(i), false, length));
+            units += length;
+        }
+    }
+    state.counters["units"] = static_cast<double>(units) / static_cast<double>(state.iterations());
+}
+BENCHMARK(BM_OutputNamesFromPattern)->Arg(10000)->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -4,6 +4,7 @@
 // waits (at most a minute) until "done" appears, so that a screenshot can be taken from outside.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <string>
 
 #include "gui/harness.h"
@@ -193,6 +194,50 @@ TEST_F(OutputCheckScreenshot, DISABLED_ExistingOutputs) {
     Files({u"Alt.mp3", u"Zwei.mp3"});
     DropFiles(dialog, Files({u"Alt.wav", u"Zwei.flac", u"Neu.wav"}));
     HoldMessageBox(dialog, IDNO);
+}
+
+}  // namespace
+
+namespace {
+
+// The settings dialog over a tagged track, its folder and pattern typed; started at another
+// scale by bench/win/settings-shot.sh. A thread of its own fills and holds the dialog while the
+// main thread runs the dialog's loop.
+TEST_F(Screenshot, DISABLED_SettingsDialog) {
+    const char16_t* headlong[] = {u"Queen", u"Innuendo", u"Headlong", u"", u"1991", u"3", u"Rock"};
+    for (int field = kFirstTag; field <= kLastTag; ++field) {
+        Track(0)->fields[field].AssignText(headlong[field - kFirstTag]);
+        MarkSetByUser(*Track(0), field);
+    }
+    SelectRows(dialog, {0});
+    HANDLE watcher = CreateThread(
+        nullptr, 0,
+        [](void* context) -> DWORD {
+            HWND main = static_cast<HWND>(context);
+            HWND settings = nullptr;
+            for (DWORD start = GetTickCount(); !settings && GetTickCount() - start < 10000;) {
+                settings = FindMessageBox(main);
+                if (!settings || !GetDlgItem(settings, IDE_NAME_PATTERN)) settings = nullptr;
+                if (!settings) Sleep(20);
+            }
+            if (!settings) return 1;
+            SendMessageW(GetDlgItem(settings, IDO_OWN_FOLDER), BM_CLICK, 0, 0);
+            SetDlgItemTextW(settings, IDE_OUTPUT_FOLDER, L"E:\\MP3 f\u00fcrs Auto");
+            SetDlgItemTextW(settings, IDE_NAME_PATTERN, L"<Interpret>\\<Album>\\<Nr> - <Titel>");
+            Sleep(300);
+            RECT rect;
+            GetWindowRect(settings, &rect);
+            std::printf("%ldx%ld+%ld+%ld\n", rect.right - rect.left, rect.bottom - rect.top,
+                        rect.left, rect.top);
+            std::fflush(stdout);
+            HoldForScreenshot();
+            PostMessageW(settings, WM_COMMAND, IDCANCEL, 0);
+            return 0;
+        },
+        dialog, 0, nullptr);
+    SendMessageW(dialog, WM_SYSCOMMAND, IDM_SETTINGS, 0);
+    WaitForSingleObject(watcher, INFINITE);
+    CloseHandle(watcher);
 }
 
 }  // namespace

@@ -12,7 +12,9 @@
 #include "app/lame_chooser_win.h"
 #include "app/layout_win.h"
 #include "app/list_commands_win.h"
+#include "app/settings_dialog_win.h"
 #include "launcher/launcher_writer_win.h"
+#include "launcher/output_settings_win.h"
 #include "options/options_win.h"
 #include "resources/control_ids.h"
 #include "tracks/file_list_win.h"
@@ -79,6 +81,8 @@ BOOL InitializeMainDialog(HWND dialog, HINSTANCE instance) {
     EnableWindow(state->controls.maxBitrate, FALSE);
     EnableTagFields(*state, false);
     SetWindowTextW(state->controls.lamePath, AsWide(ReadLamePathSetting().Text()));
+    state->output = ReadOutputSettings();
+    AddSettingsToSystemMenu(dialog);
     DragAcceptFiles(dialog, TRUE);
     return TRUE;  // the system focuses the first tab stop, the Lame.exe path
 }
@@ -251,6 +255,16 @@ INT_PTR CALLBACK MainDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
         case WM_SIZE:
             if (wParam != SIZE_MINIMIZED) LayOutDialog(*state);
             return FALSE;
+        case WM_SYSCOMMAND:
+            // The system keeps the low four bits of a system menu command for itself.
+            if ((wParam & 0xFFF0) != IDM_SETTINGS) return FALSE;
+            // Not while a save runs: it reads the settings once its wait for tags is over.
+            if (state->save.running) {
+                MessageBeep(MB_OK);
+            } else {
+                ShowSettingsDialog(*state);
+            }
+            return TRUE;
         case WM_DPICHANGED:
             return TakeNewDpi(*state, LOWORD(wParam), reinterpret_cast<const RECT*>(lParam));
         case WM_GETMINMAXINFO:

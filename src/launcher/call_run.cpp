@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "foundation/long_path.h"
+#include "launcher/output_clash.h"
 #include "launcher/script_literal.h"
 
 namespace {
@@ -226,8 +227,8 @@ uint32_t PutLongPathPrefix(Sink& sink, const char16_t* path, uint32_t length,
 }
 
 template <class Sink>
-void PutCallRunLine(Sink& sink, const TrackRecord& record, bool id3v2, bool id3v2Only,
-                    bool decode) {
+void PutCallRunLine(Sink& sink, const TrackRecord& record, bool id3v2, bool id3v2Only, bool decode,
+                    const OutputPath* named = nullptr) {
     sink.Put(u"\tcallRun ('");
     sink.Put(Id3Option(id3v2, id3v2Only));
     for (const TagOption& tag : kTagOptions) {
@@ -251,10 +252,16 @@ void PutCallRunLine(Sink& sink, const TrackRecord& record, bool id3v2, bool id3v
         sink.Put(u'"');
     }
     sink.Put(u" \"");
-    const uint32_t suffixLength = TextLength(output.suffix);
-    const uint32_t outputFrom = PutLongPathPrefix(sink, path, output.baseLength, suffixLength);
-    PutEscaped(sink, path + outputFrom, output.baseLength - outputFrom, kOutputPathEscaping);
-    sink.Put(output.suffix);
+    if (named) {
+        const uint32_t outputFrom = PutLongPathPrefix(sink, named->Text(), named->Length(), 0);
+        PutEscaped(sink, named->Text() + outputFrom, named->Length() - outputFrom,
+                   kOutputPathEscaping);
+    } else {
+        const uint32_t suffixLength = TextLength(output.suffix);
+        const uint32_t outputFrom = PutLongPathPrefix(sink, path, output.baseLength, suffixLength);
+        PutEscaped(sink, path + outputFrom, output.baseLength - outputFrom, kOutputPathEscaping);
+        sink.Put(output.suffix);
+    }
     sink.Put(u"\"');\r\n");
 }
 
@@ -276,22 +283,27 @@ WideString BuildCallRunLine(const TrackRecord& record, bool id3v2, bool id3v2Onl
 }
 
 WideString BuildCallRunsBlock(const PointerArray<TrackRecord>& tracks, bool id3v2, bool id3v2Only,
-                              bool decode) {
+                              bool decode, const TrackOutputs* named) {
     // Two walks over the tracks, the first only measuring: one block of the final size and
     // no string per line.
     CountingSink counter;
     const uint32_t count = tracks.Count();
+    // A named output is the track's own in the outputs' order.
+    const auto put = [&](auto& sink, uint32_t i, const TrackRecord& record) {
+        if (!named || i >= named->Count() || named->Output(i).IsEmpty())
+            return PutCallRunLine(sink, record, id3v2, id3v2Only, decode);
+        const OutputPath output = named->Output(i);
+        PutCallRunLine(sink, record, id3v2, id3v2Only, decode, &output);
+    };
     for (uint32_t i = 0; i < count; ++i)
-        if (const TrackRecord* record = tracks.GetAt(i))
-            PutCallRunLine(counter, *record, id3v2, id3v2Only, decode);
+        if (const TrackRecord* record = tracks.GetAt(i)) put(counter, i, *record);
     WideString block;
     if (counter.Count() == 0 || counter.Count() >= kLongestText ||
         !block.PrepareBuffer(static_cast<uint32_t>(counter.Count())))
         return block;
     WritingSink writer(block.Buffer());
     for (uint32_t i = 0; i < count; ++i)
-        if (const TrackRecord* record = tracks.GetAt(i))
-            PutCallRunLine(writer, *record, id3v2, id3v2Only, decode);
+        if (const TrackRecord* record = tracks.GetAt(i)) put(writer, i, *record);
     *writer.End() = 0;
     return block;
 }

@@ -9,9 +9,12 @@
 // contain "--decode", so decodable inputs get a ".wav" output.
 WideString BuildCallRunLine(const TrackRecord& record, bool id3v2, bool id3v2Only, bool decode);
 
+class TrackOutputs;
+
 // The callRun lines of all tracks in array order, built in one block of the final size.
+// named: each track's output where the settings put it; null: beside the source.
 WideString BuildCallRunsBlock(const PointerArray<TrackRecord>& tracks, bool id3v2, bool id3v2Only,
-                              bool decode);
+                              bool decode, const TrackOutputs* named = nullptr);
 
 // The output file the track's callRun line names, as the encoder receives it (unescaped):
 // beside the source, under its base name, with the suffix of its kind. Given as the first

@@ -161,12 +161,13 @@ void RunWrite(DialogState& state) {
     const bool id3v2Only = IsChecked(state.controls.id3v2Only);
     // The folders are searched for existing outputs while the clashes are looked for and the
     // launcher's bytes are made.
-    OutputCheck check(tracks, decode);
+    OutputCheck check(tracks, decode, state.output);
     if (!Proceed(owner, check.RefuseClashes(owner), first->fields[kPath])) return;
 
     // A problem with the template file is shown later, where it always was: once the launcher
     // file is open.
-    const WideString callRuns = BuildCallRunsBlock(tracks, id3v2, id3v2Only, decode);
+    const WideString callRuns =
+        BuildCallRunsBlock(tracks, id3v2, id3v2Only, decode, check.NamedOutputs());
     const LauncherTemplate launcherTemplate = ReadLauncherTemplate(TemplateFilePath());
     const NarrowString bytes = FillLauncherTemplateAsUtf8(launcherTemplate.text, deleteOriginals,
                                                           lameFullPath, commonArguments, callRuns);

@@ -35,11 +35,13 @@ int ShowFramed(HWND owner, const char16_t* start, const WideString& list, const 
 
 }  // namespace
 
-OutputCheck::OutputCheck(const PointerArray<TrackRecord>& tracks, bool decode) : tracks_(tracks) {
+OutputCheck::OutputCheck(const PointerArray<TrackRecord>& tracks, bool decode,
+                         const OutputSettings& settings)
+    : tracks_(tracks) {
     const uint32_t count = tracks.Count();
     clashing_.reset(new (std::nothrow) bool[count > 0 ? count : 1]);
     existing_.reset(new (std::nothrow) bool[count > 0 ? count : 1]);
-    ready_ = clashing_ && existing_ && outputs_.Fill(tracks, decode);
+    ready_ = clashing_ && existing_ && outputs_.Fill(tracks, decode, &settings);
     if (ready_) search_.reset(new (std::nothrow) ExistingOutputsSearch(outputs_, existing_.get()));
     ready_ = ready_ && search_;
 }

@@ -19,13 +19,20 @@ enum class OutputCheckResult {
 // whole launcher text. The tracks must not change while the check lives.
 class OutputCheck {
   public:
-    // Names every track's output; decode: the common arguments ask the encoder to decode.
-    OutputCheck(const PointerArray<TrackRecord>& tracks, bool decode);
+    // Names every track's output where the settings put it; decode: the common arguments ask
+    // the encoder to decode.
+    OutputCheck(const PointerArray<TrackRecord>& tracks, bool decode,
+                const OutputSettings& settings);
 
     // Refuses a batch with a clash, with one message naming the tracks.
     OutputCheckResult RefuseClashes(HWND owner);
     // Waits for the search and asks once about the outputs found.
     OutputCheckResult ConfirmExistingOutputs(HWND owner);
+    // The outputs the settings named, for the callRun lines; null when they lie beside their
+    // sources under their names, as the lines name them anyway.
+    const TrackOutputs* NamedOutputs() const {
+        return ready_ && !outputs_.NamedAsBefore() ? &outputs_ : nullptr;
+    }
 
   private:
     const PointerArray<TrackRecord>& tracks_;

@@ -4,6 +4,7 @@
 #include <new>
 
 #include "launcher/call_run.h"
+#include "launcher/output_names.h"
 
 const char16_t* OutputPath::FileName() const {
     uint32_t start = length_;
@@ -11,9 +12,16 @@ const char16_t* OutputPath::FileName() const {
     return text_ + start;
 }
 
-bool TrackOutputs::Fill(const PointerArray<TrackRecord>& tracks, bool decode) {
+bool TrackOutputs::Fill(const PointerArray<TrackRecord>& tracks, bool decode,
+                        const OutputSettings* settings) {
     units_.reset();
     count_ = 0;
+    asBefore_ = true;
+    if (settings) {
+        OutputNamer namer;
+        if (!namer.Prepare(*settings, tracks)) return false;
+        if (!namer.NamesAsBefore()) return FillFromPattern(tracks, decode, *settings);
+    }
     const uint32_t count = tracks.Count();
     starts_.reset(new (std::nothrow) uint32_t[uint64_t(count) + 1]);
     std::unique_ptr<OutputPathParts[]> parts(new (std::nothrow) OutputPathParts[count + 1]);
@@ -43,6 +51,40 @@ bool TrackOutputs::Fill(const PointerArray<TrackRecord>& tracks, bool decode) {
         for (const char16_t* suffix = parts[i].suffix; *suffix;) *out++ = *suffix++;
         *out = 0;
     }
+    count_ = count;
+    return true;
+}
+
+// Names made from a pattern are not pieces of the sources' paths: each is made once and
+// appended to a block that grows by doubling.
+bool TrackOutputs::FillFromPattern(const PointerArray<TrackRecord>& tracks, bool decode,
+                                   const OutputSettings& settings) {
+    asBefore_ = false;
+    const uint32_t count = tracks.Count();
+    OutputNamer namer;
+    starts_.reset(new (std::nothrow) uint32_t[uint64_t(count) + 1]);
+    if (!starts_ || !namer.Prepare(settings, tracks)) return false;
+    uint64_t capacity = uint64_t(count) * 64 + 1, used = 0;
+    units_.reset(new (std::nothrow) char16_t[capacity]);
+    if (!units_) return false;
+    for (uint32_t i = 0; i < count; ++i) {
+        starts_[i] = uint32_t(used);
+        uint32_t length = 0;
+        const TrackRecord* record = tracks.GetAt(i);
+        const char16_t* name = record ? namer.Name(*record, decode, length) : u"";
+        if (used + length + 1 > capacity) {
+            while (used + length + 1 > capacity) capacity *= 2;
+            if (capacity >= UINT32_MAX) return false;
+            std::unique_ptr<char16_t[]> grown(new (std::nothrow) char16_t[capacity]);
+            if (!grown) return false;
+            std::memcpy(grown.get(), units_.get(), used * sizeof(char16_t));
+            units_ = std::move(grown);
+        }
+        std::memcpy(units_.get() + used, name, length * sizeof(char16_t));
+        used += length;
+        units_[used++] = 0;
+    }
+    starts_[count] = uint32_t(used);
     count_ = count;
     return true;
 }
@@ -105,10 +147,12 @@ WideString ListFlagged(uint32_t count, const bool* flagged, uint32_t shown,
 WideString ListClashingTracks(const PointerArray<TrackRecord>& tracks, const TrackOutputs& outputs,
                               const bool* flagged, uint32_t shown) {
     return ListFlagged(outputs.Count(), flagged, shown, [&](WideString& list, uint32_t i) {
-        // The output lies beside its source: its name alone keeps the line short.
+        // An output beside its source is named alone, which keeps the line short; one in
+        // another folder with its path.
         list.Append(tracks.GetAt(i)->fields[kPath]);
         list.Append(u" -> ");
-        list.Append(outputs.Output(i).FileName());
+        list.Append(outputs.NamedAsBefore() ? outputs.Output(i).FileName()
+                                            : outputs.Output(i).Text());
     });
 }
 

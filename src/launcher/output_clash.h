@@ -8,6 +8,7 @@
 #include "foundation/wide_string.h"
 #include "launcher/same_file_names.h"
 #include "tracks/track_record.h"
+#include "win/output_settings.h"
 
 // An output's path: a NUL-terminated piece of the block TrackOutputs holds.
 class OutputPath {
@@ -28,8 +29,13 @@ class OutputPath {
 // names thousands of them, and one allocation each would cost more than the check itself.
 class TrackOutputs {
   public:
-    // False when memory ran out or the outputs are too long to be held.
-    bool Fill(const PointerArray<TrackRecord>& tracks, bool decode);
+    // False when memory ran out or the outputs are too long to be held. settings: where the
+    // outputs go and what they are called; null: beside the source, under its name.
+    bool Fill(const PointerArray<TrackRecord>& tracks, bool decode,
+              const OutputSettings* settings = nullptr);
+    // Whether the outputs lie beside their sources under their names, as the callRun rules
+    // name them without being told.
+    bool NamedAsBefore() const { return asBefore_; }
     uint32_t Count() const { return count_; }
     // Empty for a missing record or one without a path.
     OutputPath Output(uint32_t track) const {
@@ -40,6 +46,10 @@ class TrackOutputs {
     std::unique_ptr<char16_t[]> units_;
     std::unique_ptr<uint32_t[]> starts_;  // count_ + 1 of them; each output ends in a NUL
     uint32_t count_ = 0;
+    bool asBefore_ = true;
+
+    bool FillFromPattern(const PointerArray<TrackRecord>& tracks, bool decode,
+                         const OutputSettings& settings);
 };
 
 // Sets clashing[i] for every track in a clash and yields how many they are; -1 when memory

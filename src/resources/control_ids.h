@@ -1,7 +1,7 @@
 // Ids of the main dialog, its controls, the accelerators and the icons.
 // Shared by the resource script, app/ and tracks/. Prefix tells the kind:
-// IDE_ edit, IDB_ push button, IDX_ check box, IDC_ combo box, IDT_ label,
-// IDL_ list box, IDG_ group box, IDM_ accelerator-only command.
+// IDE_ edit, IDB_ push button, IDX_ check box, IDO_ radio button, IDC_ combo box, IDT_ label,
+// IDL_ list box, IDG_ group box, IDM_ accelerator-only or menu command.
 #pragma once
 
 #define IDD_MAIN 103
@@ -55,3 +55,19 @@
 #define IDT_GENRE 1045
 #define IDX_DELETE_ORIGINALS 1047
 #define IDM_SELECT_ALL 32786
+
+// The "Einstellungen" dialog, opened from the main window's system menu. A system menu
+// command keeps its low four bits clear: the system uses them in WM_SYSCOMMAND.
+#define IDD_SETTINGS 110
+#define IDM_SETTINGS 0x0200
+#define IDG_OUTPUT_FOLDER 1101
+#define IDO_BESIDE_SOURCE 1102
+#define IDO_OWN_FOLDER 1103
+#define IDE_OUTPUT_FOLDER 1104
+#define IDB_CHOOSE_FOLDER 1105
+#define IDX_KEEP_SOURCE_FOLDERS 1106
+#define IDT_NAME_PATTERN 1107
+#define IDE_NAME_PATTERN 1108
+#define IDT_FIELDS 1109
+#define IDT_PREVIEW 1110
+#define IDE_PREVIEW 1111

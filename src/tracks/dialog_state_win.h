@@ -8,6 +8,7 @@
 #include "foundation/wide_string.h"
 #include "tracks/track_record.h"
 #include "win/dpi_scale.h"
+#include "win/output_settings.h"
 
 constexpr int kTagFieldCount = kLastTag - kFirstTag + 1;
 // Threads that read dropped files' tags. One: a second reads no faster, since TagLib allocates
@@ -112,6 +113,8 @@ struct DialogState {
     SIZE minimumSize = {0, 0};
     LayoutAnchors anchors;
     DisplayScale scale;
+    // Where the outputs go and what they are called: read at start, set by "Einstellungen".
+    OutputSettings output;
 
     DialogState() = default;
     DialogState(const DialogState&) = delete;

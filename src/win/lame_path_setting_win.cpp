@@ -7,8 +7,9 @@
 #include "win/program_folder_win.h"
 #include "win/utf16_cast.h"
 
+const wchar_t kProgramKeyPath[] = L"Software\\Morgenfeld-Software\\Tonschleuder\\1.0";
+
 namespace {
-const wchar_t kKeyPath[] = L"Software\\Morgenfeld-Software\\Tonschleuder\\1.0";
 const wchar_t kValueName[] = L"Lame-Path";
 const char16_t kDefaultLamePath[] = u"Lame.exe";
 const char16_t kBundledLameName[] = u"lame.exe";
@@ -60,7 +61,7 @@ WideString ReadLamePathSetting() {
     WideString path;
     bool found = false;
     HKEY key;
-    if (RegOpenKeyW(HKEY_CURRENT_USER, kKeyPath, &key) == ERROR_SUCCESS) {
+    if (RegOpenKeyW(HKEY_CURRENT_USER, kProgramKeyPath, &key) == ERROR_SUCCESS) {
         found = ReadStoredPath(key, path);
         RegCloseKey(key);
     }
@@ -69,7 +70,7 @@ WideString ReadLamePathSetting() {
 
 void StoreLamePathSetting(const WideString& path) {
     HKEY key;
-    if (RegCreateKeyW(HKEY_CURRENT_USER, kKeyPath, &key) != ERROR_SUCCESS) return;
+    if (RegCreateKeyW(HKEY_CURRENT_USER, kProgramKeyPath, &key) != ERROR_SUCCESS) return;
     DWORD bytes = (path.Length() + 1) * sizeof(char16_t);
     RegSetValueExW(key, kValueName, 0, REG_SZ, reinterpret_cast<const BYTE*>(path.Text()), bytes);
     RegCloseKey(key);

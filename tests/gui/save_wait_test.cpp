@@ -121,6 +121,7 @@ TEST_F(SaveWait, DialogAnswersShowsProgressRefusesChangesAndEscapeWritesNothing)
     std::u16string progress;
     bool repainted = false;
     bool secondSaveReturned = false;
+    bool settingsRefused = false;
     std::thread user([&] {
         progress = AwaitTitle(dialog_, u"1.500 von 1.501");
         InvalidateRect(list, nullptr, TRUE);
@@ -136,6 +137,12 @@ TEST_F(SaveWait, DialogAnswersShowsProgressRefusesChangesAndEscapeWritesNothing)
                             SMTO_NORMAL, 2000, &result);
         SentCommandReturns(dialog_, IDM_SELECT_ALL);
         SentCommandReturns(dialog_, IDB_REMOVE);
+        // "Einstellungen..." opens no dialog (a modal one would keep this send from returning);
+        // one opened by mistake is closed, so that the test ends.
+        settingsRefused = SendMessageTimeoutW(dialog_, WM_SYSCOMMAND, IDM_SETTINGS, 0, SMTO_NORMAL,
+                                              2000, &result) != 0;
+        if (HWND settings = FindWindowW(L"#32770", L"Einstellungen"))
+            PostMessageW(settings, WM_COMMAND, IDCANCEL, 0);
         PostMessageW(list, WM_KEYDOWN, VK_ESCAPE, 0x00010001);
         PostMessageW(list, WM_KEYUP, VK_ESCAPE, static_cast<LPARAM>(0xC0010001u));
     });
@@ -146,6 +153,7 @@ TEST_F(SaveWait, DialogAnswersShowsProgressRefusesChangesAndEscapeWritesNothing)
     EXPECT_EQ(progress, u"Tonschleuder – Tags werden gelesen: 1.500 von 1.501 (Esc bricht ab)");
     EXPECT_TRUE(repainted) << "the invalidated list was not painted during the wait";
     EXPECT_TRUE(secondSaveReturned) << "a second save ran inside the first";
+    EXPECT_TRUE(settingsRefused) << "the settings could be changed during the save";
     EXPECT_EQ(ListCount(dialog_), 1501);
     EXPECT_EQ(OpenDialogState()->tracks.Count(), 1501u);
     EXPECT_TRUE(recorder.Shown().empty()) << PrintableText(recorder.Texts().at(0));

@@ -20,6 +20,7 @@
 #include "gui/harness.h"
 #include "gui/launcher_dialog.h"
 #include "gui/message_box_hook.h"
+#include "app/shell_win.h"
 #include "launcher/launcher_script.h"
 #include "resources/control_ids.h"
 #include "support/files_win.h"
@@ -345,6 +346,95 @@ TEST_F(BundledLame, DecodeTurnsAnMp3WithAUnicodeNameIntoAWaveFile) {
     EXPECT_EQ(file.audioProperties()->bitsPerSample(), 16);
     EXPECT_GT(file.audioProperties()->lengthInMilliseconds(), 400);
     EXPECT_TRUE(Exists(mp3));
+}
+
+// An album and a single saved by the album pattern into a folder of their own that does not
+// exist yet, with and without the sources' folders kept: the launcher makes the folders, each
+// output lies at its path with its exact tags, and "Orig. löschen" deletes exactly the sources
+// that were encoded. A track whose folder cannot be made (a file is in the way) gets an error
+// line and keeps its source; the batch goes on.
+TEST_F(BundledLame, AnAlbumGoesIntoFoldersMadeFromItsTags) {
+    struct Track {
+        std::u16string source;  // below music_
+        std::u16string artist, album, title, number;
+        std::u16string output;      // below the target; empty: not encoded
+        std::u16string keptOutput;  // the same with the sources' folders kept
+    };
+    const Track album[] = {
+        {u"Album A\\01.wav", u"AC/DC", u"Back in Black", u"Hells Bells", u"1",
+         u"AC_DC\\Back in Black\\01 - Hells Bells.mp3",
+         u"Album A\\AC_DC\\Back in Black\\01 - Hells Bells.mp3"},
+        {u"Album A\\02.wav", u"AC/DC", u"Back in Black", u"Shoot to Thrill", u"2",
+         u"AC_DC\\Back in Black\\02 - Shoot to Thrill.mp3",
+         u"Album A\\AC_DC\\Back in Black\\02 - Shoot to Thrill.mp3"},
+        {u"Andere\\x.wav", u"Yusuf / Cat Stevens", u"Tea for the Tillerman", u"Wild World", u"3/12",
+         u"Yusuf _ Cat Stevens\\Tea for the Tillerman\\03 - Wild World.mp3",
+         u"Andere\\Yusuf _ Cat Stevens\\Tea for the Tillerman\\03 - Wild World.mp3"},
+        {u"Andere\\y.wav", u"Sperre", u"B", u"T", u"4", u"", u""},
+    };
+    for (bool keep : {false, true}) {
+        SCOPED_TRACE(keep ? "sources' folders kept" : "all in one tree");
+        if (keep) RenewScene(music_);
+        const std::u16string target = folder_ + u"MP3 fürs Auto\\";
+        RemoveTree(target);
+        MakeFolders(target + (keep ? u"Andere\\" : u""));
+        // A file where the fourth track's artist folder would go.
+        ASSERT_TRUE(WriteBytes(target + (keep ? u"Andere\\Sperre" : u"Sperre"), "x"));
+        std::vector<std::u16string> sources;
+        for (const Track& track : album) {
+            MakeFolders(music_ + track.source.substr(0, track.source.find(u'\\') + 1));
+            sources.push_back(Wave(track.source));
+        }
+        DropFiles(dialog_, sources);
+        for (int row = 0; row < 4; ++row)
+            SetTags(row, {{IDE_ARTIST, album[row].artist},
+                          {IDE_ALBUM, album[row].album},
+                          {IDE_TITLE, album[row].title},
+                          {IDE_TRACK_NUMBER, album[row].number}});
+        ClickButton(dialog_, IDX_ID3V2);
+        ClickButton(dialog_, IDX_DELETE_ORIGINALS);
+        OutputSettings& settings = MainDialogState(dialog_)->output;
+        settings.ownFolder = true;
+        settings.folder.AssignText((folder_ + u"MP3 fürs Auto").c_str());
+        settings.keepSourceFolders = keep;
+        settings.pattern.AssignText(u"<Interpret>\\<Album>\\<Nr> - <Titel>");
+        {
+            MessageBoxRecorder recorder;
+            PressBatchButton(dialog_);
+            EXPECT_EQ(recorder.Texts(),
+                      std::vector<std::u16string>{u"Lame-Aufruf.hta wurde geschrieben."});
+        }
+        // A work folder per run: the runs of the one before are not counted again.
+        const std::u16string work = folder_ + (keep ? u"Lauf 2\\" : u"Lauf 1\\");
+        MakeFolders(work);
+        const ScriptResult result =
+            RunLauncherScript(ReadBytes(music_ + u"Album A\\Lame-Aufruf.hta"), work,
+                              {{u"OS", u"Windows_NT"}}, Host::kWine, 180);
+        ASSERT_TRUE(result.finished) << "cscript output:\n" << result.output;
+        ExpectEncoderRunsWentWell(result, 3);
+        EXPECT_NE(result.report.find(u"error: the folder " + target + (keep ? u"Andere\\" : u"") +
+                                     u"Sperre\\B could not be made"),
+                  std::u16string::npos)
+            << PrintableText(result.report);
+
+        for (size_t i = 0; i < 4; ++i) {
+            const Track& track = album[i];
+            SCOPED_TRACE(PrintableText(track.source));
+            const std::u16string& output = keep ? track.keptOutput : track.output;
+            EXPECT_EQ(Exists(sources[i]), output.empty()) << "only encoded sources are deleted";
+            if (output.empty()) continue;
+            ASSERT_TRUE(Exists(target + output)) << PrintableText(result.report);
+            TagLib::MPEG::File file(W(target + output));
+            ASSERT_TRUE(file.isValid());
+            TagLib::ID3v2::Tag* tag = file.ID3v2Tag();
+            ASSERT_NE(tag, nullptr) << "no ID3v2 tag";
+            ExpectFrame(*tag, "TPE1", track.artist);
+            ExpectFrame(*tag, "TALB", track.album);
+            ExpectFrame(*tag, "TIT2", track.title);
+            ExpectFrame(*tag, "TRCK", track.number);
+        }
+        RemoveTree(target);
+    }
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "launcher/call_run.h"
+#include "launcher/output_clash.h"
 #include "launcher_decoder.h"
 
 namespace {
@@ -246,6 +247,26 @@ TEST(BuildCallRunsBlock, IsBuiltInOneBlockOfTheFinalSize) {
     EXPECT_EQ(block.Length(), 2000 * lineLength);
     // PrepareBuffer's rounding: the block is no larger than the text needs.
     EXPECT_EQ(block.Capacity(), (block.Length() + 1) | 7);
+}
+
+// The lines name the outputs the settings made, escaped as paths are; without settings the
+// block is the one of outputs beside their sources.
+TEST(BuildCallRunsBlock, NamesTheOutputsTheSettingsMade) {
+    PointerArray<TrackRecord> tracks;
+    tracks.Add(new TrackRecord(MakeRecord(u"D:\\In\\a.mp3", {.title = u"Rock'n'Roll"})));
+    tracks.Add(new TrackRecord(MakeRecord(u"D:\\In\\b.wav")));
+    OutputSettings settings;
+    settings.ownFolder = true;
+    settings.folder.AssignText(u"E:\\MP3");
+    settings.pattern.AssignText(u"<Titel>");
+    TrackOutputs outputs;
+    ASSERT_TRUE(outputs.Fill(tracks, false, &settings));
+    EXPECT_EQ(std::u16string(BuildCallRunsBlock(tracks, false, false, false, &outputs).Text()),
+              Wrapped(u" --tt \"Rock\\'n\\'Roll\" --mp3input \"D:\\\\In\\\\a.mp3\" "
+                      u"\"E:\\\\MP3\\\\Rock\\'n\\'Roll.mp3\"") +
+                  Wrapped(u" \"D:\\\\In\\\\b.wav\" \"E:\\\\MP3\\\\Unbekannt.mp3\""));
+    EXPECT_EQ(std::u16string(BuildCallRunsBlock(tracks, false, false, false).Text()),
+              Line(*tracks.GetAt(0)) + Line(*tracks.GetAt(1)));
 }
 
 }  // namespace

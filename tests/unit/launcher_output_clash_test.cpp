@@ -37,11 +37,15 @@ void Fill(PointerArray<TrackRecord>& tracks, const std::vector<std::u16string>& 
     for (const std::u16string& path : paths) tracks.Add(MakeTrackRecord(path.c_str()));
 }
 
-std::vector<uint32_t> Clashing(const std::vector<std::u16string>& paths, bool decode = false) {
+std::vector<uint32_t> Clashing(const std::vector<std::u16string>& paths, bool decode = false,
+                               const OutputSettings* settings = nullptr,
+                               const std::vector<std::u16string>& titles = {}) {
     PointerArray<TrackRecord> tracks;
     Fill(tracks, paths);
+    for (size_t i = 0; i < titles.size(); ++i)
+        tracks.GetAt(uint32_t(i))->fields[kTitle].AssignText(titles[i].c_str());
     TrackOutputs outputs;
-    EXPECT_TRUE(outputs.Fill(tracks, decode));
+    EXPECT_TRUE(outputs.Fill(tracks, decode, settings));
     std::unique_ptr<bool[]> flags(new bool[paths.size() + 1]);
     const int64_t found = FindClashingTracks(tracks, outputs, SameName, flags.get());
     std::vector<uint32_t> indices;
@@ -100,6 +104,44 @@ TEST(FindClashingTracks, FindsEveryKindOfClashAndNoOther) {
     }
 }
 
+// Outputs named by a pattern into a folder of their own clash across the sources' folders,
+// letter case aside, and a name made the same by the cleaning is the same.
+TEST(FindClashingTracks, FindsClashesOfNamesMadeFromAPattern) {
+    struct Row {
+        const char* name;
+        std::vector<std::u16string> paths, titles;
+        std::vector<uint32_t> clashing;
+    };
+    const Row rows[] = {
+        {"one title from two folders",
+         {u"C:\\A\\1.wav", u"C:\\B\\2.wav"},
+         {u"Intro", u"intro"},
+         {0, 1}},
+        {"made the same by the cleaning",
+         {u"C:\\A\\1.wav", u"C:\\B\\2.wav", u"C:\\B\\3.wav"},
+         {u"AC/DC", u"AC:DC", u"AC DC"},
+         {0, 1}},
+        {"made the same by trailing dots",
+         {u"C:\\A\\1.wav", u"C:\\B\\2.wav"},
+         {u"Hey.", u"Hey"},
+         {0, 1}},
+        {"an output that is a source",
+         {u"C:\\A\\1.wav", u"D:\\MP3\\Lied.mp3"},
+         {u"Lied", u""},
+         {0, 1}},
+        {"empty titles are all unknown", {u"C:\\A\\1.wav", u"C:\\B\\2.wav"}, {u"", u" "}, {0, 1}},
+        {"distinct names", {u"C:\\A\\1.wav", u"C:\\A\\2.wav"}, {u"Eins", u"Zwei"}, {}},
+    };
+    OutputSettings settings;
+    settings.ownFolder = true;
+    settings.folder.AssignText(u"D:\\MP3");
+    settings.pattern.AssignText(u"<Titel>");
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        EXPECT_EQ(Clashing(row.paths, false, &settings, row.titles), row.clashing);
+    }
+}
+
 // A batch of distinct names needs no confirming comparison at all, and one source dropped
 // many times one per copy: never every pair.
 TEST(FindClashingTracks, ComparesOnlyNamesOfOneKey) {
@@ -153,6 +195,13 @@ TEST(ListFlagged, NamesTheFirstFewAndCountsTheRest) {
               u"C:\\a.wav -> a.mp3\r\nC:\\c.mp3 -> c.mp3.mp3\r\n... und 1 weitere");
     EXPECT_EQ(std::u16string(ListExistingOutputs(outputs, flags, 5).Text()),
               u"C:\\a.mp3\r\nC:\\c.mp3.mp3\r\nC:\\d.mp3");
+    // An output in a folder of its own is named with its folder.
+    OutputSettings settings;
+    settings.ownFolder = true;
+    settings.folder.AssignText(u"D:\\MP3");
+    ASSERT_TRUE(outputs.Fill(tracks, false, &settings));
+    EXPECT_EQ(std::u16string(ListClashingTracks(tracks, outputs, flags, 1).Text()),
+              u"C:\\a.wav -> D:\\MP3\\a.mp3\r\n... und 2 weitere");
 }
 
 }  // namespace

@@ -1,0 +1,40 @@
+#!/bin/sh
+# Takes a screenshot of the "Einstellungen" dialog at a display scale.
+# Usage: bench/win/settings-shot.sh DPI OUT.png   (after building menu_screenshots)
+# Uses a Wine prefix of its own, so the tests' prefix stays at 96 DPI.
+set -eu
+dpi=$1
+out=$2
+root=$(cd "$(dirname "$0")/../.." && pwd)
+build="$root/build/windows"
+prefix="$build/wineprefix-scale"
+shots=$(mktemp -d)
+
+fifo=$(mktemp -u)
+mkfifo "$fifo"
+Xvfb -displayfd 3 -screen 0 1600x1200x24 -nolisten tcp 3>"$fifo" >/dev/null 2>&1 &
+xvfb=$!
+read -r number <"$fifo"
+rm -f "$fifo"
+export DISPLAY=":$number"
+trap 'kill $xvfb 2>/dev/null || true; rm -rf "$shots"' EXIT
+
+"$root/tools/wine-run" --prefix "$prefix" reg add 'HKCU\Control Panel\Desktop' /v LogPixels \
+    /t REG_DWORD /d "$dpi" /f >/dev/null
+# Wine's virtual desktop draws the window frame (Xvfb has no window manager).
+TONSCHLEUDER_SHOT_DIR="Z:$shots" "$root/tools/wine-run" --prefix "$prefix" \
+    explorer /desktop=Tonschleuder,1600x1200 "$build/bench/win/menu_screenshots.exe" \
+    --gtest_also_run_disabled_tests --gtest_filter=Screenshot.DISABLED_SettingsDialog \
+    >"$shots/output" 2>&1 &
+program=$!
+i=0
+while [ ! -e "$shots/open" ] && [ $i -lt 120 ]; do
+    sleep 1
+    i=$((i + 1))
+done
+sleep 1
+# The dialog alone, cut by the rectangle the pose prints.
+geometry=$(tr -d '\r' <"$shots/output" | grep -E '^[0-9]+x[0-9]+\+[0-9]+\+[0-9]+$' | head -n 1)
+import -window root -crop "$geometry" +repage "$out"
+touch "$shots/done"
+wait $program || true

@@ -1,0 +1,9 @@
+// Where the MP3s go, remembered beside the Lame.exe path under the program's registry key.
+#pragma once
+#include "win/output_settings.h"
+
+// The stored settings; a value that is missing or cannot be used counts as none (beside the
+// source, the source's name).
+OutputSettings ReadOutputSettings();
+// Stores all of them; false when the key could not be opened or a value not written.
+bool StoreOutputSettings(const OutputSettings& settings);

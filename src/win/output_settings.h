@@ -1,0 +1,15 @@
+// Where the MP3s go and what they are called, as the "Einstellungen" dialog sets them.
+// Plain data: the launcher's naming rules read it, the settings glue stores it.
+#pragma once
+#include "foundation/wide_string.h"
+
+// The pattern that keeps each source's own name.
+inline constexpr char16_t kDefaultNamePattern[] = u"<Quelldatei>";
+
+struct OutputSettings {
+    bool ownFolder = false;  // false: each output beside its source
+    // The chosen folder; kept while "Neben der Quelle" is chosen, so it is there next time.
+    WideString folder;
+    bool keepSourceFolders = false;  // only with a folder of its own
+    WideString pattern;              // empty reads as kDefaultNamePattern
+};
