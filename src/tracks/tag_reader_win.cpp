@@ -165,7 +165,10 @@ TagReader* StartTagReader(HWND notify, int threads) {
     if (threads < 1) threads = 1;
     if (threads > kMostThreads) threads = kMostThreads;
     for (int i = 0; i < threads; ++i) {
-        HANDLE thread = CreateThread(nullptr, 0, ReadTags, reader, 0, nullptr);
+        // A stack of its own size, not the program's default: what a file makes the library
+        // do is bounded, and this leaves a wide margin over it.
+        HANDLE thread = CreateThread(nullptr, kTagReadingStack, ReadTags, reader,
+                                     STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr);
         if (thread == nullptr) continue;
         // The dialog's thread comes first: reading may wait, a keystroke may not.
         SetThreadPriority(thread, THREAD_PRIORITY_BELOW_NORMAL);

@@ -1,7 +1,12 @@
 // Dropped files' tags on the real dialog: read in the background, shown as they arrive, and
 // never at the cost of what the user set, of another track, or of a launcher's tags.
 #include <gtest/gtest.h>
+#include <windows.h>
 
+#include <psapi.h>
+
+#include <chrono>
+#include <cstdio>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -162,6 +167,40 @@ TEST_F(SourceTagsGui, RemovingAndMovingWhileTagsAreReadKeepsEachTrackItsOwnTags)
         ASSERT_LT(k, album.paths.size());
         EXPECT_EQ(TrackField(i, kTitle), album.titles[k]) << "row " << i;
         EXPECT_EQ(TrackField(i, kTrackNumber), Decimal(static_cast<int>(k + 1)) + u"/12");
+    }
+}
+
+double PeakWorkingSetMb() {
+    PROCESS_MEMORY_COUNTERS counters = {};
+    counters.cb = sizeof(counters);
+    GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof(counters));
+    return static_cast<double>(counters.PeakWorkingSetSize) / (1024 * 1024);
+}
+
+// Each crafted file is dropped with a tagged MP3 behind it: the reading survives the file and
+// the MP3's title arrives. The time is the drop's until that title is in; the memory is what
+// the process's peak working set grew by.
+TEST_F(SourceTagsGui, CraftedFilesLeaveTheReadingToTheFilesAfterThem) {
+    int step = 0;
+    for (const CraftedFile& crafted : MakeCraftedFiles()) {
+        SCOPED_TRACE(crafted.what);
+        const std::u16string path = music_ + crafted.name;
+        ASSERT_TRUE(WriteBytes(path, crafted.bytes));
+        const Album after = MakeAlbum(music_ + Decimal(++step) + u"-", 1);
+        const double peakBefore = PeakWorkingSetMb();
+        const auto start = std::chrono::steady_clock::now();
+        DropFiles(dialog_, {path, after.paths[0]});
+        ASSERT_TRUE(WaitForTitles(after)) << "the file after it got no tags";
+        const double ms =
+            std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
+                .count();
+        const int row = ListCount(dialog_) - 2;
+        EXPECT_EQ(TrackField(row, kTitle), crafted.title);
+        EXPECT_LT(ms, 4000.0);
+        std::printf(
+            "[ limits   ] %s: title of the next file after %.0f ms, peak working set "
+            "+%.1f MB\n",
+            crafted.what, ms, PeakWorkingSetMb() - peakBefore);
     }
 }
 
