@@ -485,6 +485,13 @@ TEST(SourceTagRules, YearGenreAndEntryRules) {
     WideString capped;
     AddTagEntry(capped, huge.c_str(), static_cast<uint32_t>(huge.size()));
     EXPECT_EQ(kSourceTagMaxLength, capped.Length());
+    // An entry that fits only without its separator is left out.
+    WideString joinedToCap;
+    AddTagEntry(joinedToCap, huge.c_str(), kSourceTagMaxLength - 4);
+    AddTagEntry(joinedToCap, u"abc", 3);
+    AddTagEntry(joinedToCap, u"ab", 2);
+    EXPECT_EQ(kSourceTagMaxLength, joinedToCap.Length());
+    EXPECT_EQ(u"; ab", Text(joinedToCap).substr(kSourceTagMaxLength - 4));
 }
 
 TEST(SourceTagRules, TagsFillOnlyFieldsTheUserLeftAlone) {
