@@ -17,6 +17,7 @@
 #include "resources/control_ids.h"
 #include "support/files_win.h"
 #include "support/tagged_files.h"
+#include "tracks/source_tags_win.h"
 #include "tracks/tag_reader_win.h"
 
 using namespace support;
@@ -202,6 +203,48 @@ TEST_F(SourceTagsGui, CraftedFilesLeaveTheReadingToTheFilesAfterThem) {
             "+%.1f MB\n",
             crafted.what, ms, PeakWorkingSetMb() - peakBefore);
     }
+}
+
+HANDLE g_release = nullptr;
+
+bool EndsWith(const char16_t* text, const std::u16string& end) {
+    const std::u16string whole(text);
+    return whole.size() >= end.size() &&
+           whole.compare(whole.size() - end.size(), end.size(), end) == 0;
+}
+
+// A file that ends the reading thread (as a stack overflow does under Wine), and one whose
+// reading hangs until the test lets it go (as on a stalled share).
+bool HostileRead(const char16_t* path, SourceTags& tags) {
+    if (EndsWith(path, u"Ende.mp3")) ExitThread(0);
+    if (EndsWith(path, u"Hängt.mp3")) WaitForSingleObject(g_release, 30000);
+    return ReadSourceTags(path, tags);
+}
+
+TEST_F(SourceTagsGui, FilesAfterOneThatEndsOrHangsTheReadingThreadStillGetTheirTags) {
+    g_release = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    DialogState* state = OpenDialogState();
+    PrepareTagReading(*state, 0);
+    ASSERT_NE(state->tagReader, nullptr);
+    UseTagFileReader(*state->tagReader, HostileRead);
+    const std::vector<std::u16string> names = {music_ + u"Ende.mp3", music_ + u"Danach.mp3",
+                                               music_ + u"Hängt.mp3", music_ + u"Zuletzt.mp3"};
+    for (const std::u16string& name : names) {
+        const std::u16string title = name.substr(music_.size(), name.size() - music_.size() - 4);
+        ASSERT_TRUE(WriteTaggedMp3(std::filesystem::path(std::wstring(name.begin(), name.end())),
+                                   title, u"Kåre", u"Sæveröd", u"1"));
+    }
+    DropFiles(dialog_, names);
+    EXPECT_TRUE(PumpUntil([] { return TrackField(1, kTitle) == u"Danach"; }, 20000));
+    EXPECT_TRUE(PumpUntil([] { return TrackField(3, kTitle) == u"Zuletzt"; }, 20000));
+    EXPECT_EQ(TrackField(0, kTitle), u"");
+    // The hanging file is still being read: its result can still come.
+    EXPECT_EQ(TrackField(2, kTitle), u"");
+    EXPECT_FALSE(IsTagReaderIdle(*state->tagReader));
+    SetEvent(g_release);
+    EXPECT_TRUE(PumpUntil([] { return TrackField(2, kTitle) == u"Hängt"; }, 20000));
+    EXPECT_TRUE(WaitForReaderIdle());
+    CloseHandle(g_release);
 }
 
 TEST_F(SourceTagsGui, LauncherWrittenRightAfterTheDropCarriesEveryTracksTags) {
