@@ -1,11 +1,14 @@
 # TagLib, the tag library, as the imported target TagLib::tag.
 #
-# Native builds use Debian's libtag1-dev. The Windows build compiles the same version from
-# Debian's taglib source package (the version pinned in cmake/debian-sources.txt, unpacked with
-# its patch series applied, so that it is the code the native package was built from) with our
-# MinGW toolchain, as a static library. The result is kept in build/deps, shared by every build
-# tree and worktree of this checkout; a stamp names the pinned source, the toolchain's exact
-# versions and the flags, so that only a change of one of them builds it again.
+# Every build compiles it from Debian's taglib source package (the version pinned in
+# cmake/debian-sources.txt, unpacked with its patch series applied, so that it is the code of
+# Debian's libtag1), then our patches (cmake/patches/taglib-*.patch, see their headers), as a
+# static library: with our MinGW toolchain for Windows, with the host's compiler for the native
+# tests, with the fuzzer's instrumentation for the fuzz tree. Our patches bound what a crafted
+# file makes TagLib do, so every tree must read with them; the system's libtag1 cannot carry
+# them. The result is kept in build/deps, shared by every build tree and worktree of this
+# checkout; a stamp names the pinned source, our patches' hashes, the toolchain's exact versions
+# and the flags, so that only a change of one of them builds it again.
 
 set(TONSCHLEUDER_DEPS_DIR "${CMAKE_SOURCE_DIR}/build/deps"
     CACHE PATH "Where libraries and programs built from Debian's sources are kept, for every build tree")
@@ -52,7 +55,18 @@ function(tonschleuder_build_taglib flavor)
     execute_process(COMMAND "${CMAKE_SOURCE_DIR}/tools/compiler-id" "${CMAKE_C_COMPILER}"
                             "${CMAKE_CXX_COMPILER}" "${CMAKE_AR}"
                     OUTPUT_VARIABLE toolchain OUTPUT_STRIP_TRAILING_WHITESPACE)
-    set(stamp_text "taglib ${pin} debian-patches ${flavor}: ${flags}\n${toolchain}")
+
+    file(GLOB our_patches "${CMAKE_SOURCE_DIR}/cmake/patches/taglib-*.patch")
+    list(SORT our_patches)
+    set(patch_hashes)
+    foreach(patch IN LISTS our_patches)
+        file(SHA256 "${patch}" hash)
+        get_filename_component(patch_name "${patch}" NAME)
+        list(APPEND patch_hashes "${patch_name} ${hash}")
+    endforeach()
+    list(JOIN patch_hashes ", " patch_hashes)
+    set(stamp_text
+        "taglib ${pin} debian-patches, then ${patch_hashes}\n${flavor}: ${flags}\n${toolchain}")
     set(stamp "${prefix}/stamp")
     if(EXISTS "${stamp}")
         file(READ "${stamp}" built)
@@ -64,13 +78,20 @@ function(tonschleuder_build_taglib flavor)
 
     message(STATUS "TagLib: building ${version} (${flavor}) into ${prefix}")
     string(TIMESTAMP started "%s")
-    set(source "${deps}/taglib-source")
+    # A source tree per flavor: two flavors may be built at once from two build trees.
+    set(source "${deps}/taglib-${flavor}-source")
     execute_process(COMMAND "${CMAKE_SOURCE_DIR}/tools/debian-source" taglib "${cache}"
                             "${source}" debian-patches
                     OUTPUT_QUIET RESULT_VARIABLE failed)
     if(failed)
         message(FATAL_ERROR "TagLib: could not fetch or unpack the pinned taglib source package")
     endif()
+    foreach(patch IN LISTS our_patches)
+        execute_process(COMMAND patch -s -p1 -d "${source}" -i "${patch}" RESULT_VARIABLE failed)
+        if(failed)
+            message(FATAL_ERROR "TagLib: ${patch} does not apply")
+        endif()
+    endforeach()
     set(work "${deps}/taglib-${flavor}-build")
     file(REMOVE_RECURSE "${work}" "${prefix}")
     set(cache_args)
@@ -93,7 +114,9 @@ function(tonschleuder_build_taglib flavor)
     if(failed)
         message(FATAL_ERROR "TagLib: build failed, see ${deps}/taglib-${flavor}-*.log")
     endif()
-    file(REMOVE_RECURSE "${work}")
+    # Its licence texts go with the library: the source tree is removed.
+    file(COPY "${source}/COPYING.LGPL" "${source}/COPYING.MPL" DESTINATION "${prefix}/licences")
+    file(REMOVE_RECURSE "${work}" "${source}")
     string(TIMESTAMP finished "%s")
     math(EXPR seconds "${finished} - ${started}")
     message(STATUS "TagLib: built in ${seconds} s")
@@ -130,13 +153,12 @@ if(NOT TARGET TagLib::tag)
             PROPERTIES INTERFACE_INCLUDE_DIRECTORIES "${TAGLIB_PREFIX}/include"
                        INTERFACE_LINK_LIBRARIES "${TAGLIB_PREFIX}/lib/libtag.a;${TAGLIB_ZLIB}")
     else()
-        find_path(TAGLIB_INCLUDE_DIR taglib/fileref.h)
-        find_library(TAGLIB_LIBRARY tag)
-        if(NOT TAGLIB_INCLUDE_DIR OR NOT TAGLIB_LIBRARY)
-            message(FATAL_ERROR "TagLib: libtag1-dev is missing (tools/setup installs it)")
-        endif()
-        set_target_properties(TagLib::tag PROPERTIES INTERFACE_INCLUDE_DIRECTORIES
-                                                     "${TAGLIB_INCLUDE_DIR}"
-                                                     INTERFACE_LINK_LIBRARIES "${TAGLIB_LIBRARY}")
+        tonschleuder_build_taglib(native CMAKE_BUILD_TYPE=Release
+                                  "CMAKE_CXX_FLAGS=-I/usr/include/utf8cpp")
+        find_library(TAGLIB_ZLIB z REQUIRED)
+        set_target_properties(
+            TagLib::tag
+            PROPERTIES INTERFACE_INCLUDE_DIRECTORIES "${TAGLIB_PREFIX}/include"
+                       INTERFACE_LINK_LIBRARIES "${TAGLIB_PREFIX}/lib/libtag.a;${TAGLIB_ZLIB}")
     endif()
 endif()

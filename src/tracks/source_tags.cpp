@@ -21,8 +21,11 @@ void AddTagEntry(WideString& value, const char16_t* text, uint32_t length) {
     entry.Truncate(kept);
     TrimBlanks(entry.Buffer());
     entry.Truncate(TextLength(entry.Text()));
-    if (entry.IsEmpty() || value.Length() + entry.Length() > kSourceTagMaxLength) return;
-    if (!value.IsEmpty()) value.Append(kEntrySeparator);
+    if (entry.IsEmpty()) return;
+    // The separator counts toward the cap as well.
+    const uint32_t separator = value.IsEmpty() ? 0 : TextLength(kEntrySeparator);
+    if (value.Length() + separator + entry.Length() > kSourceTagMaxLength) return;
+    if (separator != 0) value.Append(kEntrySeparator);
     value.Append(entry);
 }
 

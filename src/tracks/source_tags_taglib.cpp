@@ -185,9 +185,16 @@ class ReadOnlyStream final : public TagLib::IOStream {
     long position_ = 0;
 };
 
-bool ReadFromSource(const ByteSource& source, TagLib::FileName name, SourceTags& tags) {
+// TagLib takes the name's extension as a hint to the file's kind.
+bool ReadFromSource(const ByteSource& source, const char16_t* name, SourceTags& tags) {
     try {
-        ReadOnlyStream stream(source, name);
+#ifdef _WIN32
+        static_assert(sizeof(wchar_t) == 2);
+        ReadOnlyStream stream(source, reinterpret_cast<const wchar_t*>(name));
+#else
+        const NarrowString narrow = WideString().AssignText(name).ToUtf8();
+        ReadOnlyStream stream(source, narrow.Text());
+#endif
         const TagLib::FileRef reference(&stream, false);
         return CollectFromReference(reference, tags);
     } catch (...) {
@@ -206,28 +213,17 @@ bool ReadSourceTags(const char16_t* path, SourceTags& tags) {
     if (file == nullptr) return false;
     const ByteSource source{SourceFileSize(*file), ReadFromFile, file};
     const EncoderInput input = JudgeEncoderInput(source.size, ReadFromFile, file);
-#ifdef _WIN32
-    static_assert(sizeof(wchar_t) == 2);
-    const bool read = ReadFromSource(source, reinterpret_cast<const wchar_t*>(path), tags);
-#else
-    // TagLib takes the name's extension as a hint to the file's kind.
-    const NarrowString name = WideString().AssignText(path).ToUtf8();
-    const bool read = ReadFromSource(source, name.Text(), tags);
-#endif
+    const bool read = ReadFromSource(source, path, tags);
     CloseSourceFile(file);
     tags.input = input;
     return read;
 }
 
-bool ReadSourceTagsFromMemory(const unsigned char* data, size_t size, SourceTags& tags) {
+bool ReadSourceTagsFromMemory(const unsigned char* data, size_t size, const char16_t* name,
+                              SourceTags& tags) {
     ClearTags(tags);
     MemoryImage image{data, size};
     const ByteSource source{size, ReadFromMemory, &image};
     tags.input = JudgeEncoderInput(size, ReadFromMemory, &image);
-    // No name: the kind is told from the content alone.
-#ifdef _WIN32
-    return ReadFromSource(source, L"", tags);
-#else
-    return ReadFromSource(source, "", tags);
-#endif
+    return ReadFromSource(source, name != nullptr ? name : u"", tags);
 }

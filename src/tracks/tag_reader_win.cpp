@@ -18,6 +18,20 @@ struct PathBlock {
     char16_t text[1];
 };
 
+// A reading thread, as the watchdog sees it.
+struct ReadingThread {
+    TagReader* reader;
+    HANDLE handle;
+    ULONGLONG since;  // when its current file began; 0 while it waits
+    uint32_t job;     // the index of that file's job
+    bool givenUp;     // it stayed too long in a file, and another thread reads on
+    bool ended;
+};
+
+constexpr int kMostThreads = 4;
+// Threads ever started, those that took over from a thread given up or ended included.
+constexpr int kMostStarted = 16;
+
 struct TagReader {
     HWND notify = nullptr;
     CRITICAL_SECTION lock;
@@ -42,8 +56,13 @@ struct TagReader {
     bool notified = false;
     ULONGLONG lastNotice = 0;
     bool stop = false;
-    HANDLE threads[4] = {};
+    ReadingThread threads[kMostStarted] = {};
     int threadCount = 0;
+    // Takes over from a thread that ended in a file (Wine ends only a thread that overflows
+    // its stack) or that stays in one file too long (a stalled share), so that later files are
+    // still read.
+    HANDLE watchdog = nullptr;
+    HANDLE stopEvent = nullptr;
 
     TagReader() = default;
     TagReader(const TagReader&) = delete;
@@ -64,8 +83,9 @@ struct TagReader {
 
 namespace {
 
-constexpr int kMostThreads = 4;
 constexpr DWORD kStopWait = 3000;
+constexpr ULONGLONG kLongestFile = 5000;
+constexpr DWORD kWatchInterval = 500;
 constexpr ULONGLONG kNotifyInterval = 50;
 constexpr uint32_t kPathBlockRoom = 32768;  // characters: 64 KB, some 500 paths
 
@@ -117,16 +137,20 @@ void MoveAll(PointerArray<TagResult>& from, PointerArray<TagResult>& to) {
 }
 
 DWORD WINAPI ReadTags(void* parameter) {
-    TagReader& reader = *static_cast<TagReader*>(parameter);
+    ReadingThread& self = *static_cast<ReadingThread*>(parameter);
+    TagReader& reader = *self.reader;
     EnterCriticalSection(&reader.lock);
     for (;;) {
-        while (!reader.stop && reader.nextJob == reader.released)
+        while (!reader.stop && !self.givenUp && reader.nextJob == reader.released)
             SleepConditionVariableCS(&reader.jobsQueued, &reader.lock, INFINITE);
-        if (reader.stop) break;
+        // A given-up thread's place was taken: it ends after its file.
+        if (reader.stop || self.givenUp) break;
         const uint32_t index = reader.nextJob++;
         const TagJob job = reader.jobs[index];
         const auto read = reader.read;
         ++reader.busy;
+        self.since = GetTickCount64() | 1;
+        self.job = index;
         LeaveCriticalSection(&reader.lock);
 
         auto* result = new (std::nothrow) TagResult;
@@ -136,6 +160,9 @@ DWORD WINAPI ReadTags(void* parameter) {
         }
 
         EnterCriticalSection(&reader.lock);
+        // A given-up thread's file still counts as being read until here, and its late
+        // result reaches its record if that is still there.
+        self.since = 0;
         --reader.busy;
         reader.jobs[index].path = nullptr;
         ++reader.finished;
@@ -154,6 +181,70 @@ DWORD WINAPI ReadTags(void* parameter) {
     return 0;
 }
 
+bool StartThreadLocked(TagReader& reader) {
+    if (reader.threadCount == kMostStarted) return false;
+    ReadingThread& thread = reader.threads[reader.threadCount];
+    thread = ReadingThread{&reader, nullptr, 0, 0, false, false};
+    // A stack of its own size, not the program's default: what a file makes the library do
+    // is bounded, and this leaves a wide margin over it.
+    thread.handle = CreateThread(nullptr, kTagReadingStack, ReadTags, &thread,
+                                 STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr);
+    if (thread.handle == nullptr) return false;
+    // The dialog's thread comes first: reading may wait, a keystroke may not.
+    SetThreadPriority(thread.handle, THREAD_PRIORITY_BELOW_NORMAL);
+    ++reader.threadCount;
+    return true;
+}
+
+// A new thread goes on with the queue. A thread that ended in its file leaves it read, without
+// tags, as a file the library cannot parse; a given-up thread's file is still being read.
+void TakeOverLocked(TagReader& reader, ReadingThread& thread, bool ended) {
+    if (ended) {
+        thread.ended = true;
+        if (thread.since == 0) return;  // it left after its file, or at the stop
+        thread.since = 0;
+        reader.jobs[thread.job].path = nullptr;
+        ++reader.finished;
+        --reader.busy;
+        if (IdleLocked(reader)) reader.ForgetJobs();
+    }
+    if (thread.givenUp) return;  // already taken over
+    thread.givenUp = true;
+    if (!reader.stop) StartThreadLocked(reader);
+}
+
+DWORD WINAPI WatchReaders(void* parameter) {
+    TagReader& reader = *static_cast<TagReader*>(parameter);
+    for (;;) {
+        HANDLE handles[kMostStarted + 1];
+        int owners[kMostStarted + 1];
+        DWORD count = 0;
+        handles[count++] = reader.stopEvent;
+        EnterCriticalSection(&reader.lock);
+        for (int i = 0; i < reader.threadCount; ++i) {
+            if (reader.threads[i].ended) continue;
+            owners[count] = i;
+            handles[count++] = reader.threads[i].handle;
+        }
+        LeaveCriticalSection(&reader.lock);
+        const DWORD signaled = WaitForMultipleObjects(count, handles, FALSE, kWatchInterval);
+        if (signaled == WAIT_OBJECT_0 || signaled == WAIT_FAILED) return 0;
+        EnterCriticalSection(&reader.lock);
+        if (signaled > WAIT_OBJECT_0 && signaled < WAIT_OBJECT_0 + count) {
+            TakeOverLocked(reader, reader.threads[owners[signaled - WAIT_OBJECT_0]], true);
+        } else {
+            const ULONGLONG now = GetTickCount64();
+            for (int i = 0; i < reader.threadCount; ++i) {
+                ReadingThread& thread = reader.threads[i];
+                if (!thread.ended && !thread.givenUp && thread.since != 0 &&
+                    now - thread.since > kLongestFile)
+                    TakeOverLocked(reader, thread, false);
+            }
+        }
+        LeaveCriticalSection(&reader.lock);
+    }
+}
+
 }  // namespace
 
 TagReader* StartTagReader(HWND notify, int threads) {
@@ -164,16 +255,15 @@ TagReader* StartTagReader(HWND notify, int threads) {
     InitializeConditionVariable(&reader->jobsQueued);
     if (threads < 1) threads = 1;
     if (threads > kMostThreads) threads = kMostThreads;
-    for (int i = 0; i < threads; ++i) {
-        HANDLE thread = CreateThread(nullptr, 0, ReadTags, reader, 0, nullptr);
-        if (thread == nullptr) continue;
-        // The dialog's thread comes first: reading may wait, a keystroke may not.
-        SetThreadPriority(thread, THREAD_PRIORITY_BELOW_NORMAL);
-        reader->threads[reader->threadCount++] = thread;
-    }
-    if (reader->threadCount == 0) {
-        DeleteCriticalSection(&reader->lock);
-        delete reader;
+    reader->stopEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    EnterCriticalSection(&reader->lock);
+    for (int i = 0; i < threads; ++i) StartThreadLocked(*reader);
+    LeaveCriticalSection(&reader->lock);
+    if (reader->stopEvent != nullptr && reader->threadCount > 0)
+        reader->watchdog = CreateThread(nullptr, 64 * 1024, WatchReaders, reader,
+                                        STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr);
+    if (reader->watchdog == nullptr) {
+        StopTagReader(reader);
         return nullptr;
     }
     return reader;
@@ -185,12 +275,20 @@ void StopTagReader(TagReader* reader) {
     reader->stop = true;
     WakeAllConditionVariable(&reader->jobsQueued);
     LeaveCriticalSection(&reader->lock);
+    // The watchdog first: then no thread starts any more, and the count below is final.
+    HANDLE handles[kMostStarted + 1];
+    DWORD count = 0;
+    if (reader->watchdog != nullptr) {
+        SetEvent(reader->stopEvent);
+        WaitForSingleObject(reader->watchdog, INFINITE);
+        handles[count++] = reader->watchdog;
+    }
+    for (int i = 0; i < reader->threadCount; ++i) handles[count++] = reader->threads[i].handle;
     // A file on a network share that stopped answering must not keep the program from
     // closing: a thread still reading then keeps the reader, and the process's end ends it.
-    const DWORD finished = WaitForMultipleObjects(static_cast<DWORD>(reader->threadCount),
-                                                  reader->threads, TRUE, kStopWait);
-    if (finished == WAIT_TIMEOUT) return;
-    for (int i = 0; i < reader->threadCount; ++i) CloseHandle(reader->threads[i]);
+    if (WaitForMultipleObjects(count, handles, TRUE, kStopWait) == WAIT_TIMEOUT) return;
+    for (DWORD i = 0; i < count; ++i) CloseHandle(handles[i]);
+    if (reader->stopEvent != nullptr) CloseHandle(reader->stopEvent);
     DeleteCriticalSection(&reader->lock);
     delete reader;
 }

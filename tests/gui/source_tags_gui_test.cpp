@@ -1,7 +1,12 @@
 // Dropped files' tags on the real dialog: read in the background, shown as they arrive, and
 // never at the cost of what the user set, of another track, or of a launcher's tags.
 #include <gtest/gtest.h>
+#include <windows.h>
 
+#include <psapi.h>
+
+#include <chrono>
+#include <cstdio>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -12,6 +17,7 @@
 #include "resources/control_ids.h"
 #include "support/files_win.h"
 #include "support/tagged_files.h"
+#include "tracks/source_tags_win.h"
 #include "tracks/tag_reader_win.h"
 
 using namespace support;
@@ -163,6 +169,82 @@ TEST_F(SourceTagsGui, RemovingAndMovingWhileTagsAreReadKeepsEachTrackItsOwnTags)
         EXPECT_EQ(TrackField(i, kTitle), album.titles[k]) << "row " << i;
         EXPECT_EQ(TrackField(i, kTrackNumber), Decimal(static_cast<int>(k + 1)) + u"/12");
     }
+}
+
+double PeakWorkingSetMb() {
+    PROCESS_MEMORY_COUNTERS counters = {};
+    counters.cb = sizeof(counters);
+    GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof(counters));
+    return static_cast<double>(counters.PeakWorkingSetSize) / (1024 * 1024);
+}
+
+// Each crafted file is dropped with a tagged MP3 behind it: the reading survives the file and
+// the MP3's title arrives. The time is the drop's until that title is in; the memory is what
+// the process's peak working set grew by.
+TEST_F(SourceTagsGui, CraftedFilesLeaveTheReadingToTheFilesAfterThem) {
+    int step = 0;
+    for (const CraftedFile& crafted : MakeCraftedFiles()) {
+        SCOPED_TRACE(crafted.what);
+        const std::u16string path = music_ + crafted.name;
+        ASSERT_TRUE(WriteBytes(path, crafted.bytes));
+        const Album after = MakeAlbum(music_ + Decimal(++step) + u"-", 1);
+        const double peakBefore = PeakWorkingSetMb();
+        const auto start = std::chrono::steady_clock::now();
+        DropFiles(dialog_, {path, after.paths[0]});
+        ASSERT_TRUE(WaitForTitles(after)) << "the file after it got no tags";
+        const double ms =
+            std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
+                .count();
+        const int row = ListCount(dialog_) - 2;
+        EXPECT_EQ(TrackField(row, kTitle), crafted.title);
+        EXPECT_LT(ms, 4000.0);
+        std::printf(
+            "[ limits   ] %s: title of the next file after %.0f ms, peak working set "
+            "+%.1f MB\n",
+            crafted.what, ms, PeakWorkingSetMb() - peakBefore);
+    }
+}
+
+HANDLE g_release = nullptr;
+
+bool EndsWith(const char16_t* text, const std::u16string& end) {
+    const std::u16string whole(text);
+    return whole.size() >= end.size() &&
+           whole.compare(whole.size() - end.size(), end.size(), end) == 0;
+}
+
+// A file that ends the reading thread (as a stack overflow does under Wine), and one whose
+// reading hangs until the test lets it go (as on a stalled share).
+bool HostileRead(const char16_t* path, SourceTags& tags) {
+    if (EndsWith(path, u"Ende.mp3")) ExitThread(0);
+    if (EndsWith(path, u"Hängt.mp3")) WaitForSingleObject(g_release, 30000);
+    return ReadSourceTags(path, tags);
+}
+
+TEST_F(SourceTagsGui, FilesAfterOneThatEndsOrHangsTheReadingThreadStillGetTheirTags) {
+    g_release = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    DialogState* state = OpenDialogState();
+    PrepareTagReading(*state, 0);
+    ASSERT_NE(state->tagReader, nullptr);
+    UseTagFileReader(*state->tagReader, HostileRead);
+    const std::vector<std::u16string> names = {music_ + u"Ende.mp3", music_ + u"Danach.mp3",
+                                               music_ + u"Hängt.mp3", music_ + u"Zuletzt.mp3"};
+    for (const std::u16string& name : names) {
+        const std::u16string title = name.substr(music_.size(), name.size() - music_.size() - 4);
+        ASSERT_TRUE(WriteTaggedMp3(std::filesystem::path(std::wstring(name.begin(), name.end())),
+                                   title, u"Kåre", u"Sæveröd", u"1"));
+    }
+    DropFiles(dialog_, names);
+    EXPECT_TRUE(PumpUntil([] { return TrackField(1, kTitle) == u"Danach"; }, 20000));
+    EXPECT_TRUE(PumpUntil([] { return TrackField(3, kTitle) == u"Zuletzt"; }, 20000));
+    EXPECT_EQ(TrackField(0, kTitle), u"");
+    // The hanging file is still being read: its result can still come.
+    EXPECT_EQ(TrackField(2, kTitle), u"");
+    EXPECT_FALSE(IsTagReaderIdle(*state->tagReader));
+    SetEvent(g_release);
+    EXPECT_TRUE(PumpUntil([] { return TrackField(2, kTitle) == u"Hängt"; }, 20000));
+    EXPECT_TRUE(WaitForReaderIdle());
+    CloseHandle(g_release);
 }
 
 TEST_F(SourceTagsGui, LauncherWrittenRightAfterTheDropCarriesEveryTracksTags) {

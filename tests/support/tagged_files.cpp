@@ -2,6 +2,8 @@
 
 #include <fstream>
 
+#include <zlib.h>
+
 #include <taglib/fileref.h>
 #include <taglib/oggpage.h>
 #include <taglib/tpropertymap.h>
@@ -138,4 +140,94 @@ bool WriteTaggedMp3(const std::filesystem::path& path, const std::u16string& tit
                                   {"DATE", {u"1997"}},
                                   {"GENRE", {u"Rock"}},
                                   {"COMMENT", {u"ripped"}}});
+}
+
+namespace {
+
+std::string SyncSafe(uint32_t value) {
+    std::string bytes(4, '\0');
+    for (int i = 3; i >= 0; --i, value >>= 7) bytes[static_cast<size_t>(i)] = char(value & 0x7F);
+    return bytes;
+}
+
+std::string Id3v24Frame(const char* id, const std::string& data, char formatFlags = 0) {
+    return std::string(id, 4) + SyncSafe(static_cast<uint32_t>(data.size())) + '\0' + formatFlags +
+           data;
+}
+
+std::string Id3v24Mp3(const std::string& frames) {
+    std::string frame("\xFF\xFB\x90\x64", 4);
+    frame.resize(417, '\0');
+    return std::string("ID3\x04\0\0", 6) + SyncSafe(static_cast<uint32_t>(frames.size())) + frames +
+           frame + frame;
+}
+
+std::string Latin1Text(const char* text) {
+    return std::string(1, '\0') + text;
+}
+
+// A zlib stream of the given number of zero bytes, made of one compressed MiB repeated: a
+// block that ends in a full flush is byte-aligned and needs only the zeros before it.
+std::string ZeroBomb(uint32_t mebibytes) {
+    const std::string zeros(1 << 20, '\0');
+    z_stream stream = {};
+    deflateInit2(&stream, 9, Z_DEFLATED, -15, 9, Z_DEFAULT_STRATEGY);
+    std::string block(deflateBound(&stream, zeros.size()) + 16, '\0');
+    stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(zeros.data()));
+    stream.avail_in = static_cast<uInt>(zeros.size());
+    stream.next_out = reinterpret_cast<Bytef*>(&block[0]);
+    stream.avail_out = static_cast<uInt>(block.size());
+    deflate(&stream, Z_FULL_FLUSH);
+    block.resize(block.size() - stream.avail_out);
+    deflateEnd(&stream);
+    std::string bomb("\x78\xDA", 2);
+    for (uint32_t i = 0; i < mebibytes; ++i) bomb += block;
+    bomb += std::string("\x03\0", 2);  // a last, empty block
+    // Adler-32 of zeros: the sum of bytes stays 1, the sum of sums is the count.
+    const uint32_t count = static_cast<uint32_t>((uint64_t(mebibytes) << 20) % 65521);
+    return bomb + BigEndian((count << 16) | 1, 4);
+}
+
+std::string Atom(const char* name, uint32_t size) {
+    return BigEndian(size, 4) + std::string(name, 4);
+}
+
+}  // namespace
+
+std::vector<CraftedFile> MakeCraftedFiles() {
+    std::vector<CraftedFile> files;
+    const std::string type = Atom("ftyp", 20) + "M4A " + BigEndian(0, 4) + "M4A ";
+
+    std::string nested = type;
+    const uint32_t levels = 400 * 1024 / 8;
+    for (uint32_t level = 0; level < levels; ++level) nested += Atom("moov", (levels - level) * 8);
+    files.push_back({"moov atoms nested 51,200 deep", u"verschachtelt.m4a", nested, u""});
+
+    // Each chapter: its element id, four times, and the next chapter inside it.
+    const uint32_t depth = 100000;
+    const std::string fields = std::string("c\0", 2) + std::string(16, '\0');
+    std::string chapter;
+    for (uint32_t level = 0; level < depth; ++level) {
+        const uint32_t size = 18 + 28 * (depth - 1 - level);
+        chapter += std::string("CHAP", 4) + SyncSafe(size) + std::string(2, '\0') + fields;
+    }
+    files.push_back({"CHAP frames nested 100,000 deep", u"kapitel.mp3",
+                     Id3v24Mp3(Id3v24Frame("TIT2", Latin1Text("Kapitel")) + chapter), u"Kapitel"});
+
+    // Compressed, with a data length indicator (the frame's format flags 0x08 and 0x01).
+    const std::string bomb = SyncSafe(0x0FFFFFFF) + ZeroBomb(1024);
+    files.push_back({"a frame compressed from 1 GiB", u"bombe.mp3",
+                     Id3v24Mp3(Id3v24Frame("TIT2", Latin1Text("Nach der Bombe")) +
+                               Id3v24Frame("TIT3", bomb, '\x09')),
+                     u"Nach der Bombe"});
+
+    std::string frames = Id3v24Frame("TIT2", Latin1Text("Viele"));
+    for (int i = 0; i < 100000; ++i) frames += Id3v24Frame("TXXX", std::string("\0x\0y", 4));
+    files.push_back({"an ID3v2 tag of 100,000 frames", u"viele.mp3", Id3v24Mp3(frames), u"Viele"});
+
+    const uint32_t atoms = 400000;
+    std::string movie = type + Atom("moov", 8 + atoms * 8);
+    for (uint32_t i = 0; i < atoms; ++i) movie += Atom("free", 8);
+    files.push_back({"a movie of 400,000 atoms", u"atome.m4a", movie, u""});
+    return files;
 }

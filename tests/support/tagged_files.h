@@ -34,3 +34,16 @@ bool WriteProperties(const std::filesystem::path& path, const std::vector<TagEnt
 bool WriteTaggedMp3(const std::filesystem::path& path, const std::u16string& title,
                     const std::u16string& artist, const std::u16string& album,
                     const std::u16string& track);
+
+// Files made to hurt a reader, each with the title that must still come from it (empty where
+// none is left to read).
+struct CraftedFile {
+    const char* what;
+    const char16_t* name;
+    std::string bytes;
+    std::u16string title;
+};
+
+// Nested "moov" atoms (400 KB), CHAP frames nested 100,000 deep, a compressed frame that
+// inflates to 1 GiB, an ID3v2 tag of 100,000 frames, and a movie of 400,000 atoms.
+std::vector<CraftedFile> MakeCraftedFiles();

@@ -7,11 +7,15 @@
 #include <functional>
 #include <string>
 
+#include <chrono>
+#include <cstdio>
+
 #ifdef _WIN32
 #include <windows.h>
 
-#include <chrono>
 #include <future>
+#else
+#include <pthread.h>
 #endif
 
 #include <taglib/attachedpictureframe.h>
@@ -24,6 +28,7 @@
 #include <taglib/wavfile.h>
 
 #include "foundation/narrow_string.h"
+#include "support/heap_watch.h"
 #include "support/tagged_files.h"
 #include "support/wide_text.h"
 #include "tracks/source_tags.h"
@@ -378,6 +383,79 @@ TEST_F(SourceTagsTest, FileHeldOpenForWritingIsReadAndAPipeIsNot) {
 }
 #endif
 
+struct StackCall {
+    const std::function<void()>* work;
+    bool finished;
+};
+
+void RunCall(void* parameter) {
+    auto* call = static_cast<StackCall*>(parameter);
+    (*call->work)();
+    call->finished = true;
+}
+
+// Runs the work on a thread with the tag reader's stack, as the program reads; false when the
+// thread ended before the work did (Wine ends only the thread that overflows its stack).
+bool RunOnReadingStack(const std::function<void()>& work) {
+    StackCall call{&work, false};
+#ifdef _WIN32
+    HANDLE thread = CreateThread(
+        nullptr, kTagReadingStack,
+        [](void* parameter) -> DWORD {
+            RunCall(parameter);
+            return 0;
+        },
+        &call, STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr);
+    if (thread == nullptr) return false;
+    WaitForSingleObject(thread, INFINITE);
+    CloseHandle(thread);
+#else
+    pthread_attr_t attributes;
+    pthread_attr_init(&attributes);
+    pthread_attr_setstacksize(&attributes, kTagReadingStack);
+    pthread_t thread;
+    const int failed = pthread_create(
+        &thread, &attributes,
+        [](void* parameter) -> void* {
+            RunCall(parameter);
+            return nullptr;
+        },
+        &call);
+    pthread_attr_destroy(&attributes);
+    if (failed != 0) return false;
+    pthread_join(thread, nullptr);
+#endif
+    return call.finished;
+}
+
+// Files made to overflow the stack, exhaust memory or take minutes: each is read on the
+// reader's own stack within 2 s and 64 MB, and gives the values it still holds.
+TEST_F(SourceTagsTest, CraftedFilesAreReadWithinTheLimits) {
+    for (const CraftedFile& crafted : MakeCraftedFiles()) {
+        SCOPED_TRACE(crafted.what);
+        const fs::path path = folder / fs::path(crafted.name);
+        {
+            std::ofstream out(path, std::ios::binary | std::ios::trunc);
+            out.write(crafted.bytes.data(), static_cast<std::streamsize>(crafted.bytes.size()));
+        }
+        bool read = false;
+        Expected got;
+        ResetHeapPeak();
+        const auto start = std::chrono::steady_clock::now();
+        const bool finished = RunOnReadingStack([&] { got = Read(path, read); });
+        const double ms =
+            std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
+                .count();
+        const double mb = static_cast<double>(HeapPeakSinceReset()) / (1024 * 1024);
+        ASSERT_TRUE(finished) << "the reading thread ended in the file";
+        EXPECT_EQ(crafted.title, got.title);
+        EXPECT_LT(ms, 2000.0);
+        EXPECT_LT(mb, 64.0);
+        std::printf("[ limits   ] %s (%zu KB): %.0f ms, heap peak %.1f MB\n", crafted.what,
+                    crafted.bytes.size() / 1024, ms, mb);
+    }
+}
+
 TEST(SourceTagRules, YearGenreAndEntryRules) {
     struct YearRow {
         const char16_t* date;
@@ -407,6 +485,13 @@ TEST(SourceTagRules, YearGenreAndEntryRules) {
     WideString capped;
     AddTagEntry(capped, huge.c_str(), static_cast<uint32_t>(huge.size()));
     EXPECT_EQ(kSourceTagMaxLength, capped.Length());
+    // An entry that fits only without its separator is left out.
+    WideString joinedToCap;
+    AddTagEntry(joinedToCap, huge.c_str(), kSourceTagMaxLength - 4);
+    AddTagEntry(joinedToCap, u"abc", 3);
+    AddTagEntry(joinedToCap, u"ab", 2);
+    EXPECT_EQ(kSourceTagMaxLength, joinedToCap.Length());
+    EXPECT_EQ(u"; ab", Text(joinedToCap).substr(kSourceTagMaxLength - 4));
 }
 
 TEST(SourceTagRules, TagsFillOnlyFieldsTheUserLeftAlone) {
