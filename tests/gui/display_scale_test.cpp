@@ -21,7 +21,7 @@ const wchar_t kStartedEventVariable[] = L"TONSCHLEUDER_SCALE_STARTED";
 // the checks below that only a scaled start can make.
 const wchar_t kAtEveryScale[] =
     L"LayoutTest.*:FileListTest.*:OptionLists.StartWithTheirEntriesAndStartSelections:"
-    L"DISABLED_AtDisplayScale.*";
+    L"DISABLED_AtDisplayScale.*:DISABLED_SettingsAtDisplayScale.*";
 
 std::wstring Variable(const wchar_t* name) {
     wchar_t value[256] = {};

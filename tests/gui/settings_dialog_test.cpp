@@ -433,7 +433,7 @@ TEST_F(SettingsDialogTest, StoredValuesThatCannotBeUsedCountAsNone) {
 
 // Run by display_scale_test in a program start of its own at each scale: the dialog is made
 // with its font at the display's size, not drawn at 96 DPI and stretched.
-TEST(DISABLED_AtDisplayScale, SettingsDialogTakesItsFontAtTheDisplaysSize) {
+TEST(DISABLED_SettingsAtDisplayScale, DialogTakesItsFontAtTheDisplaysSize) {
     HWND main = OpenFreshDialog();
     LOGFONTW font{};
     SettingsVisit visit({[&](HWND dialog) {
