@@ -1,10 +1,13 @@
 #!/bin/sh
-# Takes a screenshot of the dialog (rows with flags and a long path) at another display scale.
-# Usage: bench/win/display-scale-shot.sh DPI OUT.png   (after building menu_screenshots)
+# Takes a screenshot of a pose of menu_screenshots at another display scale: by default the
+# dialog with rows, flags and a long path; DISABLED_SettingsDialog gives "Einstellungen". A pose
+# that prints a rectangle (WxH+X+Y) is cut to it.
+# Usage: bench/win/display-scale-shot.sh DPI OUT.png [POSE]   (after building menu_screenshots)
 # Uses a Wine prefix of its own, so the tests' prefix stays at 96 DPI.
 set -eu
 dpi=$1
 out=$2
+pose=${3:-DISABLED_AtDisplayScale}
 root=$(cd "$(dirname "$0")/../.." && pwd)
 build="$root/build/windows"
 prefix="$build/wineprefix-scale"
@@ -24,7 +27,7 @@ trap 'kill $xvfb 2>/dev/null || true; rm -rf "$shots"' EXIT
 # Wine's virtual desktop draws the window frame (Xvfb has no window manager).
 TONSCHLEUDER_SHOT_DIR="Z:$shots" "$root/tools/wine-run" --prefix "$prefix" \
     explorer /desktop=Tonschleuder,1600x1200 "$build/bench/win/menu_screenshots.exe" \
-    --gtest_also_run_disabled_tests --gtest_filter=Screenshot.DISABLED_AtDisplayScale &
+    --gtest_also_run_disabled_tests --gtest_filter="Screenshot.$pose" >"$shots/output" 2>&1 &
 program=$!
 i=0
 while [ ! -e "$shots/open" ] && [ $i -lt 120 ]; do
@@ -32,6 +35,12 @@ while [ ! -e "$shots/open" ] && [ $i -lt 120 ]; do
     i=$((i + 1))
 done
 sleep 1
-import -window root "$out"
+geometry=$(tr -d '\r' <"$shots/output" | grep -E '^[0-9]+x[0-9]+\+[0-9]+\+[0-9]+$' | head -n 1 ||
+    true)
+if [ -n "$geometry" ]; then
+    import -window root -crop "$geometry" +repage "$out"
+else
+    import -window root "$out"
+fi
 touch "$shots/done"
 wait $program || true

@@ -66,22 +66,6 @@ std::string ToneWave() {
     return bytes;
 }
 
-// Runs a program with this command line to its end; its exit code, or -1.
-int RunToEnd(std::u16string commandLine) {
-    STARTUPINFOW startup = {};
-    startup.cb = sizeof(startup);
-    PROCESS_INFORMATION process = {};
-    if (!CreateProcessW(nullptr, reinterpret_cast<wchar_t*>(commandLine.data()), nullptr, nullptr,
-                        FALSE, CREATE_NO_WINDOW, nullptr, nullptr, &startup, &process))
-        return -1;
-    DWORD exitCode = static_cast<DWORD>(-1);
-    if (WaitForSingleObject(process.hProcess, 60000) == WAIT_OBJECT_0)
-        GetExitCodeProcess(process.hProcess, &exitCode);
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-    return static_cast<int>(exitCode);
-}
-
 // What the ID3v2 frames of one id hold as read back: the text of each (a comment's text, a
 // user frame's value) and whether each is stored in a Unicode encoding.
 struct ReadFrames {

@@ -83,3 +83,6 @@ std::vector<std::pair<unsigned long long, unsigned long long>> ReadStandInTimes(
 // Waits until no process of this name (such as a launcher's helpers, wscript.exe) runs, for
 // at most the milliseconds given; false when one still runs then.
 bool WaitForNoProcess(const std::u16string& name, unsigned milliseconds);
+
+// Runs a program with this command line to its end (at most a minute); its exit code, or -1.
+int RunToEnd(std::u16string commandLine);

@@ -57,22 +57,6 @@ std::u16string FrameText(TagLib::ID3v2::Tag& tag, const char* id) {
     return std::u16string(wide.begin(), wide.end());
 }
 
-// Runs a program with this command line to its end; its exit code, or -1.
-int RunToEnd(std::u16string commandLine) {
-    STARTUPINFOW startup = {};
-    startup.cb = sizeof(startup);
-    PROCESS_INFORMATION process = {};
-    if (!CreateProcessW(nullptr, reinterpret_cast<wchar_t*>(commandLine.data()), nullptr, nullptr,
-                        FALSE, CREATE_NO_WINDOW, nullptr, nullptr, &startup, &process))
-        return -1;
-    DWORD exitCode = static_cast<DWORD>(-1);
-    if (WaitForSingleObject(process.hProcess, 60000) == WAIT_OBJECT_0)
-        GetExitCodeProcess(process.hProcess, &exitCode);
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-    return static_cast<int>(exitCode);
-}
-
 uint32_t BigEndian(const std::string& bytes, size_t at, int size) {
     uint32_t value = 0;
     for (int i = 0; i < size; ++i) value = (value << 8) | static_cast<unsigned char>(bytes[at + i]);
