@@ -56,7 +56,8 @@ int main() {
         names.push_back(artist + n + u" - Rock'n'Roll Lied.mp3");
     }
     names[0] = music + u"erstes Lied.wav";
-    for (const std::u16string& name : names) WriteBytes(name, "");
+    // Sources the encoder can read, or the save would ask about them first.
+    for (const std::u16string& name : names) WriteBytes(name, AudioBytes(""));
     DropFiles(dialog, names);
     std::vector<int> all(kTracks);
     for (int i = 0; i < kTracks; ++i) all[i] = i;
