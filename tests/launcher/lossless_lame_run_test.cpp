@@ -86,6 +86,20 @@ long long GaplessSamples(const std::string& mp3) {
     return frames * perFrame - (delays >> 12) - (delays & 0xFFF);
 }
 
+// The largest absolute sample of a 16-bit WAV that lame.exe --decode wrote, as a fraction of
+// full scale (-1 when the file holds no such data).
+double PeakOfDecodedWav(const std::string& wav) {
+    const size_t data = wav.find("data", 12);
+    if (data == std::string::npos || data + 8 > wav.size()) return -1;
+    int peak = 0;
+    for (size_t at = data + 8; at + 1 < wav.size(); at += 2) {
+        const int sample = static_cast<int16_t>(static_cast<uint8_t>(wav[at]) |
+                                                (static_cast<uint8_t>(wav[at + 1]) << 8));
+        peak = std::max(peak, sample < 0 ? -sample : sample);
+    }
+    return peak / 32768.0;
+}
+
 class LosslessLame : public ::testing::Test, protected LauncherScene {
   protected:
     void SetUp() override {
@@ -195,6 +209,13 @@ TEST_F(LosslessLame, FlacOggAndOpusBecomeMp3sWithTheirTagsAndEveryOneOfTheirSamp
             EXPECT_NEAR(static_cast<double>(samples), static_cast<double>(atMp3Rate), 2.0);
         }
         EXPECT_TRUE(Exists(music_ + source.name + source.extension));
+        // Each tone lies 6 dB below full scale, and so does its MP3: a decoder's float output
+        // is not raised to the track's own peak.
+        const std::u16string decoded = music_ + source.name + u".wav";
+        ASSERT_EQ(RunToEnd(u"\"" + lame_ + u"\" --silent --decode \"" + output + u"\" \"" +
+                           decoded + u"\""),
+                  0);
+        EXPECT_NEAR(PeakOfDecodedWav(ReadBytes(decoded)), 0.5, 0.05);
     }
 }
 
