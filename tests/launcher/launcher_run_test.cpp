@@ -490,8 +490,7 @@ TEST_P(LauncherRun, RenamesHeldByAVirusScannerAreTriedAgain) {
         // The job after the one the helper runs, held as the click takes it back; the encode
         // lasts long enough that the page's retries win over the helper's next take even on a
         // loaded machine.
-        {"Stop", u"1", u"1", u"-3\\.job$", u"600", u"2500", 2,
-         u"Stopped: 2 of 4 tracks not run."},
+        {"Stop", u"1", u"1", u"-3\\.job$", u"600", u"2500", 2, u"Stopped: 2 of 4 tracks not run."},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
