@@ -37,6 +37,7 @@ struct SettingsDialog {
     HWND window = nullptr;
     HWND besideSource = nullptr, ownFolder = nullptr, folder = nullptr, chooseFolder = nullptr;
     HWND keepSourceFolders = nullptr, pattern = nullptr, preview = nullptr;
+    HWND takeCover = nullptr;
     bool decode = false;    // the main dialog's arguments decode: the preview's suffix
     int previewTrack = -1;  // the first selected track, or the first
 };
@@ -51,6 +52,7 @@ OutputSettings SettingsFromControls(const SettingsDialog& dialog) {
     ReadField(dialog.folder, settings.folder);
     settings.keepSourceFolders = IsChecked(dialog.keepSourceFolders);
     ReadField(dialog.pattern, settings.pattern);
+    settings.cover = IsChecked(dialog.takeCover);
     return settings;
 }
 
@@ -202,6 +204,7 @@ BOOL StartSettingsDialog(HWND window, SettingsDialog& dialog) {
     dialog.keepSourceFolders = GetDlgItem(window, IDX_KEEP_SOURCE_FOLDERS);
     dialog.pattern = GetDlgItem(window, IDE_NAME_PATTERN);
     dialog.preview = GetDlgItem(window, IDE_PREVIEW);
+    dialog.takeCover = GetDlgItem(window, IDX_TAKE_COVER);
     const DialogState& main = *dialog.main;
     dialog.decode = DecodesWithControls(main);
     dialog.previewTrack = FirstSelectedRow(main.controls.files);
@@ -213,6 +216,7 @@ BOOL StartSettingsDialog(HWND window, SettingsDialog& dialog) {
     SetWindowTextW(dialog.folder, AsWide(settings.folder.Text()));
     SendMessageW(dialog.keepSourceFolders, BM_SETCHECK,
                  settings.keepSourceFolders ? BST_CHECKED : BST_UNCHECKED, 0);
+    SendMessageW(dialog.takeCover, BM_SETCHECK, settings.cover ? BST_CHECKED : BST_UNCHECKED, 0);
     SetWindowTextW(dialog.pattern, AsWide(settings.pattern.Text()));
     EnableFolderChoice(dialog);
     ShowPreview(dialog);

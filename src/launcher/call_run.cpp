@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "foundation/long_path.h"
+#include "launcher/cover_files.h"
 #include "launcher/output_clash.h"
 #include "launcher/script_literal.h"
 
@@ -228,7 +229,7 @@ uint32_t PutLongPathPrefix(Sink& sink, const char16_t* path, uint32_t length,
 
 template <class Sink>
 void PutCallRunLine(Sink& sink, const TrackRecord& record, bool id3v2, bool id3v2Only, bool decode,
-                    const OutputPath* named = nullptr) {
+                    const OutputPath* named = nullptr, const WideString* cover = nullptr) {
     sink.Put(u"\tcallRun ('");
     sink.Put(Id3Option(id3v2, id3v2Only));
     for (const TagOption& tag : kTagOptions) {
@@ -236,6 +237,16 @@ void PutCallRunLine(Sink& sink, const TrackRecord& record, bool id3v2, bool id3v
         if (value.IsEmpty()) continue;
         sink.Put(tag.option);
         PutEscaped(sink, value.Text(), value.Length(), kTagEscaping);
+        sink.Put(u'"');
+    }
+    // The picture goes in as the front cover. A picture the encoder cannot read or take at
+    // run time (gone, changed) leaves the MP3 without a cover instead of failing the
+    // track: --ignore-tag-errors, given after the tags, covers only --ti.
+    if (cover && !cover->IsEmpty() && !decode) {
+        sink.Put(u" --ignore-tag-errors --ti \"");
+        const uint32_t coverFrom = PutLongPathPrefix(sink, cover->Text(), cover->Length(), 0);
+        PutEscaped(sink, cover->Text() + coverFrom, cover->Length() - coverFrom,
+                   kInputPathEscaping);
         sink.Put(u'"');
     }
 
@@ -283,17 +294,19 @@ WideString BuildCallRunLine(const TrackRecord& record, bool id3v2, bool id3v2Onl
 }
 
 WideString BuildCallRunsBlock(const PointerArray<TrackRecord>& tracks, bool id3v2, bool id3v2Only,
-                              bool decode, const TrackOutputs* named) {
+                              bool decode, const TrackOutputs* named,
+                              const TrackCoverFiles* covers) {
     // Two walks over the tracks, the first only measuring: one block of the final size and
     // no string per line.
     CountingSink counter;
     const uint32_t count = tracks.Count();
     // A named output is the track's own in the outputs' order.
     const auto put = [&](auto& sink, uint32_t i, const TrackRecord& record) {
+        const WideString* cover = covers ? covers->Of(i) : nullptr;
         if (!named || i >= named->Count() || named->Output(i).IsEmpty())
-            return PutCallRunLine(sink, record, id3v2, id3v2Only, decode);
+            return PutCallRunLine(sink, record, id3v2, id3v2Only, decode, nullptr, cover);
         const OutputPath output = named->Output(i);
-        PutCallRunLine(sink, record, id3v2, id3v2Only, decode, &output);
+        PutCallRunLine(sink, record, id3v2, id3v2Only, decode, &output, cover);
     };
     for (uint32_t i = 0; i < count; ++i)
         if (const TrackRecord* record = tracks.GetAt(i)) put(counter, i, *record);

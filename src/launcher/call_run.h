@@ -10,11 +10,14 @@
 WideString BuildCallRunLine(const TrackRecord& record, bool id3v2, bool id3v2Only, bool decode);
 
 class TrackOutputs;
+class TrackCoverFiles;
 
 // The callRun lines of all tracks in array order, built in one block of the final size.
-// named: each track's output where the settings put it; null: beside the source.
+// named: each track's output where the settings put it; null: beside the source. covers: the
+// picture file each track's MP3 takes as its front cover; null: none.
 WideString BuildCallRunsBlock(const PointerArray<TrackRecord>& tracks, bool id3v2, bool id3v2Only,
-                              bool decode, const TrackOutputs* named = nullptr);
+                              bool decode, const TrackOutputs* named = nullptr,
+                              const TrackCoverFiles* covers = nullptr);
 
 // The output file the track's callRun line names, as the encoder receives it (unescaped):
 // beside the source, under its base name, with the suffix of its kind. Given as the first

@@ -12,6 +12,7 @@ const wchar_t kOwnFolderValue[] = L"Output-Own-Folder";
 const wchar_t kFolderValue[] = L"Output-Folder";
 const wchar_t kKeepSourceFoldersValue[] = L"Output-Keep-Source-Folders";
 const wchar_t kPatternValue[] = L"Output-Name-Pattern";
+const wchar_t kCoverValue[] = L"Cover";
 // Longer than any folder or pattern the dialog takes.
 constexpr DWORD kMostTextBytes = 4096 * sizeof(char16_t);
 
@@ -32,12 +33,14 @@ bool ReadText(HKEY key, const wchar_t* name, WideString& text) {
     return true;
 }
 
-// A switch: REG_DWORD 0 or 1; anything else counts as none.
-bool ReadSwitch(HKEY key, const wchar_t* name) {
+// A switch: REG_DWORD 0 or 1; a missing value or anything else counts as the default.
+bool ReadSwitch(HKEY key, const wchar_t* name, bool byDefault = false) {
     DWORD type = 0, value = 0, size = sizeof(value);
-    return RegQueryValueExW(key, name, nullptr, &type, reinterpret_cast<BYTE*>(&value), &size) ==
-               ERROR_SUCCESS &&
-           type == REG_DWORD && size == sizeof(value) && value == 1;
+    if (RegQueryValueExW(key, name, nullptr, &type, reinterpret_cast<BYTE*>(&value), &size) !=
+            ERROR_SUCCESS ||
+        type != REG_DWORD || size != sizeof(value) || value > 1)
+        return byDefault;
+    return value == 1;
 }
 
 bool WriteText(HKEY key, const wchar_t* name, const WideString& text) {
@@ -62,6 +65,7 @@ OutputSettings ReadOutputSettings() {
             settings.folder.Clear();
         settings.ownFolder = ReadSwitch(key, kOwnFolderValue) && !settings.folder.IsEmpty();
         settings.keepSourceFolders = ReadSwitch(key, kKeepSourceFoldersValue);
+        settings.cover = ReadSwitch(key, kCoverValue, true);
         if (ReadText(key, kPatternValue, settings.pattern) &&
             CheckNamePattern(settings.pattern.Text()).problem != PatternProblem::kNone)
             settings.pattern.Clear();
@@ -77,7 +81,8 @@ bool StoreOutputSettings(const OutputSettings& settings) {
     const bool stored = WriteSwitch(key, kOwnFolderValue, settings.ownFolder) &&
                         WriteText(key, kFolderValue, settings.folder) &&
                         WriteSwitch(key, kKeepSourceFoldersValue, settings.keepSourceFolders) &&
-                        WriteText(key, kPatternValue, settings.pattern);
+                        WriteText(key, kPatternValue, settings.pattern) &&
+                        WriteSwitch(key, kCoverValue, settings.cover);
     RegCloseKey(key);
     return stored;
 }

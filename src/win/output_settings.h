@@ -12,4 +12,7 @@ struct OutputSettings {
     WideString folder;
     bool keepSourceFolders = false;  // only with a folder of its own
     WideString pattern;              // empty reads as kDefaultNamePattern
+    // Whether each MP3 gets its source's picture, or its album folder's cover image, as its
+    // front cover.
+    bool cover = true;
 };

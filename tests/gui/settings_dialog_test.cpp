@@ -122,7 +122,7 @@ void PressEscape(HWND dialog) {
 struct ShownSettings {
     bool besideSource, ownFolder, keep;
     std::u16string folder, pattern;
-    bool folderEnabled;
+    bool folderEnabled, cover;
 };
 ShownSettings ReadShown(HWND dialog) {
     return {IsDlgButtonChecked(dialog, IDO_BESIDE_SOURCE) == BST_CHECKED,
@@ -130,7 +130,8 @@ ShownSettings ReadShown(HWND dialog) {
             IsDlgButtonChecked(dialog, IDX_KEEP_SOURCE_FOLDERS) == BST_CHECKED,
             ControlText(dialog, IDE_OUTPUT_FOLDER),
             ControlText(dialog, IDE_NAME_PATTERN),
-            IsWindowEnabled(GetDlgItem(dialog, IDE_OUTPUT_FOLDER)) != FALSE};
+            IsWindowEnabled(GetDlgItem(dialog, IDE_OUTPUT_FOLDER)) != FALSE,
+            IsDlgButtonChecked(dialog, IDX_TAKE_COVER) == BST_CHECKED};
 }
 
 // The stored values as the registry holds them: "<none>" for a missing one.
@@ -198,6 +199,7 @@ TEST_F(SettingsDialogTest, OkStoresWhatIsShownAndTheNextStartReadsIt) {
         SetText(dialog, IDE_OUTPUT_FOLDER, folder);
         Click(dialog, IDX_KEEP_SOURCE_FOLDERS);
         SetText(dialog, IDE_NAME_PATTERN, u"<Interpret>\\<Album>\\<Nr> - <Titel>");
+        Click(dialog, IDX_TAKE_COVER);
         Click(dialog, IDOK);
     }});
     OpenSettings();
@@ -205,6 +207,7 @@ TEST_F(SettingsDialogTest, OkStoresWhatIsShownAndTheNextStartReadsIt) {
     EXPECT_EQ(caption, u"Einstellungen");
     EXPECT_EQ(owner, dialog_);
     EXPECT_TRUE(first.besideSource && !first.ownFolder && !first.keep && !first.folderEnabled);
+    EXPECT_TRUE(first.cover) << "the cover comes along unless switched off";
     EXPECT_EQ(first.folder, u"");
     EXPECT_EQ(first.pattern, u"<Quelldatei>");
 
@@ -212,6 +215,7 @@ TEST_F(SettingsDialogTest, OkStoresWhatIsShownAndTheNextStartReadsIt) {
     EXPECT_EQ(StoredText(L"Output-Folder"), folder);
     EXPECT_EQ(StoredText(L"Output-Keep-Source-Folders"), u"1");
     EXPECT_EQ(StoredText(L"Output-Name-Pattern"), u"<Interpret>\\<Album>\\<Nr> - <Titel>");
+    EXPECT_EQ(StoredText(L"Cover"), u"0");
     EXPECT_EQ(StoredText(L"Lame-Path"), u"<none>");
 
     Reopen();
@@ -222,6 +226,8 @@ TEST_F(SettingsDialogTest, OkStoresWhatIsShownAndTheNextStartReadsIt) {
     }});
     OpenSettings();
     EXPECT_TRUE(!again.besideSource && again.ownFolder && again.keep && again.folderEnabled);
+    EXPECT_FALSE(again.cover);
+    EXPECT_FALSE(OpenDialogState()->output.cover);
     EXPECT_EQ(again.folder, folder);
     EXPECT_EQ(again.pattern, u"<Interpret>\\<Album>\\<Nr> - <Titel>");
 }

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "launcher/call_run.h"
+#include "launcher/cover_files.h"
 #include "launcher/launcher_template.h"
 #include "launcher_decoder.h"
 #include "support/test_text.h"
@@ -59,13 +60,13 @@ ReadBack ReadLauncher(const std::u16string& text) {
 }
 
 std::u16string FillOneTrack(const TrackRecord& record, const std::u16string& lame,
-                            const std::u16string& common) {
+                            const std::u16string& common, const TrackCoverFiles* covers = nullptr) {
     PointerArray<TrackRecord> tracks;
     tracks.Add(new TrackRecord(record));
     // Through the launcher file's UTF-8 bytes, as the page loader reads them.
     const NarrowString bytes =
         FillLauncherTemplate(BuiltInLauncherTemplate(), true, Wide(lame), Wide(common),
-                             BuildCallRunsBlock(tracks, false, false, false))
+                             BuildCallRunsBlock(tracks, false, false, false, nullptr, covers))
             .ToUtf8();
     return FromUtf8(std::string(bytes.Text(), bytes.Length()));
 }
@@ -194,6 +195,35 @@ TEST(LauncherRoundTrip, PathsReachTheEncoderExactly) {
         Args expected = {u"C:\\lame.exe", u"--priority", u"0"};
         expected.insert(expected.end(), c.files.begin(), c.files.end());
         ExpectArgs(back.commands[0], expected);
+    }
+}
+
+// A cover picture's file follows the tags, after the option that keeps a picture the encoder
+// cannot take from failing the track; a long one in the extended-length form.
+TEST(LauncherRoundTrip, CoverFilesReachTheEncoderExactly) {
+    const std::u16string deep = u"C:\\" + std::u16string(300, u'x') + u"\\Cover.JPG";
+    const struct {
+        std::u16string file, expected;
+    } cases[] = {
+        {u"C:\\it's\\Folder.png", u"C:\\it's\\Folder.png"},
+        {u"\\\\srv\\share\\Lame-Aufruf-Cover\\00ff00ff00ff00ff.jpg",
+         u"\\\\srv\\share\\Lame-Aufruf-Cover\\00ff00ff00ff00ff.jpg"},
+        {u"D:\\\U0001F3B5 Alben\\front.jpeg", u"D:\\\U0001F3B5 Alben\\front.jpeg"},
+        {deep, u"\\\\?\\" + deep},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(Printable(c.file));
+        TrackRecord record;
+        record.fields[kPath].AssignText(u"C:\\a.flac");
+        record.fields[kTitle].AssignText(u"T");
+        TrackCoverFiles covers;
+        ASSERT_TRUE(covers.Reset(1));
+        covers.Give(0, covers.AddFile(Wide(c.file)));
+        const ReadBack back = ReadLauncher(FillOneTrack(record, u"C:\\lame.exe", u"", &covers));
+        ASSERT_TRUE(back.ok);
+        ASSERT_EQ(back.commands.size(), 1u);
+        ExpectArgs(back.commands[0], {u"C:\\lame.exe", u"--tt", u"T", u"--ignore-tag-errors",
+                                      u"--ti", c.expected, u"C:\\a.flac", u"C:\\a.mp3"});
     }
 }
 
