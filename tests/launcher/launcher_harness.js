@@ -30,6 +30,8 @@
 //   TS_CLICK_STOP_AFTER=n        the user checks "Stop" at the first turn boundary after n
 //                                runs have reported ("OK", " error..." or " not run...");
 //                                the check box's onclick handler runs then
+//   TS_CLICK_STOP_RUNNING=1      the same, at the first turn boundary at which the progress
+//                                shows an encode running
 //   TS_PAUSE_AFTER=n             the user checks "Paused" (a template's own check box) at the
 //                                first turn boundary after n runs have reported, and unchecks
 //                                it TS_PAUSE_TURNS turns later (default 10)
@@ -71,6 +73,7 @@ function harnessSetting(name, fallback) {
 
 var harnessWindowsHost = harnessSetting("TS_HOST", "wine") == "windows";
 var harnessClickAfter = parseInt(harnessSetting("TS_CLICK_STOP_AFTER", "-1"), 10);
+var harnessClickRunning = harnessSetting("TS_CLICK_STOP_RUNNING", "0") == "1";
 var harnessCloseAfter = parseInt(harnessSetting("TS_CLOSE_AFTER", "-1"), 10);
 var harnessPauseAfter = parseInt(harnessSetting("TS_PAUSE_AFTER", "-1"), 10);
 var harnessPauseTurns = parseInt(harnessSetting("TS_PAUSE_TURNS", "10"), 10);
@@ -460,7 +463,9 @@ function harnessTurn(callback) {
         WScript.Echo("ENDED " + harnessSince1601());
     }
     WScript.Echo("TURN " + reported + " " + harnessEscape(harnessElements.progress.markup()));
-    if (!harnessClicked && harnessClickAfter >= 0 && reported >= harnessClickAfter) {
+    var running = /, [1-9][0-9]* running,/.test(harnessElements.progress.markup());
+    if (!harnessClicked && ((harnessClickAfter >= 0 && reported >= harnessClickAfter) ||
+                            (harnessClickRunning && running))) {
         harnessClicked = true;
         harnessElements.Stopped.checked = true;
         WScript.Echo("CLICK " + harnessSince1601());

@@ -220,9 +220,10 @@ TEST_P(LauncherRun, EveryPathAndTagValueArrivesExactly) {
     const std::u16string report = result.report;
     // (The report's pattern stops at the line separator in track 2's comment, so that line
     // shows more than the file name.)
-    for (const char16_t* shown : {u"Run 1: 01 Intro.mp3.mp3...OK<br>Run 2: ",
-                                  u"\u2028Grüße \U0001F3B5 it''s.mp3...OK<br>Run 3: b.mp3...OK",
-                                  u"Run 5: track.mp3...OK<br>Done."})
+    for (const char16_t* shown :
+         {u"Run 1: 01 Intro.mp3.mp3...OK<br>Run 2: ",
+          u"\u2028Grüße \U0001F3B5 it''s.mp3 (decoded from Ogg)...OK<br>Run 3: b.mp3...OK",
+          u"Run 5: track.mp3...OK<br>Done."})
         EXPECT_NE(report.find(shown), std::u16string::npos)
             << PrintableText(shown) << "\nin: " << PrintableText(report);
 }
@@ -330,7 +331,7 @@ TEST_P(LauncherRun, OriginalsAreDeletedExactlyAfterSuccessfulRunsOnly) {
               Markup(lame_) + u"\"",
           u"Run 3: read-only.mp3...OK, source not deleted: " + readOnly +
               u"<br>Run 4: empty-out.mp3...OK, source not deleted: " + emptied +
-              u"<br>Run 5: 01 Intro.mp3...OK<br>",
+              u"<br>Run 5: 01 Intro.mp3 (decoded from Ogg)...OK<br>",
           u"...OK, source not deleted: its path is too long for this page: \\\\?\\" + deep +
               u"<br>Done."})
         EXPECT_NE(result.report.find(line), std::u16string::npos)

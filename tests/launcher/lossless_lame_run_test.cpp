@@ -5,6 +5,10 @@
 // carry the source's tags and exactly its number of samples (what LAME's own header says after
 // its encoder delay and padding), so that an album stays gapless.
 #include <gtest/gtest.h>
+#include <windows.h>
+// After windows.h:
+#include <tlhelp32.h>
+#include <winternl.h>
 
 #include <taglib/flacfile.h>
 #include <taglib/id3v2tag.h>
@@ -12,10 +16,12 @@
 #include <taglib/textidentificationframe.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "gui/harness.h"
@@ -100,6 +106,101 @@ double PeakOfDecodedWav(const std::string& wav) {
     return peak / 32768.0;
 }
 
+// When the file was last written, in milliseconds since 1601 (as the harness logs its click).
+unsigned long long LastWriteMs(const std::u16string& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (!GetFileAttributesExW(W(path), GetFileExInfoStandard, &data)) return 0;
+    return ((static_cast<unsigned long long>(data.ftLastWriteTime.dwHighDateTime) << 32) |
+            data.ftLastWriteTime.dwLowDateTime) /
+           10000;
+}
+
+// Another process's command line, from its process parameters (Toolhelp names only its program).
+std::wstring CommandLineOf(HANDLE process) {
+    using Query = LONG(WINAPI*)(HANDLE, PROCESSINFOCLASS, void*, ULONG, ULONG*);
+    const Query query = reinterpret_cast<Query>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtQueryInformationProcess")));
+    PROCESS_BASIC_INFORMATION basic{};
+    PEB peb{};
+    RTL_USER_PROCESS_PARAMETERS parameters{};
+    SIZE_T read = 0;
+    if (!query || query(process, ProcessBasicInformation, &basic, sizeof basic, nullptr) != 0 ||
+        !ReadProcessMemory(process, basic.PebBaseAddress, &peb, sizeof peb, &read) ||
+        !peb.ProcessParameters ||
+        !ReadProcessMemory(process, peb.ProcessParameters, &parameters, sizeof parameters, &read))
+        return {};
+    std::wstring text(parameters.CommandLine.Length / sizeof(wchar_t), L'\0');
+    if (!ReadProcessMemory(process, parameters.CommandLine.Buffer, text.data(),
+                           parameters.CommandLine.Length, &read))
+        return {};
+    return text;
+}
+
+// Ends a launcher's helper (as a security product would) while the encoder it started runs
+// on a source of this name: a thread watches for that lame.exe and terminates its parent, the
+// helper's wscript.exe. The encoder itself runs on, and can be waited for.
+class HelperEnder {
+  public:
+    explicit HelperEnder(const std::u16string& sourceName)
+        : name_(sourceName.begin(), sourceName.end()), watcher_([this] { Watch(); }) {}
+    ~HelperEnder() {
+        stop_ = true;
+        watcher_.join();
+        if (encoder_) CloseHandle(encoder_);
+    }
+    // Whether a helper was ended; then waits for its encoder to end.
+    bool EndedAndEncoderDone() {
+        for (int i = 0; i < 1200 && !ended_; ++i) Sleep(50);
+        return ended_ && WaitForSingleObject(encoder_, 60000) == WAIT_OBJECT_0;
+    }
+
+  private:
+    void Watch() {
+        const ULONGLONG end = GetTickCount64() + 300000;
+        while (!stop_ && !ended_ && GetTickCount64() < end) {
+            HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+            if (snapshot == INVALID_HANDLE_VALUE) return;
+            PROCESSENTRY32W entry{};
+            entry.dwSize = sizeof entry;
+            std::vector<PROCESSENTRY32W> processes;
+            for (BOOL more = Process32FirstW(snapshot, &entry); more;
+                 more = Process32NextW(snapshot, &entry))
+                processes.push_back(entry);
+            CloseHandle(snapshot);
+            for (const PROCESSENTRY32W& lame : processes)
+                if (!ended_ && lstrcmpiW(lame.szExeFile, L"lame.exe") == 0)
+                    EndParentOf(lame, processes);
+            Sleep(20);
+        }
+    }
+    void EndParentOf(const PROCESSENTRY32W& lame, const std::vector<PROCESSENTRY32W>& processes) {
+        HANDLE encoder = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ | SYNCHRONIZE,
+                                     FALSE, lame.th32ProcessID);
+        if (!encoder) return;
+        bool parentIsHelper = false;
+        for (const PROCESSENTRY32W& process : processes)
+            parentIsHelper = parentIsHelper || (process.th32ProcessID == lame.th32ParentProcessID &&
+                                                lstrcmpiW(process.szExeFile, L"wscript.exe") == 0);
+        HANDLE helper =
+            parentIsHelper && CommandLineOf(encoder).find(name_) != std::wstring::npos
+                ? OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, lame.th32ParentProcessID)
+                : nullptr;
+        if (helper && TerminateProcess(helper, 1) &&
+            WaitForSingleObject(helper, 10000) == WAIT_OBJECT_0) {
+            encoder_ = encoder;
+            ended_ = true;
+        } else {
+            CloseHandle(encoder);
+        }
+        if (helper) CloseHandle(helper);
+    }
+
+    const std::wstring name_;
+    std::atomic<bool> stop_{false}, ended_{false};
+    HANDLE encoder_ = nullptr;
+    std::thread watcher_;
+};
+
 class LosslessLame : public ::testing::Test, protected LauncherScene {
   protected:
     void SetUp() override {
@@ -107,6 +208,8 @@ class LosslessLame : public ::testing::Test, protected LauncherScene {
         ASSERT_NE(dialog_, nullptr);
         music_ = folder_ + u"Verlustfrei Ήχος 音 \U0001F3B6\\";
         MakeFolders(music_);
+        temp_ = folder_ + u"Temp\\";
+        MakeFolders(temp_);
     }
     void TearDown() override { CloseScene(); }
 
@@ -116,15 +219,19 @@ class LosslessLame : public ::testing::Test, protected LauncherScene {
         return path;
     }
 
-    ScriptResult WriteAndRun() {
+    // The launcher's helpers work in a temporary folder of the test's own.
+    ScriptResult WriteAndRun(Environment settings = {}) {
         {
             MessageBoxRecorder recorder;
             PressBatchButton(dialog_);
             EXPECT_EQ(recorder.Texts(),
                       std::vector<std::u16string>{u"Lame-Aufruf.hta wurde geschrieben."});
         }
+        settings.push_back({u"OS", u"Windows_NT"});
+        settings.push_back({u"TEMP", temp_});
+        settings.push_back({u"TMP", temp_});
         ScriptResult result = RunLauncherScript(ReadBytes(music_ + u"Lame-Aufruf.hta"), folder_,
-                                                {{u"OS", u"Windows_NT"}}, Host::kWine, 300);
+                                                settings, Host::kWine, 300);
         EXPECT_TRUE(result.finished) << "cscript output:\n" << result.output;
         return result;
     }
@@ -139,7 +246,13 @@ class LosslessLame : public ::testing::Test, protected LauncherScene {
         return codes;
     }
 
-    std::u16string music_;
+    // The FLAC fixture's length in samples.
+    static long long FlacSamples(const char* fixture) {
+        TagLib::FLAC::File flac(W(Fixture(fixture)));
+        return flac.audioProperties() ? flac.audioProperties()->sampleFrames() : -1;
+    }
+
+    std::u16string music_, temp_;
 };
 
 TEST_F(LosslessLame, FlacOggAndOpusBecomeMp3sWithTheirTagsAndEveryOneOfTheirSamples) {
@@ -151,14 +264,15 @@ TEST_F(LosslessLame, FlacOggAndOpusBecomeMp3sWithTheirTagsAndEveryOneOfTheirSamp
         int channels;
         long long samples;  // the source's, at its own rate (0: the FLAC's STREAMINFO)
         int sourceRate;
+        const char16_t* kind;  // as the report names what the track was decoded from
     };
     const std::vector<Source> sources = {
-        {"16-44100-2.flac", u"01 夜明け Ωδή \U0001F305", u".flac", 44100, 2, 0, 44100},
-        {"24-48000-1.flac", u"02 Μουσική 24 bit", u".flac", 48000, 1, 0, 48000},
-        {"24-96000-2.flac", u"03 音楽 96 kHz", u".flac", 48000, 2, 0, 96000},
-        {"16-192000-1.flac", u"04 Ελλάδα 192 kHz", u".flac", 48000, 1, 0, 192000},
-        {"vorbis-44100-2.ogg", u"05 Vorbis Ελλάδα", u".ogg", 44100, 2, 57331, 44100},
-        {"opus-48000-2.opus", u"06 Opus Ωδή", u".opus", 48000, 2, 61007, 48000},
+        {"16-44100-2.flac", u"01 夜明け Ωδή \U0001F305", u".flac", 44100, 2, 0, 44100, u"FLAC"},
+        {"24-48000-1.flac", u"02 Μουσική 24 bit", u".flac", 48000, 1, 0, 48000, u"FLAC"},
+        {"24-96000-2.flac", u"03 音楽 96 kHz", u".flac", 48000, 2, 0, 96000, u"FLAC"},
+        {"16-192000-1.flac", u"04 Ελλάδα 192 kHz", u".flac", 48000, 1, 0, 192000, u"FLAC"},
+        {"vorbis-44100-2.ogg", u"05 Vorbis Ελλάδα", u".ogg", 44100, 2, 57331, 44100, u"Ogg"},
+        {"opus-48000-2.opus", u"06 Opus Ωδή", u".opus", 48000, 2, 61007, 48000, u"Opus"},
     };
     std::vector<std::u16string> dropped;
     for (size_t i = 0; i < sources.size(); ++i) {
@@ -175,6 +289,12 @@ TEST_F(LosslessLame, FlacOggAndOpusBecomeMp3sWithTheirTagsAndEveryOneOfTheirSamp
     ClickButton(dialog_, IDX_ID3V2);
     const ScriptResult result = WriteAndRun();
     EXPECT_EQ(EncoderExitCodes(result), std::vector<int>(sources.size(), 0)) << result.output;
+    // Each line says what its track was decoded from.
+    std::u16string report;
+    for (size_t i = 0; i < sources.size(); ++i)
+        report += u"Run " + FromUtf8(std::to_string(i + 1)) + u": " + sources[i].name +
+                  u".mp3 (decoded from " + sources[i].kind + u")...OK<br>";
+    EXPECT_TRUE(result.report == report + u"Done.") << PrintableText(result.report);
 
     for (const Source& source : sources) {
         SCOPED_TRACE(PrintableText(source.name));
@@ -264,6 +384,63 @@ TEST_F(LosslessLame, ADamagedFlacOrOneWithoutAudioEndsInAnErrorAndKeepsItsSource
     ASSERT_TRUE(WriteBytes(text, std::string(6000, 'x') + "\r\nnur Text, kein Klang\r\n"));
     EXPECT_NE(
         RunToEnd(u"\"" + lame_ + u"\" --silent \"" + text + u"\" \"" + music_ + u"Text.mp3\""), 0);
+}
+
+// "Stop" clicked while the first of three FLACs is decoded and encoded: that track ends whole and
+// its source goes; the others are not run and keep their sources; nothing else is left behind.
+TEST_F(LosslessLame, StopWhileAFlacIsEncodedFinishesItAndRunsNoOther) {
+    const std::vector<std::u16string> names = {u"01 Lang Ωδή", u"02 Zwei", u"03 Drei 音"};
+    DropFiles(dialog_, {Copy("long-44100-2.flac", names[0] + u".flac"),
+                        Copy("16-44100-2.flac", names[1] + u".flac"),
+                        Copy("24-48000-1.flac", names[2] + u".flac")});
+    ClickButton(dialog_, IDX_DELETE_ORIGINALS);
+    const ScriptResult result =
+        WriteAndRun({{u"NUMBER_OF_PROCESSORS", u"1"}, {u"TS_CLICK_STOP_RUNNING", u"1"}});
+
+    ASSERT_NE(result.clickTime, 0u) << result.output;
+    EXPECT_EQ(EncoderExitCodes(result), std::vector<int>{0}) << result.output;
+    const std::u16string mp3 = music_ + names[0] + u".mp3";
+    EXPECT_GT(LastWriteMs(mp3), result.clickTime) << "the encode had ended before the click";
+    EXPECT_EQ(GaplessSamples(ReadBytes(mp3)), FlacSamples("long-44100-2.flac"));
+    EXPECT_TRUE(result.report == u"Run 1: " + names[0] +
+                                     u".mp3 (decoded from FLAC)...OK<br>Run 2: " + names[1] +
+                                     u".mp3 (decoded from FLAC)... not run<br>Stopped: 2 of 3 "
+                                     u"tracks not run.")
+        << PrintableText(result.report);
+    std::vector<std::u16string> left = {names[0] + u".mp3", names[1] + u".flac",
+                                        names[2] + u".flac", u"Lame-Aufruf.hta"};
+    std::sort(left.begin(), left.end());
+    EXPECT_EQ(FolderNames(music_), left);
+    EXPECT_EQ(FolderNames(temp_), std::vector<std::u16string>{}) << "left in the temporary folder";
+}
+
+// A helper ended (by a security product, say) while lame.exe decodes and encodes the second of
+// three FLACs: that track fails and keeps its source; another helper encodes the third. The
+// orphaned lame.exe runs on and finishes its MP3, as it does on Windows.
+TEST_F(LosslessLame, AHelperEndedWhileAFlacIsEncodedFailsThatTrackOnly) {
+    const std::vector<std::u16string> names = {u"01 Eins", u"02 Lang Ωδή", u"03 Drei 音"};
+    DropFiles(dialog_, {Copy("16-44100-2.flac", names[0] + u".flac"),
+                        Copy("long-44100-2.flac", names[1] + u".flac"),
+                        Copy("24-48000-1.flac", names[2] + u".flac")});
+    ClickButton(dialog_, IDX_DELETE_ORIGINALS);
+    HelperEnder ender(names[1] + u".flac");
+    const ScriptResult result = WriteAndRun({{u"NUMBER_OF_PROCESSORS", u"1"}});
+    ASSERT_TRUE(ender.EndedAndEncoderDone()) << result.output;
+
+    EXPECT_TRUE(result.report ==
+                u"Run 1: " + names[0] + u".mp3 (decoded from FLAC)...OK<br>Run 2: " + names[1] +
+                    u".mp3 (decoded from FLAC)... error: the helper ended without a result<br>"
+                    u"Run 3: " +
+                    names[2] + u".mp3 (decoded from FLAC)...OK<br>Done.")
+        << PrintableText(result.report);
+    std::vector<std::u16string> left = {names[0] + u".mp3", names[1] + u".flac", names[1] + u".mp3",
+                                        names[2] + u".mp3", u"Lame-Aufruf.hta"};
+    std::sort(left.begin(), left.end());
+    EXPECT_EQ(FolderNames(music_), left);
+    // What the user finds beside the kept source: the MP3 the orphaned encoder finished.
+    EXPECT_EQ(GaplessSamples(ReadBytes(music_ + names[1] + u".mp3")),
+              FlacSamples("long-44100-2.flac"));
+    EXPECT_EQ(FolderNames(temp_), std::vector<std::u16string>{}) << "left in the temporary folder";
 }
 
 }  // namespace
