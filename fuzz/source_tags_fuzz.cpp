@@ -1,7 +1,9 @@
 // Tags of a file that anyone may have written, read through TagLib (itself built with the
 // fuzzer's coverage for this target): never a crash, a hang or a leak, and whatever comes back
 // is a value the dialog and the encoder's command line can take: no control characters, no
-// blanks at either end, no longer than the cap, a year of four digits where the text has them.
+// blanks at either end, no longer than the cap, a year of four digits where the text has them;
+// a cover only where a picture the encoder takes is embedded, and the same picture, byte for
+// byte, when it is read again for the save.
 // The first byte names the file's extension (TagLib picks most readers by it), the rest is the
 // file; the reading runs on a thread with the tag reader's stack, so that a recursion the
 // program's thread could not take fails here too. tools/fuzz runs it on inputs up to 1 MB with
@@ -32,12 +34,36 @@ struct Reading {
     const char16_t* name;
     SourceTags tags;
     bool read;
+    PictureBytes picture;
+    bool pictureRead;
 };
 
 void* Read(void* parameter) {
     auto& reading = *static_cast<Reading*>(parameter);
     reading.read = ReadSourceTagsFromMemory(reading.data, reading.size, reading.name, reading.tags);
+    reading.pictureRead =
+        ReadEmbeddedCoverFromMemory(reading.data, reading.size, reading.name, reading.picture);
     return nullptr;
+}
+
+void CheckCover(const Reading& reading) {
+    const TrackCover& cover = reading.tags.cover;
+    if (!reading.read)
+        FUZZ_CHECK(kTarget, cover.source == CoverSource::kNone, "a cover from an unread file");
+    FUZZ_CHECK(kTarget, cover.source != CoverSource::kFolder, "a folder's cover from memory");
+    const bool embedded = cover.source == CoverSource::kEmbedded;
+    FUZZ_CHECK(kTarget, embedded == reading.pictureRead, "the second read finds another answer");
+    if (!embedded) return;
+    const PictureBytes& picture = reading.picture;
+    FUZZ_CHECK(kTarget, cover.size == picture.size && cover.size <= kCoverMaxBytes,
+               "picture of " + std::to_string(picture.size) + " bytes described as " +
+                   std::to_string(cover.size));
+    FUZZ_CHECK(kTarget,
+               JudgePicture(picture.data.get(), picture.size) == cover.kind &&
+                   cover.kind != PictureKind::kNone,
+               "the picture read again is judged otherwise");
+    FUZZ_CHECK(kTarget, PictureHash(picture.data.get(), picture.size) == cover.hash,
+               "the picture read again differs");
 }
 
 bool IsBlank(char16_t unit) {
@@ -66,7 +92,7 @@ void CheckValue(const std::u16string& value, int field) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size == 0) return 0;
-    Reading reading{data + 1, size - 1, kNames[data[0] % std::size(kNames)], {}, false};
+    Reading reading{data + 1, size - 1, kNames[data[0] % std::size(kNames)], {}, false, {}, false};
     pthread_attr_t attributes;
     pthread_attr_init(&attributes);
     pthread_attr_setstacksize(&attributes, kTagReadingStack);
@@ -83,5 +109,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         if (!read) FUZZ_CHECK(kTarget, value.empty(), "a value from an unread file");
         CheckValue(value, field);
     }
+    CheckCover(reading);
     return 0;
 }

@@ -64,6 +64,7 @@ int GenreNumberOf(const WideString& value) {
 
 bool TakeSourceTags(TrackRecord& record, const SourceTags& tags) {
     record.input = tags.input;
+    record.cover = tags.cover;
     bool changed = false;
     for (int field = kFirstTag; field <= kLastTag; ++field) {
         if (IsSetByUser(record, field) || tags.fields[field].IsEmpty()) continue;

@@ -13,6 +13,8 @@ constexpr uint32_t kSourceTagMaxLength = 2048;
 struct SourceTags {
     WideString fields[kFieldCount];               // indexed by TrackField; kPath stays empty
     EncoderInput input = EncoderInput::kUnknown;  // judged from the file's first bytes
+    // The picture the file carries, or (filled in by the tag reader on Windows) its folder's.
+    TrackCover cover;
 };
 
 // Appends one entry of a value: control characters become blanks (a line break would split
@@ -28,7 +30,8 @@ void KeepYearOfDate(WideString& value);
 int GenreNumberOf(const WideString& value);
 
 // Gives the record the values that arrived, except in the fields the user has set since the
-// drop, and the judgement of its file; false when no field changed.
+// drop, and the judgement of its file and its cover (a user never edits those); false when no
+// field changed.
 bool TakeSourceTags(TrackRecord& record, const SourceTags& tags);
 
 // The stack a thread that reads tags is given (reserved, committed as it is used). TagLib's
@@ -37,9 +40,18 @@ bool TakeSourceTags(TrackRecord& record, const SourceTags& tags);
 constexpr size_t kTagReadingStack = 2 * 1024 * 1024;
 
 // Reads the tags of a file (a UTF-16 name) or of a file image in memory, whose name (may be
-// null) tells its kind by its extension as a file's does. False, with every field empty, when
-// nothing could be read: no such file, no audio format the library knows, or a file it cannot
-// parse.
+// null) tells its kind by its extension as a file's does, and in the same pass its embedded
+// picture: of an ID3v2 tag (MPEG, WAV, AIFF) the APIC frames of the type front cover, then the
+// others; FLAC's PICTURE blocks and Ogg's Xiph comment pictures likewise; an MP4's covr items
+// in their order; the first that JudgePicture takes. False, with every field empty and no
+// cover, when nothing could be read: no such file, no audio format the library knows, or a
+// file it cannot parse.
 bool ReadSourceTags(const char16_t* path, SourceTags& tags);
 bool ReadSourceTagsFromMemory(const unsigned char* data, size_t size, const char16_t* name,
                               SourceTags& tags);
+
+// The picture ReadSourceTags chose, read again for the save that writes it to a file; false
+// (picture empty) when the file has none or it is no longer one JudgePicture takes.
+bool ReadEmbeddedCover(const char16_t* path, PictureBytes& picture);
+bool ReadEmbeddedCoverFromMemory(const unsigned char* data, size_t size, const char16_t* name,
+                                 PictureBytes& picture);

@@ -1,15 +1,25 @@
 // The edge to TagLib: what it reads becomes WideString here, and nothing of TagLib leaves
 // this file.
+#include <taglib/aifffile.h>
+#include <taglib/attachedpictureframe.h>
 #include <taglib/fileref.h>
+#include <taglib/flacfile.h>
 #include <taglib/id3v1genres.h>
+#include <taglib/id3v2tag.h>
+#include <taglib/mp4file.h>
+#include <taglib/mpegfile.h>
 #include <taglib/tag.h>
 #include <taglib/tpropertymap.h>
+#include <taglib/wavfile.h>
+#include <taglib/xiphcomment.h>
 
 #include <climits>
 #include <cstring>
+#include <new>
 
 #include "foundation/narrow_string.h"
 #include "foundation/string_list.h"
+#include "tracks/cover_picture.h"
 #include "tracks/encoder_input.h"
 #include "tracks/source_file.h"
 #include "tracks/source_tags.h"
@@ -102,16 +112,88 @@ void CollectTags(const TagLib::File& file, SourceTags& tags) {
     NameGenres(fields[kGenre]);
 }
 
-bool CollectFromReference(const TagLib::FileRef& reference, SourceTags& tags) {
-    const TagLib::File* file = reference.file();
-    if (file == nullptr || !file->isValid()) return false;
-    CollectTags(*file, tags);
-    return true;
+// The picture TagLib holds, as JudgePicture sees it.
+PictureKind JudgeBytes(const TagLib::ByteVector& bytes) {
+    return JudgePicture(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size());
+}
+
+// Of an ID3v2 tag's APIC frames, the front covers first, then the others, each in the tag's
+// order: the first that is a picture; empty when none is. (TagLib's bytes are shared, never
+// copied, until one is taken.)
+TagLib::ByteVector ChooseId3v2Picture(const TagLib::ID3v2::Tag* tag) {
+    if (tag == nullptr) return TagLib::ByteVector();
+    const TagLib::ID3v2::FrameList& frames = tag->frameList("APIC");
+    for (const bool front : {true, false}) {
+        for (const TagLib::ID3v2::Frame* frame : frames) {
+            const auto* picture = dynamic_cast<const TagLib::ID3v2::AttachedPictureFrame*>(frame);
+            if (picture == nullptr ||
+                (picture->type() == TagLib::ID3v2::AttachedPictureFrame::FrontCover) != front)
+                continue;
+            const TagLib::ByteVector bytes = picture->picture();
+            if (JudgeBytes(bytes) != PictureKind::kNone) return bytes;
+        }
+    }
+    return TagLib::ByteVector();
+}
+
+// FLAC's PICTURE blocks and an Ogg stream's METADATA_BLOCK_PICTURE comments, by the same rule.
+TagLib::ByteVector ChooseFlacPicture(const TagLib::List<TagLib::FLAC::Picture*>& pictures) {
+    for (const bool front : {true, false}) {
+        for (const TagLib::FLAC::Picture* picture : pictures) {
+            if ((picture->type() == TagLib::FLAC::Picture::FrontCover) != front) continue;
+            const TagLib::ByteVector bytes = picture->data();
+            if (JudgeBytes(bytes) != PictureKind::kNone) return bytes;
+        }
+    }
+    return TagLib::ByteVector();
+}
+
+// An MP4's covr items carry no picture type: the first that is a picture.
+TagLib::ByteVector ChooseCoverArt(const TagLib::MP4::Tag* tag) {
+    if (tag == nullptr || !tag->contains("covr")) return TagLib::ByteVector();
+    for (const TagLib::MP4::CoverArt& art : tag->item("covr").toCoverArtList()) {
+        const TagLib::ByteVector bytes = art.data();
+        if (JudgeBytes(bytes) != PictureKind::kNone) return bytes;
+    }
+    return TagLib::ByteVector();
+}
+
+// The file's cover picture, by its kind of file; empty when it carries none JudgePicture
+// takes.
+TagLib::ByteVector ChoosePicture(TagLib::File& file) {
+    if (auto* mpeg = dynamic_cast<TagLib::MPEG::File*>(&file))
+        return mpeg->hasID3v2Tag() ? ChooseId3v2Picture(mpeg->ID3v2Tag()) : TagLib::ByteVector();
+    if (auto* wav = dynamic_cast<TagLib::RIFF::WAV::File*>(&file))
+        return wav->hasID3v2Tag() ? ChooseId3v2Picture(wav->ID3v2Tag()) : TagLib::ByteVector();
+    if (auto* aiff = dynamic_cast<TagLib::RIFF::AIFF::File*>(&file))
+        return aiff->hasID3v2Tag() ? ChooseId3v2Picture(aiff->tag()) : TagLib::ByteVector();
+    if (auto* flac = dynamic_cast<TagLib::FLAC::File*>(&file)) {
+        const TagLib::ByteVector block = ChooseFlacPicture(flac->pictureList());
+        if (!block.isEmpty() || !flac->hasXiphComment()) return block;
+        // Some taggers put the picture into the Vorbis comment instead of a block of its own.
+        return ChooseFlacPicture(flac->xiphComment()->pictureList());
+    }
+    if (auto* mp4 = dynamic_cast<TagLib::MP4::File*>(&file)) return ChooseCoverArt(mp4->tag());
+    // Ogg Vorbis, Opus, Speex and Ogg FLAC: their tag is a Xiph comment.
+    if (auto* xiph = dynamic_cast<TagLib::Ogg::XiphComment*>(file.tag()))
+        return ChooseFlacPicture(xiph->pictureList());
+    return TagLib::ByteVector();
+}
+
+void DescribeCover(const TagLib::ByteVector& bytes, TrackCover& cover) {
+    cover = TrackCover();
+    const PictureKind kind = JudgeBytes(bytes);
+    if (kind == PictureKind::kNone) return;
+    cover.source = CoverSource::kEmbedded;
+    cover.kind = kind;
+    cover.size = bytes.size();
+    cover.hash = PictureHash(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size());
 }
 
 void ClearTags(SourceTags& tags) {
     for (WideString& field : tags.fields) field.Clear();
     tags.input = EncoderInput::kUnknown;
+    tags.cover = TrackCover();
 }
 
 // Where a stream's bytes come from: a dropped file, or a file image in memory.
@@ -185,23 +267,53 @@ class ReadOnlyStream final : public TagLib::IOStream {
     long position_ = 0;
 };
 
+// Lets work read the file TagLib made of the source, if it could make one; false otherwise.
 // TagLib takes the name's extension as a hint to the file's kind.
+template <class Work>
+bool ReadWithTagLib(const ByteSource& source, const char16_t* name, Work work) {
+#ifdef _WIN32
+    static_assert(sizeof(wchar_t) == 2);
+    ReadOnlyStream stream(source, reinterpret_cast<const wchar_t*>(name));
+#else
+    const NarrowString narrow = WideString().AssignText(name).ToUtf8();
+    ReadOnlyStream stream(source, narrow.Text());
+#endif
+    const TagLib::FileRef reference(&stream, false);
+    TagLib::File* file = reference.file();
+    if (file == nullptr || !file->isValid()) return false;
+    work(*file);
+    return true;
+}
+
 bool ReadFromSource(const ByteSource& source, const char16_t* name, SourceTags& tags) {
     try {
-#ifdef _WIN32
-        static_assert(sizeof(wchar_t) == 2);
-        ReadOnlyStream stream(source, reinterpret_cast<const wchar_t*>(name));
-#else
-        const NarrowString narrow = WideString().AssignText(name).ToUtf8();
-        ReadOnlyStream stream(source, narrow.Text());
-#endif
-        const TagLib::FileRef reference(&stream, false);
-        return CollectFromReference(reference, tags);
+        return ReadWithTagLib(source, name, [&tags](TagLib::File& file) {
+            CollectTags(file, tags);
+            DescribeCover(ChoosePicture(file), tags.cover);
+        });
     } catch (...) {
         // Memory that ran out inside the library: the fields stay empty.
         ClearTags(tags);
         return false;
     }
+}
+
+bool ReadPictureFromSource(const ByteSource& source, const char16_t* name, PictureBytes& picture) {
+    picture = PictureBytes();
+    try {
+        ReadWithTagLib(source, name, [&picture](TagLib::File& file) {
+            const TagLib::ByteVector bytes = ChoosePicture(file);
+            // Chosen only when JudgePicture took it, so never more than kCoverMaxBytes.
+            if (bytes.isEmpty()) return;
+            picture.data.reset(new (std::nothrow) unsigned char[bytes.size()]);
+            if (picture.data == nullptr) return;
+            std::memcpy(picture.data.get(), bytes.data(), bytes.size());
+            picture.size = bytes.size();
+        });
+    } catch (...) {
+        picture = PictureBytes();
+    }
+    return picture.size > 0;
 }
 
 }  // namespace
@@ -226,4 +338,22 @@ bool ReadSourceTagsFromMemory(const unsigned char* data, size_t size, const char
     const ByteSource source{size, ReadFromMemory, &image};
     tags.input = JudgeEncoderInput(size, ReadFromMemory, &image);
     return ReadFromSource(source, name != nullptr ? name : u"", tags);
+}
+
+bool ReadEmbeddedCover(const char16_t* path, PictureBytes& picture) {
+    picture = PictureBytes();
+    if (path == nullptr || *path == u'\0') return false;
+    SourceFile* file = OpenSourceFile(path);
+    if (file == nullptr) return false;
+    const ByteSource source{SourceFileSize(*file), ReadFromFile, file};
+    const bool read = ReadPictureFromSource(source, path, picture);
+    CloseSourceFile(file);
+    return read;
+}
+
+bool ReadEmbeddedCoverFromMemory(const unsigned char* data, size_t size, const char16_t* name,
+                                 PictureBytes& picture) {
+    MemoryImage image{data, size};
+    const ByteSource source{size, ReadFromMemory, &image};
+    return ReadPictureFromSource(source, name != nullptr ? name : u"", picture);
 }

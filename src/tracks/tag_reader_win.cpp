@@ -3,6 +3,8 @@
 #include <cstring>
 #include <new>
 
+#include "tracks/folder_cover_win.h"
+
 // A file to read: the record's id and the reader's own copy of its path.
 struct TagJob {
     uint32_t id;
@@ -16,6 +18,15 @@ struct PathBlock {
     uint32_t used;
     uint32_t room;
     char16_t text[1];
+};
+
+// A folder's cover as a reading thread found it, kept until the reader is idle again: an
+// album's tracks list their folder once, and a later drop sees the folder anew. Its strings
+// are the reader's own: results get copies (a WideString's reference count is not atomic).
+struct FolderCoverEntry {
+    WideString folder;  // up to and including its last backslash
+    TrackCover cover;
+    bool pending;  // a thread is listing the folder
 };
 
 // A reading thread, as the watchdog sees it.
@@ -51,6 +62,8 @@ struct TagReader {
     uint32_t finished = 0;
     TagFileReader read = ReadSourceTags;
     PointerArray<TagResult> results;
+    PointerArray<FolderCoverEntry> folderCovers;
+    CONDITION_VARIABLE folderCoverFound;
     // The dialog is told once per batch, and at most every kNotifyInterval while files keep
     // arriving: a repaint per file would cost more than the reading.
     bool notified = false;
@@ -78,6 +91,7 @@ struct TagReader {
             ::operator delete(paths);
             paths = next;
         }
+        folderCovers.DeleteAll();
     }
 };
 
@@ -136,6 +150,65 @@ void MoveAll(PointerArray<TagResult>& from, PointerArray<TagResult>& to) {
     while (from.Count() > 0) from.RemoveAt(from.Count() - 1);
 }
 
+// A copy that shares no string with the original.
+void CopyCover(TrackCover& to, const TrackCover& from) {
+    to.source = from.source;
+    to.kind = from.kind;
+    to.size = from.size;
+    to.hash = from.hash;
+    to.folderImage.AssignText(from.folderImage.Text(), from.folderImage.Length());
+}
+
+FolderCoverEntry* FindFolderLocked(TagReader& reader, const WideString& folder) {
+    // The newest first: a drop's tracks come album by album.
+    for (uint32_t i = reader.folderCovers.Count(); i-- > 0;) {
+        FolderCoverEntry* entry = reader.folderCovers.GetAt(i);
+        if (CompareText(entry->folder.Text(), folder.Text()) == 0) return entry;
+    }
+    return nullptr;
+}
+
+// The cover of the file's folder, for a file without a picture of its own: from the cache, or
+// listed here and kept for the folder's further tracks. A thread that finds another listing
+// the same folder waits for its answer, as long as a file may take, then lists on its own.
+void GiveFolderCover(TagReader& reader, const char16_t* path, TrackCover& cover) {
+    const uint32_t length = FolderLengthOfPath(path);
+    if (length == 0) return;
+    WideString folder;
+    folder.AssignText(path, length);
+    EnterCriticalSection(&reader.lock);
+    FolderCoverEntry* entry = FindFolderLocked(reader, folder);
+    while (entry != nullptr && entry->pending) {
+        if (!SleepConditionVariableCS(&reader.folderCoverFound, &reader.lock,
+                                      static_cast<DWORD>(kLongestFile)))
+            break;
+    }
+    if (entry != nullptr && !entry->pending) {
+        CopyCover(cover, entry->cover);
+        LeaveCriticalSection(&reader.lock);
+        return;
+    }
+    FolderCoverEntry* mine = nullptr;
+    if (entry == nullptr) {
+        mine = new (std::nothrow) FolderCoverEntry{WideString(), TrackCover(), true};
+        if (mine != nullptr) mine->folder.AssignText(folder.Text(), folder.Length());
+        if (mine != nullptr && !reader.folderCovers.Add(mine)) {
+            delete mine;
+            mine = nullptr;
+        }
+    }
+    LeaveCriticalSection(&reader.lock);
+
+    cover = FindFolderCover(folder);
+
+    if (mine == nullptr) return;
+    EnterCriticalSection(&reader.lock);
+    CopyCover(mine->cover, cover);
+    mine->pending = false;
+    WakeAllConditionVariable(&reader.folderCoverFound);
+    LeaveCriticalSection(&reader.lock);
+}
+
 DWORD WINAPI ReadTags(void* parameter) {
     ReadingThread& self = *static_cast<ReadingThread*>(parameter);
     TagReader& reader = *self.reader;
@@ -157,6 +230,8 @@ DWORD WINAPI ReadTags(void* parameter) {
         if (result != nullptr) {
             result->id = job.id;
             read(job.path, result->tags);
+            if (result->tags.cover.source == CoverSource::kNone)
+                GiveFolderCover(reader, job.path, result->tags.cover);
         }
 
         EnterCriticalSection(&reader.lock);
@@ -253,6 +328,7 @@ TagReader* StartTagReader(HWND notify, int threads) {
     reader->notify = notify;
     InitializeCriticalSection(&reader->lock);
     InitializeConditionVariable(&reader->jobsQueued);
+    InitializeConditionVariable(&reader->folderCoverFound);
     if (threads < 1) threads = 1;
     if (threads > kMostThreads) threads = kMostThreads;
     reader->stopEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);

@@ -4,6 +4,7 @@
 
 #include "foundation/pointer_array.h"
 #include "foundation/wide_string.h"
+#include "tracks/cover_picture.h"
 
 enum TrackField : int {
     kPath = 0,
@@ -23,6 +24,18 @@ constexpr int kLastTag = 7;
 // file's first bytes (tracks/encoder_input.h); unknown before or when the file did not open.
 enum class EncoderInput : uint8_t { kUnknown, kReadable, kUnreadable };
 
+// Where the track's cover picture comes from: the picture its file carries, or the album's
+// cover image in its folder (tracks/cover_picture.h says which bytes and names count).
+enum class CoverSource : uint8_t { kNone, kEmbedded, kFolder };
+
+struct TrackCover {
+    CoverSource source = CoverSource::kNone;
+    PictureKind kind = PictureKind::kNone;
+    uint32_t size = 0;       // the picture's bytes
+    uint64_t hash = 0;       // PictureHash of them: one file per distinct picture
+    WideString folderImage;  // kFolder: the image's full path
+};
+
 struct TrackRecord {
     WideString fields[kFieldCount];  // indexed by TrackField; empty means "not set"
     // Names the record to the tag reader, whose results may arrive after the record moved
@@ -32,6 +45,8 @@ struct TrackRecord {
     // tags read from the file later leave those fields alone.
     uint32_t setByUser = 0;
     EncoderInput input = EncoderInput::kUnknown;
+    // Not the picture itself: the save reads it again (10,000 tracks hold no pictures).
+    TrackCover cover;
 };
 
 inline bool IsSetByUser(const TrackRecord& record, int field) {

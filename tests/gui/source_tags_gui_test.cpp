@@ -9,6 +9,8 @@
 #include <cstdio>
 #include <filesystem>
 #include <string>
+#include <iterator>
+#include <utility>
 #include <vector>
 
 #include "gui/harness.h"
@@ -17,6 +19,7 @@
 #include "resources/control_ids.h"
 #include "support/files_win.h"
 #include "support/tagged_files.h"
+#include "tracks/cover_picture.h"
 #include "tracks/source_tags_win.h"
 #include "tracks/tag_reader_win.h"
 
@@ -278,6 +281,53 @@ TEST_F(SourceTagsGui, LauncherWrittenRightAfterTheDropCarriesEveryTracksTags) {
         }
     }
     EXPECT_EQ(lines, 6);
+}
+
+// A WAV without a picture takes its folder's cover image, judged by its bytes, and an image of
+// another name is never taken.
+TEST_F(SourceTagsGui, WavTakesTheCoverImageBesideIt) {
+    const std::string jpeg = MakeJpeg(900);
+    const std::string png = MakePng(700);
+    const struct Row {
+        const char16_t* folder;
+        std::vector<std::pair<std::u16string, std::string>> images;
+        std::u16string cover;  // empty: none
+        std::string bytes;
+    } rows[] = {
+        {u"Album\\", {{u"scan.jpg", png}, {u"Cover.JPG", jpeg}}, u"Cover.JPG", jpeg},
+        {u"Scans\\", {{u"scan.jpg", jpeg}}, u"", ""},
+        {u"Kaputt\\",
+         {{u"cover.jpg", jpeg.substr(0, 400)}, {u"FRONT.png", png}},
+         u"FRONT.png",
+         png},
+    };
+    std::vector<std::u16string> names;
+    for (const Row& row : rows) {
+        const std::u16string folder = music_ + row.folder;
+        ASSERT_TRUE(MakeFolders(folder));
+        for (const auto& image : row.images)
+            ASSERT_TRUE(WriteBytes(folder + image.first, image.second));
+        names.push_back(folder + u"Track.wav");
+        WriteWavBody(std::filesystem::path(std::wstring(names.back().begin(), names.back().end())));
+    }
+    DropFiles(dialog_, names);
+    ASSERT_TRUE(WaitForReaderIdle());
+    PumpMessages();
+    for (size_t i = 0; i < std::size(rows); ++i) {
+        const Row& row = rows[i];
+        SCOPED_TRACE(Utf8(row.folder));
+        const TrackCover& cover = Track(static_cast<int>(i))->cover;
+        if (row.cover.empty()) {
+            EXPECT_EQ(CoverSource::kNone, cover.source);
+            continue;
+        }
+        const auto* bytes = reinterpret_cast<const unsigned char*>(row.bytes.data());
+        EXPECT_EQ(CoverSource::kFolder, cover.source);
+        EXPECT_EQ(music_ + row.folder + row.cover, std::u16string(cover.folderImage.Text()));
+        EXPECT_EQ(JudgePicture(bytes, row.bytes.size()), cover.kind);
+        EXPECT_EQ(row.bytes.size(), cover.size);
+        EXPECT_EQ(PictureHash(bytes, row.bytes.size()), cover.hash);
+    }
 }
 
 }  // namespace

@@ -4,9 +4,17 @@
 
 #include <zlib.h>
 
+#include <taglib/aifffile.h>
+#include <taglib/attachedpictureframe.h>
 #include <taglib/fileref.h>
+#include <taglib/flacfile.h>
+#include <taglib/id3v2tag.h>
+#include <taglib/mp4file.h>
+#include <taglib/mpegfile.h>
 #include <taglib/oggpage.h>
 #include <taglib/tpropertymap.h>
+#include <taglib/vorbisfile.h>
+#include <taglib/wavfile.h>
 
 namespace {
 
@@ -127,6 +135,109 @@ bool WriteProperties(const std::filesystem::path& path, const std::vector<TagEnt
     }
     file.file()->setProperties(map);
     return file.save();
+}
+
+namespace {
+
+// Filler below 0x80: never a JPEG marker, never a zero byte.
+std::string Filler(size_t size, char seed) {
+    std::string bytes(size, '\0');
+    for (size_t i = 0; i < size; ++i) bytes[i] = static_cast<char>(1 + (seed + i * 7) % 0x7F);
+    return bytes;
+}
+
+TagLib::ByteVector Bytes(const std::string& bytes) {
+    return TagLib::ByteVector(bytes.data(), static_cast<unsigned int>(bytes.size()));
+}
+
+const char* MimeTypeOf(const std::string& bytes) {
+    if (bytes.compare(0, 4, "\x89PNG") == 0) return "image/png";
+    if (bytes.compare(0, 3, "GIF") == 0) return "image/gif";
+    return "image/jpeg";
+}
+
+bool HasExtension(const std::filesystem::path& path, const char* extension) {
+    return path.extension() == extension;
+}
+
+}  // namespace
+
+std::string MakeJpeg(size_t size, char seed) {
+    const std::string start("\xFF\xD8\xFF\xE0", 4);
+    return start + Filler(size - start.size() - 2, seed) + "\xFF\xD9";
+}
+
+std::string MakePng(size_t size, char seed) {
+    const std::string start = std::string("\x89PNG\r\n\x1A\n\0\0\0\x0DIHDR", 16) + BigEndian(1, 4) +
+                              BigEndian(1, 4) + std::string("\x08\x02\0\0\0", 5) +
+                              BigEndian(0x907753DE, 4);
+    const std::string end("\0\0\0\0IEND\xAE\x42\x60\x82", 12);
+    return start + Filler(size - start.size() - end.size(), seed) + end;
+}
+
+std::string MakeGif(size_t size, char seed) {
+    const std::string start = std::string("GIF89a", 6) + LittleEndian(1, 2) + LittleEndian(1, 2) +
+                              std::string("\0\0\0", 3);
+    return start + Filler(size - start.size() - 1, seed) + ";";
+}
+
+bool AddPictures(const std::filesystem::path& path, const std::vector<TestPicture>& pictures) {
+    auto addFrames = [&pictures](TagLib::ID3v2::Tag* tag) {
+        for (const TestPicture& picture : pictures) {
+            auto* frame = new TagLib::ID3v2::AttachedPictureFrame;
+            frame->setType(static_cast<TagLib::ID3v2::AttachedPictureFrame::Type>(picture.type));
+            frame->setMimeType(MimeTypeOf(picture.bytes));
+            frame->setPicture(Bytes(picture.bytes));
+            tag->addFrame(frame);
+        }
+    };
+    auto makeFlacPicture = [](const TestPicture& picture) {
+        auto* made = new TagLib::FLAC::Picture;
+        made->setType(static_cast<TagLib::FLAC::Picture::Type>(picture.type));
+        made->setMimeType(MimeTypeOf(picture.bytes));
+        made->setData(Bytes(picture.bytes));
+        return made;
+    };
+    if (HasExtension(path, ".mp3")) {
+        TagLib::MPEG::File file(path.c_str(), false);
+        addFrames(file.ID3v2Tag(true));
+        return file.save(TagLib::MPEG::File::ID3v2, TagLib::File::StripNone, TagLib::ID3v2::v4);
+    }
+    if (HasExtension(path, ".wav")) {
+        TagLib::RIFF::WAV::File file(path.c_str(), false);
+        addFrames(file.ID3v2Tag());
+        return file.save();
+    }
+    if (HasExtension(path, ".aiff")) {
+        TagLib::RIFF::AIFF::File file(path.c_str(), false);
+        addFrames(file.tag());
+        return file.save();
+    }
+    if (HasExtension(path, ".flac")) {
+        TagLib::FLAC::File file(path.c_str(), false);
+        for (const TestPicture& picture : pictures) file.addPicture(makeFlacPicture(picture));
+        return file.save();
+    }
+    if (HasExtension(path, ".ogg")) {
+        TagLib::Ogg::Vorbis::File file(path.c_str(), false);
+        for (const TestPicture& picture : pictures)
+            file.tag()->addPicture(makeFlacPicture(picture));
+        return file.save();
+    }
+    if (HasExtension(path, ".m4a")) {
+        TagLib::MP4::File file(path.c_str(), false);
+        TagLib::MP4::CoverArtList list;
+        for (const TestPicture& picture : pictures) {
+            const char* mime = MimeTypeOf(picture.bytes);
+            const auto format = mime[6] == 'p'   ? TagLib::MP4::CoverArt::PNG
+                                : mime[6] == 'g' ? TagLib::MP4::CoverArt::GIF
+                                                 : TagLib::MP4::CoverArt::JPEG;
+            list.append(TagLib::MP4::CoverArt(format, Bytes(picture.bytes)));
+        }
+        file.tag()->setItem("covr", list);
+        return file.save();
+    }
+    return false;
 }
 
 bool WriteTaggedMp3(const std::filesystem::path& path, const std::u16string& title,

@@ -35,6 +35,24 @@ bool WriteTaggedMp3(const std::filesystem::path& path, const std::u16string& tit
                     const std::u16string& artist, const std::u16string& album,
                     const std::u16string& track);
 
+// Pictures made of their kind's marks (signature, first chunk or header, filler bytes, end
+// mark): whole files as the program judges them, of the given size (at least 64 bytes), their
+// filler made from the seed so that two pictures differ.
+std::string MakeJpeg(size_t size, char seed = 'j');
+std::string MakePng(size_t size, char seed = 'p');
+std::string MakeGif(size_t size, char seed = 'g');
+
+// A picture to embed: its ID3v2 / FLAC picture type (3 the front cover, 0 "other") and bytes.
+struct TestPicture {
+    int type;
+    std::string bytes;
+};
+
+// Adds the pictures, in their order, to a file made above (by its extension): ID3v2 APIC
+// frames (.mp3 as ID3v2.4, .wav, .aiff), FLAC PICTURE blocks, Ogg Vorbis comment pictures, M4A
+// covr items (which have no type). False when TagLib refused.
+bool AddPictures(const std::filesystem::path& path, const std::vector<TestPicture>& pictures);
+
 // Files made to hurt a reader, each with the title that must still come from it (empty where
 // none is left to read).
 struct CraftedFile {

@@ -456,6 +456,106 @@ TEST_F(SourceTagsTest, CraftedFilesAreReadWithinTheLimits) {
     }
 }
 
+// Overwrites bytes of the file where `mark` begins, moved by `shift`.
+void Overwrite(const fs::path& path, const std::string& mark, long shift,
+               const std::string& bytes) {
+    std::fstream file(path, std::ios::binary | std::ios::in | std::ios::out);
+    const std::string content((std::istreambuf_iterator<char>(file)),
+                              std::istreambuf_iterator<char>());
+    const size_t at = content.find(mark);
+    ASSERT_NE(std::string::npos, at);
+    file.seekp(static_cast<std::streamoff>(at) + shift);
+    file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+// A file of the format with the title "Mit Bild" and the pictures.
+std::function<void(const fs::path&)> WithPictures(void (*body)(const fs::path&),
+                                                  std::vector<TestPicture> pictures) {
+    return [body, pictures](const fs::path& path) {
+        body(path);
+        ASSERT_TRUE(WriteProperties(path, {{"TITLE", {u"Mit Bild"}}}));
+        ASSERT_TRUE(AddPictures(path, pictures));
+    };
+}
+
+void WriteOggBody(const fs::path& path) {
+    WriteOggVorbis(path, {});
+}
+
+// The picture a file carries: the one chosen for the track, the same read again for the
+// save, and none from a hostile one, whose tags are still read.
+TEST_F(SourceTagsTest, EmbeddedCoverIsChosenAndReadAgainByteForByte) {
+    constexpr int kFront = 3;
+    constexpr int kOther = 0;
+    const std::string front = MakeJpeg(900, 'f');
+    const std::string other = MakePng(700, 'o');
+    const std::string truncated = MakeJpeg(900, 't').substr(0, 500);
+    const struct Row {
+        const char* what;
+        const char16_t* name;
+        std::function<void(const fs::path&)> make;
+        std::string cover;  // empty: none
+    } rows[] = {
+        {"MP3: the front cover, not the other picture before it", u"front.mp3",
+         WithPictures(WriteMp3Body, {{kOther, other}, {kFront, front}}), front},
+        {"MP3: only another picture", u"other.mp3", WithPictures(WriteMp3Body, {{kOther, other}}),
+         other},
+        {"MP3: a truncated front cover gives way", u"truncated-front.mp3",
+         WithPictures(WriteMp3Body, {{kFront, truncated}, {kOther, other}}), other},
+        {"WAV: its id3 chunk", u"picture.wav", WithPictures(WriteWavBody, {{kFront, front}}),
+         front},
+        {"FLAC: a PICTURE block", u"picture.flac",
+         WithPictures(WriteFlacBody, {{kOther, other}, {kFront, front}}), front},
+        {"M4A: the first covr", u"picture.m4a",
+         WithPictures(WriteM4aBody, {{kOther, MakeGif(300)}, {kOther, front}}), MakeGif(300)},
+        {"Ogg Vorbis: a comment picture", u"picture.ogg",
+         WithPictures(WriteOggBody, {{kFront, other}}), other},
+        {"MP3: a picture of 1 MB + 1", u"huge.mp3",
+         WithPictures(WriteMp3Body, {{kFront, MakeJpeg(kCoverMaxBytes + 1)}}), ""},
+        {"MP3: a PNG that is no PNG", u"no-png.mp3",
+         WithPictures(WriteMp3Body, {{kFront, other.substr(0, 8) + front}}), ""},
+        {"MP3: an APIC frame that claims 256 MB", u"claims.mp3",
+         [&](const fs::path& path) {
+             WithPictures(WriteMp3Body, {{kFront, front}})(path);
+             Overwrite(path, "APIC", 4, "\x7F\x7F\x7F\x7F");
+         },
+         ""},
+        {"FLAC: a picture that claims 4 GB", u"claims.flac",
+         [&](const fs::path& path) {
+             WithPictures(WriteFlacBody, {{kFront, front}})(path);
+             Overwrite(path, front, -4, "\xFF\xFF\xFF\xFF");
+         },
+         ""},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        const fs::path path = folder / fs::path(row.name);
+        row.make(path);
+        ResetHeapPeak();
+        SourceTags tags;
+        EXPECT_TRUE(ReadSourceTags(path.u16string().c_str(), tags));
+        EXPECT_EQ(u"Mit Bild", Text(tags.fields[kTitle]));
+        PictureBytes again;
+        const bool readAgain = ReadEmbeddedCover(path.u16string().c_str(), again);
+        EXPECT_LT(HeapPeakSinceReset(), 4u << 20);
+        const TrackCover& cover = tags.cover;
+        const auto* bytes = reinterpret_cast<const unsigned char*>(row.cover.data());
+        if (row.cover.empty()) {
+            EXPECT_EQ(CoverSource::kNone, cover.source);
+            EXPECT_FALSE(readAgain);
+            continue;
+        }
+        EXPECT_EQ(CoverSource::kEmbedded, cover.source);
+        EXPECT_EQ(JudgePicture(bytes, row.cover.size()), cover.kind);
+        EXPECT_EQ(row.cover.size(), cover.size);
+        EXPECT_EQ(PictureHash(bytes, row.cover.size()), cover.hash);
+        ASSERT_TRUE(readAgain);
+        EXPECT_TRUE(row.cover ==
+                    std::string(reinterpret_cast<const char*>(again.data.get()), again.size))
+            << "the picture read again differs";
+    }
+}
+
 TEST(SourceTagRules, YearGenreAndEntryRules) {
     struct YearRow {
         const char16_t* date;
@@ -505,6 +605,13 @@ TEST(SourceTagRules, TagsFillOnlyFieldsTheUserLeftAlone) {
     EXPECT_EQ(u"typed", Text(record.fields[kTitle]));
     EXPECT_EQ(u"artist", Text(record.fields[kArtist]));
     EXPECT_FALSE(TakeSourceTags(record, tags));
+    // Covers are never edited: one arrives even where the user set every field.
+    for (int field = kFirstTag; field <= kLastTag; ++field) MarkSetByUser(record, field);
+    tags.cover.source = CoverSource::kEmbedded;
+    tags.cover.hash = 42;
+    EXPECT_FALSE(TakeSourceTags(record, tags));
+    EXPECT_EQ(CoverSource::kEmbedded, record.cover.source);
+    EXPECT_EQ(42u, record.cover.hash);
 }
 
 }  // namespace
