@@ -3,6 +3,7 @@
 #include "launcher/launcher_writer_win.h"
 
 #include "launcher/call_run.h"
+#include "launcher/cover_files_win.h"
 #include "launcher/common_arguments.h"
 #include "launcher/launcher_file_win.h"
 #include "launcher/launcher_names.h"
@@ -163,12 +164,19 @@ void RunWrite(DialogState& state) {
     // launcher's bytes are made.
     OutputCheck check(tracks, decode, state.output);
     if (!Proceed(owner, check.RefuseClashes(owner), first->fields[kPath])) return;
-
     // A problem with the template file is shown later, where it always was: once the launcher
     // file is open.
-    const WideString callRuns =
-        BuildCallRunsBlock(tracks, id3v2, id3v2Only, decode, check.NamedOutputs());
     const LauncherTemplate launcherTemplate = ReadLauncherTemplate(TemplateFilePath());
+    if (!Proceed(owner, check.ConfirmExistingOutputs(owner), first->fields[kPath])) return;
+    const WideString launcherPath = ChooseLauncherPath(owner, first->fields[kPath]);
+
+    // The pictures are written only now that the launcher will be: a save the user ends
+    // leaves no folder of covers behind. A decoding run writes no tags and takes none.
+    TrackCoverFiles covers;
+    const bool withCovers =
+        state.output.cover && !decode && GatherCoverFiles(tracks, launcherPath, covers);
+    const WideString callRuns = BuildCallRunsBlock(
+        tracks, id3v2, id3v2Only, decode, check.NamedOutputs(), withCovers ? &covers : nullptr);
     const NarrowString bytes = FillLauncherTemplateAsUtf8(launcherTemplate.text, deleteOriginals,
                                                           lameFullPath, commonArguments, callRuns);
     // Every track yields a line and every filled template some bytes (the built-in one, or a
@@ -176,9 +184,6 @@ void RunWrite(DialogState& state) {
     // and a launcher without its tracks or its text must not be reported as written.
     const bool tracksLost = tracks.Count() > 0 && callRuns.IsEmpty();
     const bool complete = !tracksLost && !bytes.IsEmpty();
-
-    if (!Proceed(owner, check.ConfirmExistingOutputs(owner), first->fields[kPath])) return;
-    const WideString launcherPath = ChooseLauncherPath(owner, first->fields[kPath]);
 
     LauncherFile file;
     if (!OpenLauncherFile(launcherPath, file)) {

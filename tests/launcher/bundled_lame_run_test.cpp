@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <taglib/commentsframe.h>
+#include <taglib/attachedpictureframe.h>
 #include <taglib/id3v2tag.h>
 #include <taglib/mpegfile.h>
 #include <taglib/textidentificationframe.h>
@@ -262,6 +263,105 @@ TEST_F(BundledLame, ATaggedMp3AndWaveKeepTheirSevenValuesThroughTheReencode) {
         ExpectFrame(*tag, "TRCK", u"3/10");
         ExpectFrame(*tag, "TCON", u"Pop");
     }
+}
+
+// The picture a source carries, or its folder's cover image, goes into the MP3 as its one front
+// cover, byte for byte; an album's tracks share one picture file beside the launcher, which
+// runs again later with it. A cut-off picture, a folder with only another image, and a cover
+// image gone before the run leave the MP3 without a cover, never without its MP3 or its tags.
+TEST_F(BundledLame, CoversGoIntoTheMp3sAsTheirFrontCover) {
+    const std::string albumCover = MakeJpeg(3000, 'a'), folderCover = MakeJpeg(2000, 'b');
+    const std::string front = MakePng(900, 'f');
+    for (const char16_t* album : {u"A\\", u"B\\", u"C\\", u"D\\"}) MakeFolders(music_ + album);
+    struct Source {
+        std::u16string name, output;
+        std::vector<TestPicture> embedded;
+        std::string cover;  // what the MP3 must carry; empty: no picture
+    };
+    std::string cut = MakeJpeg(1500, 'c');
+    cut.resize(cut.size() - 40);
+    const std::vector<Source> sources = {
+        {u"A\\1 Eins", u"A\\1 Eins.mp3.mp3", {{0, MakePng(700, 'o')}, {3, albumCover}}, albumCover},
+        {u"A\\2 Zwei", u"A\\2 Zwei.mp3.mp3", {{3, albumCover}}, albumCover},
+        {u"B\\3 Drei.wav", u"B\\3 Drei.mp3", {}, folderCover},
+        {u"C\\4 Vier", u"C\\4 Vier.mp3.mp3", {{3, cut}}, ""},
+        {u"D\\5 Fünf.wav", u"D\\5 Fünf.mp3", {}, ""},
+    };
+    ASSERT_TRUE(WriteBytes(music_ + u"B\\Cover.JPG", folderCover));
+    ASSERT_TRUE(WriteBytes(music_ + u"B\\folder.png", front));
+    ASSERT_TRUE(WriteBytes(music_ + u"C\\scan.jpg", folderCover));
+    ASSERT_TRUE(WriteBytes(music_ + u"D\\FRONT.png", front));
+    std::vector<std::u16string> dropped;
+    for (const Source& source : sources) {
+        const bool wave = source.name.ends_with(u".wav");
+        const std::u16string path = wave ? Wave(source.name) : Mp3(source.name);
+        const std::filesystem::path file(std::wstring(path.begin(), path.end()));
+        ASSERT_TRUE(WriteProperties(file, {{"TITLE", {source.name.substr(2)}}}));
+        if (!source.embedded.empty()) {
+            ASSERT_TRUE(AddPictures(file, source.embedded));
+        }
+        dropped.push_back(path);
+    }
+    DropFiles(dialog_, dropped);
+    ClickButton(dialog_, IDX_ID3V2);
+    {
+        MessageBoxRecorder recorder;
+        PressBatchButton(dialog_);
+        ASSERT_EQ(recorder.Texts(),
+                  std::vector<std::u16string>{u"Lame-Aufruf.hta wurde geschrieben."});
+    }
+    const std::string launcher = ReadBytes(music_ + u"A\\Lame-Aufruf.hta");
+    const std::u16string covers = music_ + u"A\\Lame-Aufruf-Cover\\";
+    EXPECT_EQ(FolderNames(covers).size(), 1u) << "one file for the album's picture";
+    ASSERT_TRUE(DeleteFileW(W(music_ + u"D\\FRONT.png")));
+
+    for (int round = 1; round <= 2; ++round) {
+        SCOPED_TRACE(round == 1 ? "written" : "run again");
+        const ScriptResult result =
+            RunLauncherScript(ReadBytes(music_ + u"A\\Lame-Aufruf.hta"), folder_,
+                              {{u"OS", u"Windows_NT"}}, Host::kWine, 180);
+        ASSERT_TRUE(result.finished) << result.output;
+        if (round == 1) ExpectEncoderRunsWentWell(result, sources.size());
+        size_t ok = 0;
+        for (size_t at = 0; (at = result.report.find(u"...OK<br>", at)) != std::u16string::npos;
+             ++at)
+            ++ok;
+        EXPECT_EQ(ok, sources.size()) << PrintableText(result.report);
+        for (const Source& source : sources) {
+            SCOPED_TRACE(PrintableText(source.name));
+            const std::u16string output = music_ + source.output;
+            {
+                TagLib::MPEG::File file(W(output));
+                ASSERT_TRUE(file.isValid());
+                TagLib::ID3v2::Tag* tag = file.ID3v2Tag();
+                ASSERT_NE(tag, nullptr);
+                ExpectFrame(*tag, "TIT2", source.name.substr(2));
+                const TagLib::ID3v2::FrameList pictures = tag->frameList("APIC");
+                ASSERT_EQ(pictures.size(), source.cover.empty() ? 0u : 1u);
+                if (!source.cover.empty()) {
+                    const auto* picture =
+                        dynamic_cast<const TagLib::ID3v2::AttachedPictureFrame*>(pictures.front());
+                    ASSERT_NE(picture, nullptr);
+                    EXPECT_EQ(picture->type(), TagLib::ID3v2::AttachedPictureFrame::FrontCover);
+                    EXPECT_TRUE(std::string(picture->picture().data(), picture->picture().size()) ==
+                                source.cover);
+                }
+            }
+            ASSERT_TRUE(DeleteFileW(W(output)));
+        }
+    }
+
+    // Switched off, no track names a picture and no folder of covers is written.
+    OpenDialogState()->output.cover = false;
+    RemoveTree(covers);
+    ASSERT_TRUE(DeleteFileW(W(music_ + u"A\\Lame-Aufruf.hta")));
+    {
+        MessageBoxRecorder recorder;
+        PressBatchButton(dialog_);
+    }
+    EXPECT_EQ(ReadBytes(music_ + u"A\\Lame-Aufruf.hta").find("--ti"), std::string::npos);
+    EXPECT_NE(launcher.find("--ti"), std::string::npos);
+    EXPECT_FALSE(Exists(covers));
 }
 
 // In the model of Windows, whose lame.exe splits its command line by msvcrt.dll's rule (there
