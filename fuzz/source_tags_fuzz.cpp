@@ -2,8 +2,8 @@
 // fuzzer's coverage for this target): never a crash, a hang or a leak, and whatever comes back
 // is a value the dialog and the encoder's command line can take: no control characters, no
 // blanks at either end, no longer than the cap, a year of four digits where the text has them;
-// a cover only where a picture the encoder takes is embedded, and the same picture, byte for
-// byte, when it is read again for the save.
+// a cover only where a picture the encoder takes is embedded, and then the same picture, byte
+// for byte, when it is read again for the save.
 // The first byte names the file's extension (TagLib picks most readers by it), the rest is the
 // file; the reading runs on a thread with the tag reader's stack, so that a recursion the
 // program's thread could not take fails here too. tools/fuzz runs it on inputs up to 1 MB with
@@ -41,8 +41,11 @@ struct Reading {
 void* Read(void* parameter) {
     auto& reading = *static_cast<Reading*>(parameter);
     reading.read = ReadSourceTagsFromMemory(reading.data, reading.size, reading.name, reading.tags);
-    reading.pictureRead =
-        ReadEmbeddedCoverFromMemory(reading.data, reading.size, reading.name, reading.picture);
+    // The save reads a picture again only for a track that has one: the second read runs
+    // where the first found one (it would halve the executions on every input).
+    if (reading.tags.cover.source == CoverSource::kEmbedded)
+        reading.pictureRead =
+            ReadEmbeddedCoverFromMemory(reading.data, reading.size, reading.name, reading.picture);
     return nullptr;
 }
 
@@ -52,8 +55,8 @@ void CheckCover(const Reading& reading) {
         FUZZ_CHECK(kTarget, cover.source == CoverSource::kNone, "a cover from an unread file");
     FUZZ_CHECK(kTarget, cover.source != CoverSource::kFolder, "a folder's cover from memory");
     const bool embedded = cover.source == CoverSource::kEmbedded;
-    FUZZ_CHECK(kTarget, embedded == reading.pictureRead, "the second read finds another answer");
     if (!embedded) return;
+    FUZZ_CHECK(kTarget, reading.pictureRead, "the second read finds no picture");
     const PictureBytes& picture = reading.picture;
     FUZZ_CHECK(kTarget, cover.size == picture.size && cover.size <= kCoverMaxBytes,
                "picture of " + std::to_string(picture.size) + " bytes described as " +
