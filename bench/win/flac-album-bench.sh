@@ -22,11 +22,15 @@ wav=0
 flac=0
 for pair in $(seq "$pairs"); do
     for kind in wav flac; do
-        seconds=$("$root/tools/wine-run" --prefix "$build/wineprefix" --unmanaged \
+        "$root/tools/wine-run" --prefix "$build/wineprefix" --unmanaged \
             "$build/bench/win/launcher_encode_bench.exe" --encoder "$(windows "$lame")" \
-            "$(windows "$work/album.$kind")" |
-            sed -n 's/^up to one per processor .*: *\([0-9.]*\) s$/\1/p')
-        [ -n "$seconds" ] || { echo "flac-album-bench: the $kind run failed" >&2; exit 1; }
+            "$(windows "$work/album.$kind")" >"$work/output" 2>&1 || true
+        seconds=$(sed -n 's/^up to one per processor .*: *\([0-9.]*\) s\r*$/\1/p' "$work/output")
+        if [ -z "$seconds" ]; then
+            cat "$work/output" >&2
+            echo "flac-album-bench: the $kind run failed" >&2
+            exit 1
+        fi
         echo "pair $pair, $kind: $seconds s (load $(cut -d' ' -f1 /proc/loadavg))"
         eval "$kind=\$(awk \"BEGIN { print \$$kind + $seconds }\")"
     done
