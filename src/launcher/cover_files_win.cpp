@@ -24,15 +24,6 @@ bool SamePicture(const Wanted& a, const Wanted& b) {
     return a.hash == b.hash && a.source == b.source;
 }
 
-// The folder the launcher is written into, with its trailing backslash.
-WideString FolderOf(const WideString& path) {
-    uint32_t end = path.Length();
-    while (end > 0 && path.Text()[end - 1] != u'\\') --end;
-    WideString folder;
-    folder.AssignText(path.Text(), end);
-    return folder;
-}
-
 uint64_t SizeOfFile(const WideString& path) {
     WideString holder;
     WIN32_FILE_ATTRIBUTE_DATA data;
@@ -109,7 +100,9 @@ bool GatherCoverFiles(const PointerArray<TrackRecord>& tracks, const WideString&
                                       : a.track < b.track;
     });
 
-    WideString folder = FolderOf(launcherPath);
+    // The launcher's folder, with its trailing backslash, then the folder of covers.
+    WideString folder = launcherPath;
+    folder.Truncate(static_cast<uint32_t>(folder.FindLastChar(u'\\') + 1));
     folder.Append(kCoverFolderName);
     folder.Append(u"\\");
     bool folderMade = false;
