@@ -28,9 +28,9 @@ bool HasOnlyPlainParts(const char16_t* path, uint32_t start, uint32_t length, bo
 }  // namespace
 
 ExtendedLengthPrefix ExtendedLengthPrefixOf(const char16_t* path, uint32_t length,
-                                            uint32_t suffixLength) {
+                                            uint32_t suffixLength, uint32_t longFrom) {
     constexpr ExtendedLengthPrefix kNone{u"", 0};
-    if (path == nullptr || uint64_t(length) + suffixLength < kLongPathFrom) return kNone;
+    if (path == nullptr || uint64_t(length) + suffixLength < longFrom) return kNone;
     // A drive path, C:\...
     if (length >= 3 && IsLetter(path[0]) && path[1] == u':' && path[2] == u'\\')
         return HasOnlyPlainParts(path, 3, length, suffixLength > 0)
@@ -45,11 +45,23 @@ ExtendedLengthPrefix ExtendedLengthPrefixOf(const char16_t* path, uint32_t lengt
     return kNone;
 }
 
-const char16_t* PathForFileCalls(const char16_t* path, WideString& holder) {
-    const uint32_t length = TextLength(path);
-    const ExtendedLengthPrefix prefix = ExtendedLengthPrefixOf(path, length);
+namespace {
+
+// The path as a file call takes it where the usual form is refused from `longFrom` units on.
+const char16_t* FormFor(const char16_t* path, uint32_t longFrom, WideString& holder) {
+    const ExtendedLengthPrefix prefix = ExtendedLengthPrefixOf(path, TextLength(path), 0, longFrom);
     if (*prefix.prefix == u'\0') return path;
     holder.AssignText(prefix.prefix);
     holder.Append(path + prefix.from);
     return holder.Text();
+}
+
+}  // namespace
+
+const char16_t* PathForFileCalls(const char16_t* path, WideString& holder) {
+    return FormFor(path, kLongPathFrom, holder);
+}
+
+const char16_t* PathForFolderCalls(const char16_t* folder, WideString& holder) {
+    return FormFor(folder, kLongFolderFrom, holder);
 }

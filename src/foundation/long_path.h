@@ -10,6 +10,9 @@
 #include "foundation/wide_string.h"
 
 constexpr uint32_t kLongPathFrom = 260;  // units from which the usual form is refused
+// CreateDirectoryW refuses a folder from 248 units on in the usual form (MAX_PATH less room
+// for a file name of 8.3 units), though the other calls still take it.
+constexpr uint32_t kLongFolderFrom = 248;
 
 // What the extended-length form puts before a path: the prefix, then the path from its unit
 // `from` on (the prefix of a network path stands for its first backslash).
@@ -20,10 +23,13 @@ struct ExtendedLengthPrefix {
 
 // For the first `length` units of path followed by `suffixLength` more units that hold no
 // backslash or slash (an output name's suffix): the prefix where the whole is a full path of
-// kLongPathFrom units or more, else an empty one.
+// `longFrom` units or more, else an empty one.
 ExtendedLengthPrefix ExtendedLengthPrefixOf(const char16_t* path, uint32_t length,
-                                            uint32_t suffixLength = 0);
+                                            uint32_t suffixLength = 0,
+                                            uint32_t longFrom = kLongPathFrom);
 
 // The text to give a file call for the path: the path itself, or its extended-length form
 // made in `holder`.
 const char16_t* PathForFileCalls(const char16_t* path, WideString& holder);
+// The same for a folder to be made: the extended-length form from kLongFolderFrom units on.
+const char16_t* PathForFolderCalls(const char16_t* folder, WideString& holder);

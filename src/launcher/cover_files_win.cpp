@@ -9,6 +9,7 @@
 #include "foundation/long_path.h"
 #include "tracks/cover_picture.h"
 #include "tracks/source_tags.h"
+#include "win/make_folders_win.h"
 #include "win/utf16_cast.h"
 
 namespace {
@@ -70,8 +71,7 @@ WideString EmbeddedPictureFile(const PointerArray<TrackRecord>& tracks, const Wa
             PictureHash(bytes.data.get(), bytes.size) != cover.hash)
             continue;
         if (!folderMade) {
-            WideString holder;
-            CreateDirectoryW(AsWide(PathForFileCalls(folder.Text(), holder)), nullptr);
+            MakeMissingFolders(folder.Text());
             folderMade = true;
         }
         if (WritePicture(path, bytes.data.get(), bytes.size)) return path;

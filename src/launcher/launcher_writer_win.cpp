@@ -9,6 +9,7 @@
 #include "launcher/launcher_names.h"
 #include "launcher/launcher_template.h"
 #include "launcher/output_check_win.h"
+#include "launcher/output_folders_win.h"
 #include "launcher/tag_wait_win.h"
 #include "launcher/template_file_win.h"
 #include "options/options_win.h"
@@ -190,6 +191,7 @@ void RunWrite(DialogState& state) {
         ShowPathMessage(owner, launcherPath, kNotOpened);
         return;
     }
+    MakeOutputFolders(check.NamedOutputs());
     ReportLauncherTemplate(owner, launcherTemplate);
 
     switch (FinishLauncherFile(file, bytes, complete)) {

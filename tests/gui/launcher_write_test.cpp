@@ -2,11 +2,14 @@
 // question before replacing one, and a launcher written whole or not at all.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "gui/launcher_dialog.h"
 #include "support/files_win.h"
 #include "gui/harness.h"
 #include "gui/message_box_hook.h"
 #include "resources/control_ids.h"
+#include "support/tagged_files.h"
 
 using namespace support;
 
@@ -233,6 +236,27 @@ TEST_F(LauncherWrite, FailedWriteIsReportedAndLeavesNoBrokenLauncher) {
     ExpectBox(shown[0], kQuestion, YesNoButtons());
     ExpectBox(shown[1], launcher_ + kNotWritten, OkButtons());
     EXPECT_EQ(ReadBytes(launcher_), "old launcher");
+}
+
+// The folder of covers beside a launcher deep in folders is made too: Windows' CreateDirectoryW
+// takes a folder of 248 units or more only in the extended-length form.
+TEST_F(LauncherWrite, CoverFolderIsMadeBesideALauncherDeepInFolders) {
+    // A folder of 235 units: its folder of covers has 253.
+    const std::u16string folder = PathOfLength(music_, 236, u"\\");
+    ASSERT_TRUE(MakeFolders(folder));
+    const std::u16string source = folder + u"a.mp3";
+    const std::filesystem::path file(std::wstring(source.begin(), source.end()));
+    WriteMp3Body(file);
+    ASSERT_TRUE(AddPictures(file, {{3, MakeJpeg(900)}}));
+    DropFiles(dialog_, {source});
+    std::vector<ShownMessage> shown;
+    {
+        WindowsFolderLimit limit;
+        ASSERT_TRUE(limit.Active());
+        shown = Press();
+    }
+    EXPECT_EQ(ShownTexts(shown), std::vector<std::string>{"Lame-Aufruf.hta wurde geschrieben."});
+    EXPECT_EQ(FolderNames(folder + u"Lame-Aufruf-Cover\\").size(), 1u);
 }
 
 }  // namespace

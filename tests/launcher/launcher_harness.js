@@ -22,6 +22,8 @@
 //            Wine's JScript cannot run that write, so the test turns the launcher's one
 //            statement of it (kEnvironmentWrite) into a call of the model,
 //            shell.Environment ("Process").put (name, value), before the script runs.
+//            Its Scripting.FileSystemObject is not long-path aware: no path of 260 units or
+//            more (in either form), no new folder of 248 or more (HarnessFiles.refuses).
 // A helper script the page starts without waiting (wscript.exe with a .js file) runs with
 // this same host in front of it: its WScript.Shell is the same model, it inherits the
 // variables the page wrote, and it records its runs in a file of the test's work folder.
@@ -299,10 +301,12 @@ HarnessShell.prototype.Run = function (command, style, wait) {
                             false);
 };
 
-// Scripting.FileSystemObject with the stand-in scanner in front of it (TS_RENAME_HELD).
-function HarnessFiles(pattern) {
+// Scripting.FileSystemObject with the stand-in scanner in front of it (TS_RENAME_HELD), and in
+// the model of Windows with Windows' limits on the length of a path.
+function HarnessFiles(pattern, windows) {
     this.real = new harnessNativeObject("Scripting.FileSystemObject");
-    this.pattern = new RegExp(pattern, "i");
+    this.pattern = pattern ? new RegExp(pattern, "i") : null;
+    this.windows = windows;
     this.holds = [];  // {path, stream, until}
     this.seen = {};
 }
@@ -319,7 +323,9 @@ HarnessFiles.prototype.release = function () {
 HarnessFiles.prototype.MoveFile = function (from, to) {
     this.release();
     var key = String(from).toLowerCase();
-    if (this.pattern.test(from) && !this.seen[key] && this.real.FileExists(from)) {
+    if (this.refuses("MoveFile", arguments))
+        throw new Error("The path is too long for the file object");
+    if (this.pattern && this.pattern.test(from) && !this.seen[key] && this.real.FileExists(from)) {
         this.seen[key] = true;
         var milliseconds = parseInt(harnessSetting("TS_RENAME_HELD_MS", "300"), 10);
         this.holds.push({stream: this.real.OpenTextFile(from, 1), until: harnessNow() + milliseconds});
@@ -327,13 +333,30 @@ HarnessFiles.prototype.MoveFile = function (from, to) {
     return this.real.MoveFile(from, to);
 };
 
+// Windows' file object is not long-path aware: a path of 260 units or more, also in the
+// extended-length form (\\?\...), is not there for it, and anything done with it fails; it
+// makes a folder by CreateDirectory, which refuses 248 units or more in the usual form.
+HarnessFiles.prototype.refuses = function (name, args) {
+    if (!this.windows)
+        return false;
+    for (var i = 0; i < args.length; ++i)
+        if (typeof args[i] == "string" && args[i].length >= (name == "CreateFolder" ? 248 : 260))
+            return true;
+    return false;
+};
+
 (function () {
     var names = ["FileExists", "FolderExists", "CreateFolder", "CreateTextFile", "OpenTextFile",
-                 "DeleteFile", "DeleteFolder", "GetSpecialFolder", "GetFile"];
+                 "DeleteFile", "DeleteFolder", "GetSpecialFolder", "GetFile", "GetParentFolderName"];
     for (var n = 0; n < names.length; ++n)
         (function (name) {
             HarnessFiles.prototype[name] = function (a, b, c, d) {
                 this.release();
+                if (name != "GetParentFolderName" && this.refuses(name, arguments)) {
+                    if (name == "FileExists" || name == "FolderExists")
+                        return false;
+                    throw new Error("The path is too long for the file object");
+                }
                 switch (arguments.length) {
                 case 1: return this.real[name](a);
                 case 2: return this.real[name](a, b);
@@ -347,8 +370,9 @@ HarnessFiles.prototype.MoveFile = function (from, to) {
 ActiveXObject = function (name) {
     if (name == "WScript.Shell")
         return new HarnessShell();
-    if (name == "Scripting.FileSystemObject" && harnessSetting("TS_RENAME_HELD", "") != "")
-        return new HarnessFiles(harnessSetting("TS_RENAME_HELD", ""));
+    if (name == "Scripting.FileSystemObject" &&
+        (harnessWindowsHost || harnessSetting("TS_RENAME_HELD", "") != ""))
+        return new HarnessFiles(harnessSetting("TS_RENAME_HELD", ""), harnessWindowsHost);
     return new harnessNativeObject(name);
 };
 

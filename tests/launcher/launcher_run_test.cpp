@@ -15,6 +15,7 @@
 #include <algorithm>
 #include <filesystem>
 
+#include "app/shell_win.h"
 #include "gui/harness.h"
 #include "gui/launcher_dialog.h"
 #include "gui/message_box_hook.h"
@@ -302,7 +303,8 @@ TEST_P(LauncherRun, OriginalsAreDeletedExactlyAfterSuccessfulRunsOnly) {
     // The encoder says it succeeded but leaves an empty output.
     const std::u16string emptied = Source(u"Musik\\empty-out.wav");
     const std::u16string last = Source(u"Rock'n'Roll\\01 Intro.ogg");
-    // The command names a source of 260 characters or more in its long form (\\?\...).
+    // The command names a source of 260 characters or more in its long form (\\?\...); its
+    // output goes beside it, into a folder the page's file object could not even look at.
     const std::u16string deep =
         Source(PathOfLength(folder_ + u"Tief\\", 300, u".wav").substr(folder_.size()));
     DropFiles(dialog_, {first, failing, readOnly, emptied, last, deep});
@@ -336,6 +338,37 @@ TEST_P(LauncherRun, OriginalsAreDeletedExactlyAfterSuccessfulRunsOnly) {
               u"<br>Done."})
         EXPECT_NE(result.report.find(line), std::u16string::npos)
             << PrintableText(line) << "\nin: " << PrintableText(result.report);
+}
+
+// Output folders of 248 units or more, which neither Windows' file object nor its
+// CreateDirectoryW in the usual form makes: the save makes them, and each encode writes there.
+TEST_P(LauncherRun, LongOutputFoldersAreMadeAtTheSave) {
+    const std::u16string target = folder_ + u"Ziel";
+    // Below the target, the sources' folders as they are below their common one: one output
+    // folder of 250 units, one of 300.
+    std::vector<std::u16string> sources, outputs;
+    for (const auto& [length, unit] :
+         {std::pair{size_t{250}, u'a'}, std::pair{size_t{300}, u'b'}}) {
+        const std::u16string relative = PathOfLength(u"", length - target.size() - 1, u"", unit);
+        sources.push_back(Source(u"Quellen\\" + relative + u"\\" + unit + u".wav"));
+        outputs.push_back(target + u"\\" + relative + u"\\" + unit + u".mp3");
+    }
+    DropFiles(dialog_, sources);
+    OutputSettings& settings = MainDialogState(dialog_)->output;
+    settings.ownFolder = true;
+    settings.folder.AssignText(target.c_str());
+    settings.keepSourceFolders = true;
+
+    ScriptResult result;
+    {
+        WindowsFolderLimit limit;
+        ASSERT_TRUE(limit.Active());
+        result =
+            WriteAndRun(sources[0].substr(0, sources[0].rfind(u'\\') + 1) + u"Lame-Aufruf.hta");
+    }
+    EXPECT_EQ(EncoderRuns().size(), 2u) << PrintableText(result.report);
+    for (const std::u16string& output : outputs)
+        EXPECT_EQ(ReadBytes(output), "encoded by the stand-in") << PrintableText(output);
 }
 
 // A tag shows in the report only in a failed run's command: as the text typed, never markup.

@@ -1,6 +1,9 @@
 #include "support/files_win.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <cstring>
+#include <cwchar>
 #include <functional>
 
 namespace support {
@@ -213,6 +216,66 @@ DriveMapping::~DriveMapping() {
     if (link_.empty()) return;
     const std::u16string root = std::u16string(1, letter_) + u":\\";
     if (RunHostProgram({"/bin/rm", "-f", link_})) WaitUntil([&] { return !Exists(root); });
+}
+
+}  // namespace support
+
+namespace support {
+namespace {
+
+using CreateDirectoryCall = BOOL(WINAPI*)(LPCWSTR, LPSECURITY_ATTRIBUTES);
+CreateDirectoryCall realCreateDirectory = nullptr;
+
+BOOL WINAPI CreateDirectoryAsWindows(LPCWSTR path, LPSECURITY_ATTRIBUTES security) {
+    const bool extended = wcsncmp(path, L"\\\\?\\", 4) == 0;
+    if (!extended && wcslen(path) >= 248) {
+        SetLastError(ERROR_FILENAME_EXCED_RANGE);
+        return FALSE;
+    }
+    return realCreateDirectory(path, security);
+}
+
+// The slot of this program's import table through which it calls the named function.
+uintptr_t* ImportSlot(const char* name) {
+    auto* base = reinterpret_cast<BYTE*>(GetModuleHandleW(nullptr));
+    const auto* headers = reinterpret_cast<const IMAGE_NT_HEADERS*>(
+        base + reinterpret_cast<const IMAGE_DOS_HEADER*>(base)->e_lfanew);
+    const IMAGE_DATA_DIRECTORY& imports =
+        headers->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
+    for (auto* module = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(base + imports.VirtualAddress);
+         module->Name != 0; ++module) {
+        auto* names = reinterpret_cast<IMAGE_THUNK_DATA*>(
+            base + (module->OriginalFirstThunk ? module->OriginalFirstThunk : module->FirstThunk));
+        auto* slots = reinterpret_cast<IMAGE_THUNK_DATA*>(base + module->FirstThunk);
+        for (; names->u1.AddressOfData != 0; ++names, ++slots) {
+            if (IMAGE_SNAP_BY_ORDINAL(names->u1.Ordinal)) continue;
+            const auto* byName =
+                reinterpret_cast<const IMAGE_IMPORT_BY_NAME*>(base + names->u1.AddressOfData);
+            if (strcmp(reinterpret_cast<const char*>(byName->Name), name) == 0)
+                return reinterpret_cast<uintptr_t*>(&slots->u1.Function);
+        }
+    }
+    return nullptr;
+}
+
+void WriteSlot(uintptr_t* slot, uintptr_t value) {
+    DWORD previous = 0;
+    VirtualProtect(slot, sizeof *slot, PAGE_READWRITE, &previous);
+    *slot = value;
+    VirtualProtect(slot, sizeof *slot, previous, &previous);
+}
+
+}  // namespace
+
+WindowsFolderLimit::WindowsFolderLimit() : slot_(ImportSlot("CreateDirectoryW")) {
+    if (!slot_) return;
+    real_ = *slot_;
+    realCreateDirectory = reinterpret_cast<CreateDirectoryCall>(real_);
+    WriteSlot(slot_, reinterpret_cast<uintptr_t>(&CreateDirectoryAsWindows));
+}
+
+WindowsFolderLimit::~WindowsFolderLimit() {
+    if (slot_) WriteSlot(slot_, real_);
 }
 
 }  // namespace support

@@ -4,6 +4,7 @@
 #pragma once
 #include <windows.h>
 
+#include <cstdint>
 #include <functional>
 #include <map>
 #include <string>
@@ -63,6 +64,26 @@ class DriveMapping {
     char16_t letter_;
     std::string link_;
     bool active_ = false;
+};
+
+}  // namespace support
+
+namespace support {
+
+// For the lifetime of the object, this program's CreateDirectoryW refuses a folder of 248 units
+// or more in the usual form, as Windows does while long paths are not enabled (Wine has no
+// such limit): its import is replaced by a model. Active() is false when it was not found.
+class WindowsFolderLimit {
+  public:
+    WindowsFolderLimit();
+    ~WindowsFolderLimit();
+    WindowsFolderLimit(const WindowsFolderLimit&) = delete;
+    WindowsFolderLimit& operator=(const WindowsFolderLimit&) = delete;
+    bool Active() const { return slot_ != nullptr; }
+
+  private:
+    uintptr_t* slot_ = nullptr;
+    uintptr_t real_ = 0;
 };
 
 }  // namespace support

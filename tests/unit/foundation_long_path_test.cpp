@@ -45,4 +45,12 @@ TEST(PathForFileCalls, WritesFullPathsOf260UnitsOrMoreInTheExtendedLengthForm) {
     EXPECT_EQ(std::u16string(ExtendedLengthPrefixOf(base.c_str(), 255, 5).prefix), u"\\\\?\\");
 }
 
+TEST(PathForFolderCalls, WritesFoldersOf248UnitsOrMoreInTheExtendedLengthForm) {
+    const std::u16string x244(244, u'x');
+    WideString holder;
+    EXPECT_EQ(std::u16string(PathForFolderCalls((u"C:\\" + x244).c_str(), holder)), u"C:\\" + x244);
+    EXPECT_EQ(std::u16string(PathForFolderCalls((u"C:\\" + x244 + u"y").c_str(), holder)),
+              u"\\\\?\\C:\\" + x244 + u"y");
+}
+
 }  // namespace

@@ -78,7 +78,7 @@ TEST(BuiltInLauncherTemplate, IsAsciiLinesEachEndedByCrLf) {
             ++lines;
         }
     }
-    EXPECT_EQ(lines, 695);
+    EXPECT_EQ(lines, 700);
     EXPECT_EQ(text.substr(text.size() - 9), "</html>\r\n");
     const WideString wide = BuiltInLauncherTemplate();
     EXPECT_EQ(wide.Length(), text.size());
