@@ -298,7 +298,22 @@ void PutCallRunLine(Sink& sink, const TrackRecord& record, bool id3v2, bool id3v
         PutEscaped(sink, path + outputFrom, output.baseLength - outputFrom, kOutputPathEscaping);
         sink.Put(output.suffix);
     }
-    sink.Put(u"\"');\r\n");
+    sink.Put(u"\"'");
+    // The source's length in seconds, for the page's check of the output before it deletes
+    // the source; a track of unknown length has none.
+    if (record.milliseconds > 0) {
+        char16_t seconds[24];
+        char16_t* end = seconds + 24;
+        char16_t* at = end;
+        uint32_t value = record.milliseconds;
+        for (int digit = 0; digit < 4 || value > 0; ++digit, value /= 10) {
+            if (digit == 3) *--at = u'.';
+            *--at = char16_t(u'0' + value % 10);
+        }
+        sink.Put(u", ");
+        sink.Copy(at, static_cast<uint32_t>(end - at));
+    }
+    sink.Put(u");\r\n");
 }
 
 constexpr uint64_t kLongestText = 0xFFFFFFF0u;

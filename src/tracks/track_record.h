@@ -47,6 +47,9 @@ struct TrackRecord {
     // tags read from the file later leave those fields alone.
     uint32_t setByUser = 0;
     EncoderInput input = EncoderInput::kUnknown;
+    // The source's length as read at the drop, in milliseconds; 0 when unknown. The launcher
+    // deletes a source only beside an output of about this length.
+    uint32_t milliseconds = 0;
     // Not the picture itself: the save reads it again (10,000 tracks hold no pictures).
     TrackCover cover;
 };

@@ -453,6 +453,49 @@ TEST_F(LosslessLame, FilesNamedMp3AreReadAsWhatTheyHold) {
     for (const auto& [path, bytes] : unreadable) EXPECT_EQ(ReadBytes(path), bytes);
 }
 
+// A source is deleted only beside an output of its whole length. An MP3 that became a FLAC
+// after the drop goes to LAME's MP3 decoder as the drop judged it, which finds a few false
+// frames and ends with 0: its line says how short the MP3 is, never "OK", and the source
+// stays. The FLAC beside it is encoded whole and deleted. The same launcher runs in both hosts.
+TEST_F(LosslessLame, ASourceStaysBesideAnOutputShorterThanItself) {
+    const std::u16string changed = music_ + u"Geändert 音.mp3";
+    ASSERT_EQ(RunToEnd(u"\"" + lame_ + u"\" --silent \"" + Fixture("16-44100-2.wav") + u"\" \"" +
+                       changed + u"\""),
+              0);
+    const std::u16string good = Copy("16-44100-2.flac", u"gut.flac");
+    DropFiles(dialog_, {changed, good});
+    ClickButton(dialog_, IDX_DELETE_ORIGINALS);
+    {
+        MessageBoxRecorder recorder;
+        PressBatchButton(dialog_);
+        EXPECT_EQ(recorder.Texts(),
+                  std::vector<std::u16string>{u"Lame-Aufruf.hta wurde geschrieben."});
+    }
+    // The FLAC's length, 57331 samples at 44.1 kHz, follows its command.
+    EXPECT_NE(ReadBytes(music_ + u"Lame-Aufruf.hta").find("gut.mp3\"', 1.300);"),
+              std::string::npos);
+    const std::string flac = ReadBytes(Fixture("16-44100-2.flac"));
+    size_t runs = 0;  // the harness's record of the helpers' runs goes on from run to run
+    for (Host host : {Host::kWine, Host::kWindowsModel}) {
+        SCOPED_TRACE(host == Host::kWine ? "Wine" : "model of Windows");
+        ASSERT_TRUE(WriteBytes(changed, flac));
+        if (!Exists(good)) Copy("16-44100-2.flac", u"gut.flac");
+        const ScriptResult result = Run({}, host);
+        runs += 2;
+        EXPECT_EQ(EncoderExitCodes(result), std::vector<int>(runs, 0)) << result.output;
+        const std::u16string first = u"Run 1: Geändert 音.mp3.mp3... error: the MP3 holds ";
+        const std::u16string rest =
+            u" s of 1.3 s<br>Run 2: gut.mp3 (decoded from FLAC)...OK<br>Done.";
+        EXPECT_TRUE(result.report.compare(0, first.size(), first) == 0 &&
+                    result.report.size() == first.size() + 3 + rest.size() &&
+                    result.report.compare(first.size() + 3, rest.size(), rest) == 0)
+            << PrintableText(result.report);
+        EXPECT_EQ(ReadBytes(changed), flac);
+        EXPECT_FALSE(Exists(good));
+        EXPECT_EQ(GaplessSamples(ReadBytes(music_ + u"gut.mp3")), 57331);
+    }
+}
+
 // "Stop" clicked while the first of three FLACs is decoded and encoded: that track ends whole and
 // its source goes; the others are not run and keep their sources; nothing else is left behind.
 TEST_F(LosslessLame, StopWhileAFlacIsEncodedFinishesItAndRunsNoOther) {

@@ -199,6 +199,19 @@ TEST(BuildCallRunLine, ChoosesTheInputOptionByWhatTheFileHolds) {
     }
 }
 
+// A source of known length has it after the command, in seconds; the command stays as it is.
+TEST(BuildCallRunLine, GivesTheSourcesLengthAfterTheCommand) {
+    TrackRecord record = MakeRecord(u"C:\\a.flac", {u"Titel"});
+    const std::u16string unknown = Line(record);
+    const std::u16string command = unknown.substr(0, unknown.size() - 4);  // before ");\r\n"
+    for (const auto& [milliseconds, seconds] : {std::pair<uint32_t, std::u16string>{6021, u"6.021"},
+                                                {5, u"0.005"},
+                                                {3600000, u"3600.000"}}) {
+        record.milliseconds = milliseconds;
+        EXPECT_EQ(Line(record), command + u", " + seconds + u");\r\n");
+    }
+}
+
 // Windows opens a path of 260 units or more only in the extended-length form (unless long
 // paths are enabled for the whole system), so lame.exe is given each such name in it.
 TEST(BuildCallRunLine, GivesTheEncoderLongPathsInTheExtendedLengthForm) {
