@@ -496,6 +496,25 @@ TEST_F(LosslessLame, ASourceStaysBesideAnOutputShorterThanItself) {
     }
 }
 
+// Without LAME's Info frame (-t) the page counts an MP3's frames: whole outputs of a FLAC and of
+// an MP3 still delete their sources.
+TEST_F(LosslessLame, OutputsWithoutAnInfoFrameAreMeasuredByTheirFrames) {
+    const std::u16string mp3 = music_ + u"Lied.mp3";
+    ASSERT_EQ(RunToEnd(u"\"" + lame_ + u"\" --silent \"" + Fixture("16-44100-2.wav") + u"\" \"" +
+                       mp3 + u"\""),
+              0);
+    DropFiles(dialog_, {Copy("16-44100-2.flac", u"gut.flac"), mp3});
+    SetFieldText(dialog_, IDE_EXTRA_ARGS, u"-t");
+    ClickButton(dialog_, IDX_DELETE_ORIGINALS);
+    const ScriptResult result = WriteAndRun();
+    EXPECT_TRUE(result.report ==
+                u"Run 1: gut.mp3 (decoded from FLAC)...OK<br>Run 2: Lied.mp3.mp3...OK<br>Done.")
+        << PrintableText(result.report);
+    EXPECT_FALSE(Exists(music_ + u"gut.flac"));
+    EXPECT_FALSE(Exists(mp3));
+    EXPECT_EQ(GaplessSamples(ReadBytes(music_ + u"gut.mp3")), -1) << "an Info frame was written";
+}
+
 // "Stop" clicked while the first of three FLACs is decoded and encoded: that track ends whole and
 // its source goes; the others are not run and keep their sources; nothing else is left behind.
 TEST_F(LosslessLame, StopWhileAFlacIsEncodedFinishesItAndRunsNoOther) {
