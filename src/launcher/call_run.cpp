@@ -209,6 +209,31 @@ PathShape ShapeOfPath(const char16_t* path, uint32_t length) {
     return shape;
 }
 
+bool IsLameMpegName(const char16_t* lastFour) {
+    return IsExtension(lastFour, u".MP3") || IsExtension(lastFour, u".MP2") ||
+           IsExtension(lastFour, u".MP1") || IsExtension(lastFour, u".MPG");
+}
+
+// The input's option: a file judged to hold MPEG audio, or not yet judged, goes by its
+// extension as above. LAME chooses its MP3 decoder by a name ending in .mp1, .mp2, .mp3 or
+// .mpg when no option names the input's kind, so WAVE, AIFF, FLAC or Ogg under such a name
+// gets --no-mpeg-input (an option of the bundled lame.exe, which a LAME without it refuses
+// instead of encoding noise).
+const char16_t* InputOptionOf(EncoderInput input, const PathShape& shape, const char16_t* path,
+                              uint32_t length) {
+    switch (input) {
+        case EncoderInput::kWave:
+        case EncoderInput::kAiff:
+        case EncoderInput::kFlac:
+        case EncoderInput::kOgg: {
+            return length >= 4 && IsLameMpegName(path + length - 4) ? u" --no-mpeg-input \""
+                                                                    : u" \"";
+        }
+        default:
+            return shape.hasExtension ? InputOption(shape.kind) : u" \"";
+    }
+}
+
 // The output beside the source: the path up to its extension's dot (or the whole path),
 // then the suffix of its kind.
 OutputPathParts OutputNameOf(const PathShape& shape, uint32_t length, bool decode) {
@@ -257,7 +282,7 @@ void PutCallRunLine(Sink& sink, const TrackRecord& record, bool id3v2, bool id3v
     // The input keeps the backslashes of a path that ends in one (a drive root), or they
     // would escape its closing quote; the output name has a suffix after them.
     if (shape.hasExtension || length > 0) {
-        sink.Put(shape.hasExtension ? InputOption(shape.kind) : u" \"");
+        sink.Put(InputOptionOf(record.input, shape, path, length));
         const uint32_t inputFrom = PutLongPathPrefix(sink, path, length, 0);
         PutEscaped(sink, path + inputFrom, length - inputFrom, kInputPathEscaping);
         sink.Put(u'"');
@@ -273,7 +298,22 @@ void PutCallRunLine(Sink& sink, const TrackRecord& record, bool id3v2, bool id3v
         PutEscaped(sink, path + outputFrom, output.baseLength - outputFrom, kOutputPathEscaping);
         sink.Put(output.suffix);
     }
-    sink.Put(u"\"');\r\n");
+    sink.Put(u"\"'");
+    // The source's length in seconds, for the page's check of the output before it deletes
+    // the source; a track of unknown length has none.
+    if (record.milliseconds > 0) {
+        char16_t seconds[24];
+        char16_t* end = seconds + 24;
+        char16_t* at = end;
+        uint32_t value = record.milliseconds;
+        for (int digit = 0; digit < 4 || value > 0; ++digit, value /= 10) {
+            if (digit == 3) *--at = u'.';
+            *--at = char16_t(u'0' + value % 10);
+        }
+        sink.Put(u", ");
+        sink.Copy(at, static_cast<uint32_t>(end - at));
+    }
+    sink.Put(u");\r\n");
 }
 
 constexpr uint64_t kLongestText = 0xFFFFFFF0u;

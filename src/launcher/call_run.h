@@ -5,7 +5,8 @@
 #include "foundation/wide_string.h"
 #include "tracks/track_record.h"
 
-// A tab, "callRun ('", the track command, "');" and CR LF. decode: the common arguments
+// A tab, "callRun ('", the track command, "'", the source's length in seconds after ", "
+// where it is known (as "6.021"), ");" and CR LF. decode: the common arguments
 // contain "--decode", so decodable inputs get a ".wav" output.
 WideString BuildCallRunLine(const TrackRecord& record, bool id3v2, bool id3v2Only, bool decode);
 

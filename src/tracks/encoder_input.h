@@ -1,7 +1,8 @@
-// Whether the bundled encoder can read a dropped file, judged from its first bytes (not its
-// name): MPEG audio (after an ID3v2 tag), WAVE, RF64, AIFF, FLAC and Ogg Vorbis, Opus or FLAC,
-// each of one or two channels, are read by lame.exe (LAME's own MP3 decoder, libsndfile for
-// the rest); M4A/AAC, WMA, APE, WavPack, Musepack, more channels and anything else are not.
+// What a dropped file holds for the bundled encoder, judged from its first bytes (not its
+// name): MPEG audio (frames in a row, after an ID3v2 tag), WAVE or RF64, AIFF, FLAC, and Ogg
+// Vorbis, Opus or FLAC, each of one or two channels, are read by lame.exe (LAME's own MP3
+// decoder, libsndfile for the rest); M4A/AAC, WMA, APE, WavPack, Musepack, more channels and
+// anything else are unreadable.
 #pragma once
 #include <cstdint>
 

@@ -64,6 +64,7 @@ int GenreNumberOf(const WideString& value) {
 
 bool TakeSourceTags(TrackRecord& record, const SourceTags& tags) {
     record.input = tags.input;
+    record.milliseconds = tags.milliseconds;
     record.cover = tags.cover;
     bool changed = false;
     for (int field = kFirstTag; field <= kLastTag; ++field) {

@@ -13,6 +13,9 @@ constexpr uint32_t kSourceTagMaxLength = 2048;
 struct SourceTags {
     WideString fields[kFieldCount];               // indexed by TrackField; kPath stays empty
     EncoderInput input = EncoderInput::kUnknown;  // judged from the file's first bytes
+    // The audio's length by the library's reading of the file (never more than the audio
+    // holds, as far as the file tells), in milliseconds; 0 when unknown.
+    uint32_t milliseconds = 0;
     // The picture the file carries, or (filled in by the tag reader on Windows) its folder's.
     TrackCover cover;
 };
@@ -30,8 +33,8 @@ void KeepYearOfDate(WideString& value);
 int GenreNumberOf(const WideString& value);
 
 // Gives the record the values that arrived, except in the fields the user has set since the
-// drop, and the judgement of its file and its cover (a user never edits those); false when no
-// field changed.
+// drop, and the judgement of its file, its length and its cover (a user never edits those);
+// false when no field changed.
 bool TakeSourceTags(TrackRecord& record, const SourceTags& tags);
 
 // The stack a thread that reads tags is given (reserved, committed as it is used). TagLib's

@@ -8,6 +8,8 @@
 #include <taglib/id3v2tag.h>
 #include <taglib/mp4file.h>
 #include <taglib/mpegfile.h>
+#include <taglib/mpegproperties.h>
+#include <taglib/oggfile.h>
 #include <taglib/tag.h>
 #include <taglib/tpropertymap.h>
 #include <taglib/wavfile.h>
@@ -190,9 +192,51 @@ void DescribeCover(const TagLib::ByteVector& bytes, TrackCover& cover) {
     cover.hash = PictureHash(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size());
 }
 
+// The audio's length in milliseconds where the library's kind of file agrees with what the
+// judge found in its bytes (a FLAC named ".mp3" is parsed as MPEG by its name, and such a
+// length would be made up); 0 otherwise. An MP3 without a Xing or VBRI header has its length
+// estimated from its first frame's bitrate, which a VBR file may far undercut (a quiet first
+// frame): it counts at its layer's highest bitrate, which no frame exceeds, so that the length
+// given is never more than the audio holds.
+uint32_t LengthOf(TagLib::File& file, EncoderInput input) {
+    const TagLib::AudioProperties* properties = file.audioProperties();
+    if (properties == nullptr || properties->lengthInMilliseconds() <= 0) return 0;
+    const uint64_t length = static_cast<uint64_t>(properties->lengthInMilliseconds());
+    switch (input) {
+        case EncoderInput::kMpegAudio: {
+            const auto* mpeg = dynamic_cast<TagLib::MPEG::File*>(&file);
+            if (mpeg == nullptr) return 0;
+            const TagLib::MPEG::Properties* frames = mpeg->audioProperties();
+            if (frames->xingHeader() != nullptr) return static_cast<uint32_t>(length);
+            const int layer = frames->layer();
+            const uint64_t highest = frames->version() == TagLib::MPEG::Header::Version1
+                                         ? (layer == 1   ? 448
+                                            : layer == 2 ? 384
+                                                         : 320)
+                                         : (layer == 1 ? 256 : 160);
+            const uint64_t bitrate = static_cast<uint64_t>(frames->bitrate());
+            return static_cast<uint32_t>(length * (bitrate < highest ? bitrate : highest) /
+                                         highest);
+        }
+        case EncoderInput::kWave:
+            return dynamic_cast<TagLib::RIFF::WAV::File*>(&file) ? static_cast<uint32_t>(length)
+                                                                 : 0;
+        case EncoderInput::kAiff:
+            return dynamic_cast<TagLib::RIFF::AIFF::File*>(&file) ? static_cast<uint32_t>(length)
+                                                                  : 0;
+        case EncoderInput::kFlac:
+            return dynamic_cast<TagLib::FLAC::File*>(&file) ? static_cast<uint32_t>(length) : 0;
+        case EncoderInput::kOgg:
+            return dynamic_cast<TagLib::Ogg::File*>(&file) ? static_cast<uint32_t>(length) : 0;
+        default:
+            return 0;
+    }
+}
+
 void ClearTags(SourceTags& tags) {
     for (WideString& field : tags.fields) field.Clear();
     tags.input = EncoderInput::kUnknown;
+    tags.milliseconds = 0;
     tags.cover = TrackCover();
 }
 
@@ -268,9 +312,10 @@ class ReadOnlyStream final : public TagLib::IOStream {
 };
 
 // Lets work read the file TagLib made of the source, if it could make one; false otherwise.
-// TagLib takes the name's extension as a hint to the file's kind.
+// TagLib takes the name's extension as a hint to the file's kind. properties: TagLib reads the
+// audio's properties as well, in its fastest way.
 template <class Work>
-bool ReadWithTagLib(const ByteSource& source, const char16_t* name, Work work) {
+bool ReadWithTagLib(const ByteSource& source, const char16_t* name, bool properties, Work work) {
 #ifdef _WIN32
     static_assert(sizeof(wchar_t) == 2);
     ReadOnlyStream stream(source, reinterpret_cast<const wchar_t*>(name));
@@ -278,22 +323,28 @@ bool ReadWithTagLib(const ByteSource& source, const char16_t* name, Work work) {
     const NarrowString narrow = WideString().AssignText(name).ToUtf8();
     ReadOnlyStream stream(source, narrow.Text());
 #endif
-    const TagLib::FileRef reference(&stream, false);
+    const TagLib::FileRef reference(&stream, properties, TagLib::AudioProperties::Fast);
     TagLib::File* file = reference.file();
     if (file == nullptr || !file->isValid()) return false;
     work(*file);
     return true;
 }
 
+// The tags, the cover and (of the kind the judge found) the length.
 bool ReadFromSource(const ByteSource& source, const char16_t* name, SourceTags& tags) {
+    const EncoderInput input = JudgeEncoderInput(source.size, source.read, source.context);
     try {
-        return ReadWithTagLib(source, name, [&tags](TagLib::File& file) {
+        const bool read = ReadWithTagLib(source, name, true, [&tags, input](TagLib::File& file) {
             CollectTags(file, tags);
+            tags.milliseconds = LengthOf(file, input);
             DescribeCover(ChoosePicture(file), tags.cover);
         });
+        tags.input = input;
+        return read;
     } catch (...) {
         // Memory that ran out inside the library: the fields stay empty.
         ClearTags(tags);
+        tags.input = input;
         return false;
     }
 }
@@ -301,7 +352,7 @@ bool ReadFromSource(const ByteSource& source, const char16_t* name, SourceTags& 
 bool ReadPictureFromSource(const ByteSource& source, const char16_t* name, PictureBytes& picture) {
     picture = PictureBytes();
     try {
-        ReadWithTagLib(source, name, [&picture](TagLib::File& file) {
+        ReadWithTagLib(source, name, false, [&picture](TagLib::File& file) {
             const TagLib::ByteVector bytes = ChoosePicture(file);
             // Chosen only when JudgePicture took it, so never more than kCoverMaxBytes.
             if (bytes.isEmpty()) return;
@@ -324,10 +375,8 @@ bool ReadSourceTags(const char16_t* path, SourceTags& tags) {
     SourceFile* file = OpenSourceFile(path);
     if (file == nullptr) return false;
     const ByteSource source{SourceFileSize(*file), ReadFromFile, file};
-    const EncoderInput input = JudgeEncoderInput(source.size, ReadFromFile, file);
     const bool read = ReadFromSource(source, path, tags);
     CloseSourceFile(file);
-    tags.input = input;
     return read;
 }
 
@@ -336,7 +385,6 @@ bool ReadSourceTagsFromMemory(const unsigned char* data, size_t size, const char
     ClearTags(tags);
     MemoryImage image{data, size};
     const ByteSource source{size, ReadFromMemory, &image};
-    tags.input = JudgeEncoderInput(size, ReadFromMemory, &image);
     return ReadFromSource(source, name != nullptr ? name : u"", tags);
 }
 

@@ -20,9 +20,11 @@ constexpr int kFieldCount = 8;
 constexpr int kFirstTag = 1;
 constexpr int kLastTag = 7;
 
-// Whether the bundled encoder can read the track's file, as the tag reader judged it from the
-// file's first bytes (tracks/encoder_input.h); unknown before or when the file did not open.
-enum class EncoderInput : uint8_t { kUnknown, kReadable, kUnreadable };
+// What the track's file holds for the bundled encoder, as the tag reader judged it from the
+// file's first bytes (tracks/encoder_input.h): one of the kinds lame.exe reads (WAVE stands
+// for RF64 too; Ogg for Vorbis, Opus and FLAC in Ogg), or unreadable; unknown before the read
+// or when the file did not open.
+enum class EncoderInput : uint8_t { kUnknown, kMpegAudio, kWave, kAiff, kFlac, kOgg, kUnreadable };
 
 // Where the track's cover picture comes from: the picture its file carries, or the album's
 // cover image in its folder (tracks/cover_picture.h says which bytes and names count).
@@ -45,6 +47,9 @@ struct TrackRecord {
     // tags read from the file later leave those fields alone.
     uint32_t setByUser = 0;
     EncoderInput input = EncoderInput::kUnknown;
+    // The source's length as read at the drop, in milliseconds; 0 when unknown. The launcher
+    // deletes a source only beside an output of about this length.
+    uint32_t milliseconds = 0;
     // Not the picture itself: the save reads it again (10,000 tracks hold no pictures).
     TrackCover cover;
 };

@@ -78,6 +78,12 @@ TEST_F(GoldenLauncher, TracksFromSeveralFoldersWithTagsAndBothCheckBoxes) {
     ChooseListEntry(dialog_, IDC_MAX_BITRATE, 12);  // "256"
     ClickButton(dialog_, IDX_ID3V2);
     ClickButton(dialog_, IDX_DELETE_ORIGINALS);
+    // b.wav holds 1.5 s of silence (16 bits, stereo, 44.1 kHz); its line gives that length.
+    const std::string format =
+        std::string("fmt \x10\0\0\0\x01\0\x02\0\x44\xAC\0\0\x10\xB1\x02\0\x04\0\x10\0", 24);
+    const std::string data = std::string("data\x98\x09\x04\0", 8) + std::string(264600, '\0');
+    WriteBytes(u"D:\\Musik\\b.wav",
+               "RIFF" + std::string("\xBC\x09\x04\0", 4) + "WAVE" + format + data);
     DropFiles(dialog_, {u"D:\\Musik\\Rock'n'Roll\\01 Intro.mp3", u"D:\\Hörbücher\\Kapitel 2.ogg",
                         u"D:\\Musik\\b.wav"});
     SelectRows(dialog_, {0});

@@ -227,11 +227,14 @@ class LosslessLame : public ::testing::Test, protected LauncherScene {
             EXPECT_EQ(recorder.Texts(),
                       std::vector<std::u16string>{u"Lame-Aufruf.hta wurde geschrieben."});
         }
+        return Run(std::move(settings));
+    }
+    ScriptResult Run(Environment settings = {}, Host host = Host::kWine) {
         settings.push_back({u"OS", u"Windows_NT"});
         settings.push_back({u"TEMP", temp_});
         settings.push_back({u"TMP", temp_});
-        ScriptResult result = RunLauncherScript(ReadBytes(music_ + u"Lame-Aufruf.hta"), folder_,
-                                                settings, Host::kWine, 300);
+        ScriptResult result =
+            RunLauncherScript(ReadBytes(music_ + u"Lame-Aufruf.hta"), folder_, settings, host, 300);
         EXPECT_TRUE(result.finished) << "cscript output:\n" << result.output;
         return result;
     }
@@ -384,6 +387,132 @@ TEST_F(LosslessLame, ADamagedFlacOrOneWithoutAudioEndsInAnErrorAndKeepsItsSource
     ASSERT_TRUE(WriteBytes(text, std::string(6000, 'x') + "\r\nnur Text, kein Klang\r\n"));
     EXPECT_NE(
         RunToEnd(u"\"" + lame_ + u"\" --silent \"" + text + u"\" \"" + music_ + u"Text.mp3\""), 0);
+}
+
+// AAC in ADTS frames whose data holds a header-like four bytes of MPEG audio.
+std::string AdtsWithAnMpegLikeHeader() {
+    std::string frames;
+    for (int i = 0; i < 20; ++i) {
+        std::string payload(193, '\x21');
+        payload.replace(60, 4, "\xFF\xFB\x90\x64");
+        const unsigned length = 7 + static_cast<unsigned>(payload.size());
+        frames += std::string("\xFF\xF1\x50\x80", 4) + char((length >> 3) & 0xFF) +
+                  char(((length & 7) << 5) | 0x1F) + '\xFC' + payload;
+    }
+    return frames;
+}
+
+// Each file named ".mp3" goes to the encoder as what it holds: FLAC, WAVE and Ogg Vorbis are
+// encoded whole; AAC in ADTS, an .m4a as ffmpeg writes it ("ftyp", "free", "mdat") and a text
+// are named at the save and left out.
+TEST_F(LosslessLame, FilesNamedMp3AreReadAsWhatTheyHold) {
+    const std::vector<std::u16string> readable = {Copy("16-44100-2.flac", u"FLAC Ωδή.mp3"),
+                                                  Copy("16-44100-2.wav", u"WAVE.mp3"),
+                                                  Copy("vorbis-44100-2.ogg", u"Vorbis 音.MP3")};
+    const std::string adts = AdtsWithAnMpegLikeHeader();
+    const std::vector<std::pair<std::u16string, std::string>> unreadable = {
+        {music_ + u"AAC.mp3", adts},
+        {music_ + u"Lied.m4a", std::string("\0\0\0\x1C"
+                                           "ftypM4A \0\0\x02\0M4A isomiso2\0\0\0\x08"
+                                           "free",
+                                           36) +
+                                   std::string("\0\0\x10\0mdat", 8) + adts.substr(7)},
+        {music_ + u"Text.mp3", "nur Text, kein Klang\r\n"}};
+    std::vector<std::u16string> dropped = readable;
+    std::u16string named;
+    for (const auto& [path, bytes] : unreadable) {
+        ASSERT_TRUE(WriteBytes(path, bytes));
+        dropped.push_back(path);
+        named += u"\r\n" + path;
+    }
+    DropFiles(dialog_, dropped);
+    ClickButton(dialog_, IDX_DELETE_ORIGINALS);
+    {
+        MessageBoxRecorder recorder({IDYES});
+        PressBatchButton(dialog_);
+        EXPECT_EQ(
+            recorder.Texts(),
+            (std::vector<std::u16string>{
+                u"Diese Dateien kann Lame.exe nicht lesen (es liest MP3, WAV, AIFF, FLAC, Ogg "
+                u"Vorbis und Opus mit einem oder zwei Kanälen):\r\n" +
+                    named +
+                    u"\r\n\r\nSoll der Launcher ohne diese Dateien gespeichert werden? "
+                    u"Bei \"Nein\" wird nichts gespeichert.",
+                u"Lame-Aufruf.hta wurde geschrieben."}));
+    }
+    const ScriptResult result = Run();
+    EXPECT_EQ(EncoderExitCodes(result), std::vector<int>(readable.size(), 0)) << result.output;
+    for (const std::u16string& source : readable) {
+        SCOPED_TRACE(PrintableText(source));
+        // The output keeps the source's name before its own suffix, as for any MP3 source.
+        const std::u16string output = source.substr(0, source.size() - 4) + u".mp3.mp3";
+        EXPECT_NEAR(static_cast<double>(GaplessSamples(ReadBytes(output))) / 44100, 57331.0 / 44100,
+                    0.05);
+        EXPECT_FALSE(Exists(source));
+    }
+    for (const auto& [path, bytes] : unreadable) EXPECT_EQ(ReadBytes(path), bytes);
+}
+
+// A source is deleted only beside an output of its whole length. An MP3 that became a FLAC
+// after the drop goes to LAME's MP3 decoder as the drop judged it, which finds a few false
+// frames and ends with 0: its line says how short the MP3 is, never "OK", and the source
+// stays. The FLAC beside it is encoded whole and deleted. The same launcher runs in both hosts.
+TEST_F(LosslessLame, ASourceStaysBesideAnOutputShorterThanItself) {
+    const std::u16string changed = music_ + u"Geändert 音.mp3";
+    ASSERT_EQ(RunToEnd(u"\"" + lame_ + u"\" --silent \"" + Fixture("16-44100-2.wav") + u"\" \"" +
+                       changed + u"\""),
+              0);
+    const std::u16string good = Copy("16-44100-2.flac", u"gut.flac");
+    DropFiles(dialog_, {changed, good});
+    ClickButton(dialog_, IDX_DELETE_ORIGINALS);
+    {
+        MessageBoxRecorder recorder;
+        PressBatchButton(dialog_);
+        EXPECT_EQ(recorder.Texts(),
+                  std::vector<std::u16string>{u"Lame-Aufruf.hta wurde geschrieben."});
+    }
+    // The FLAC's length, 57331 samples at 44.1 kHz, follows its command.
+    EXPECT_NE(ReadBytes(music_ + u"Lame-Aufruf.hta").find("gut.mp3\"', 1.300);"),
+              std::string::npos);
+    const std::string flac = ReadBytes(Fixture("16-44100-2.flac"));
+    size_t runs = 0;  // the harness's record of the helpers' runs goes on from run to run
+    for (Host host : {Host::kWine, Host::kWindowsModel}) {
+        SCOPED_TRACE(host == Host::kWine ? "Wine" : "model of Windows");
+        ASSERT_TRUE(WriteBytes(changed, flac));
+        if (!Exists(good)) Copy("16-44100-2.flac", u"gut.flac");
+        const ScriptResult result = Run({}, host);
+        runs += 2;
+        EXPECT_EQ(EncoderExitCodes(result), std::vector<int>(runs, 0)) << result.output;
+        const std::u16string first = u"Run 1: Geändert 音.mp3.mp3... error: the MP3 holds ";
+        const std::u16string rest =
+            u" s of 1.3 s<br>Run 2: gut.mp3 (decoded from FLAC)...OK<br>Done.";
+        EXPECT_TRUE(result.report.compare(0, first.size(), first) == 0 &&
+                    result.report.size() == first.size() + 3 + rest.size() &&
+                    result.report.compare(first.size() + 3, rest.size(), rest) == 0)
+            << PrintableText(result.report);
+        EXPECT_EQ(ReadBytes(changed), flac);
+        EXPECT_FALSE(Exists(good));
+        EXPECT_EQ(GaplessSamples(ReadBytes(music_ + u"gut.mp3")), 57331);
+    }
+}
+
+// Without LAME's Info frame (-t) the page counts an MP3's frames: whole outputs of a FLAC and of
+// an MP3 still delete their sources.
+TEST_F(LosslessLame, OutputsWithoutAnInfoFrameAreMeasuredByTheirFrames) {
+    const std::u16string mp3 = music_ + u"Lied.mp3";
+    ASSERT_EQ(RunToEnd(u"\"" + lame_ + u"\" --silent \"" + Fixture("16-44100-2.wav") + u"\" \"" +
+                       mp3 + u"\""),
+              0);
+    DropFiles(dialog_, {Copy("16-44100-2.flac", u"gut.flac"), mp3});
+    SetFieldText(dialog_, IDE_EXTRA_ARGS, u"-t");
+    ClickButton(dialog_, IDX_DELETE_ORIGINALS);
+    const ScriptResult result = WriteAndRun();
+    EXPECT_TRUE(result.report ==
+                u"Run 1: gut.mp3 (decoded from FLAC)...OK<br>Run 2: Lied.mp3.mp3...OK<br>Done.")
+        << PrintableText(result.report);
+    EXPECT_FALSE(Exists(music_ + u"gut.flac"));
+    EXPECT_FALSE(Exists(mp3));
+    EXPECT_EQ(GaplessSamples(ReadBytes(music_ + u"gut.mp3")), -1) << "an Info frame was written";
 }
 
 // "Stop" clicked while the first of three FLACs is decoded and encoded: that track ends whole and

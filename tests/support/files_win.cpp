@@ -95,7 +95,12 @@ bool WriteBytes(const std::u16string& path, const std::string& bytes) {
 }
 
 std::string AudioBytes(const std::string& text) {
-    return std::string("\xFF\xFB\x90\x64", 4) + text;
+    // MPEG-1 layer III, 128 kbit/s, 44.1 kHz: frames of 417 bytes.
+    std::string frame("\xFF\xFB\x90\x64", 4);
+    frame.resize(417, '\0');
+    std::string bytes = frame + frame + frame + frame;
+    bytes.replace(4, text.size() < 413 ? text.size() : 413, text.substr(0, 413));
+    return bytes;
 }
 
 std::string ReadBytes(const std::u16string& path) {

@@ -29,8 +29,8 @@ bool Exists(const std::u16string& path);
 bool WriteBytes(const std::u16string& path, const std::string& bytes);
 // The file's bytes; "<missing>" when it cannot be read.
 std::string ReadBytes(const std::u16string& path);
-// A source file's bytes that the save takes for audio the encoder reads (an MPEG audio frame
-// header), followed by the text.
+// A source file's bytes that the save takes for audio the encoder reads: four frames of MPEG
+// audio in a row, the text (up to 413 bytes) at the start of the first one's data.
 std::string AudioBytes(const std::string& text);
 // The names in a folder (no "." and ".."), sorted.
 std::vector<std::u16string> FolderNames(const std::u16string& folder);

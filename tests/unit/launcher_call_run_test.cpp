@@ -172,6 +172,46 @@ TEST(BuildCallRunLine, NamesInputAndOutputByTheKindOfTheSource) {
     }
 }
 
+// The input's option follows what the file was judged to hold; the output's name stays the
+// extension's.
+TEST(BuildCallRunLine, ChoosesTheInputOptionByWhatTheFileHolds) {
+    const struct {
+        const char* name;
+        std::u16string path;
+        EncoderInput input;
+        std::u16string files;
+    } cases[] = {
+        {"FLAC named .mp3", u"C:\\a.mp3", EncoderInput::kFlac,
+         u" --no-mpeg-input \"C:\\\\a.mp3\" \"C:\\\\a.mp3.mp3\""},
+        {"WAVE named .MPG", u"C:\\a.MPG", EncoderInput::kWave,
+         u" --no-mpeg-input \"C:\\\\a.MPG\" \"C:\\\\a.mp3\""},
+        {"Ogg named .ogg", u"C:\\a.ogg", EncoderInput::kOgg, u" \"C:\\\\a.ogg\" \"C:\\\\a.mp3\""},
+        {"MPEG audio named .mp3", u"C:\\a.mp3", EncoderInput::kMpegAudio,
+         u" --mp3input \"C:\\\\a.mp3\" \"C:\\\\a.mp3.mp3\""},
+        {"not yet read, named .mp3", u"C:\\a.mp3", EncoderInput::kUnknown,
+         u" --mp3input \"C:\\\\a.mp3\" \"C:\\\\a.mp3.mp3\""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        TrackRecord record = MakeRecord(c.path);
+        record.input = c.input;
+        EXPECT_EQ(Line(record), Wrapped(c.files));
+    }
+}
+
+// A source of known length has it after the command, in seconds; the command stays as it is.
+TEST(BuildCallRunLine, GivesTheSourcesLengthAfterTheCommand) {
+    TrackRecord record = MakeRecord(u"C:\\a.flac", {u"Titel"});
+    const std::u16string unknown = Line(record);
+    const std::u16string command = unknown.substr(0, unknown.size() - 4);  // before ");\r\n"
+    for (const auto& [milliseconds, seconds] : {std::pair<uint32_t, std::u16string>{6021, u"6.021"},
+                                                {5, u"0.005"},
+                                                {3600000, u"3600.000"}}) {
+        record.milliseconds = milliseconds;
+        EXPECT_EQ(Line(record), command + u", " + seconds + u");\r\n");
+    }
+}
+
 // Windows opens a path of 260 units or more only in the extended-length form (unless long
 // paths are enabled for the whole system), so lame.exe is given each such name in it.
 TEST(BuildCallRunLine, GivesTheEncoderLongPathsInTheExtendedLengthForm) {

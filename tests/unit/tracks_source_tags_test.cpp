@@ -556,6 +556,37 @@ TEST_F(SourceTagsTest, EmbeddedCoverIsChosenAndReadAgainByteForByte) {
     }
 }
 
+// The length comes with the tags: a WAV's by its data; an MP3's without a Xing header at its
+// layer's highest bitrate (320 kbit/s here, the frames' 128), so never more than it holds.
+TEST(SourceLength, IsNeverMoreThanTheAudioHolds) {
+    // 1.5 s of 16-bit stereo at 44.1 kHz.
+    const std::string wav = std::string(
+                                "RIFF\xBC\x09\x04\0WAVEfmt \x10\0\0\0\x01\0\x02\0"
+                                "\x44\xAC\0\0\x10\xB1\x02\0\x04\0\x10\0data\x98\x09\x04\0",
+                                44) +
+                            std::string(264600, '\0');
+    std::string frame("\xFF\xFB\x90\x64", 4);  // 417 bytes, 128 kbit/s, 44.1 kHz
+    frame.resize(417, '\0');
+    std::string mp3;
+    for (int i = 0; i < 100; ++i) mp3 += frame;  // 41,700 bytes: 2,606 ms at 128 kbit/s
+    const struct {
+        const char* name;
+        const std::string& bytes;
+        const char16_t* fileName;
+        uint32_t milliseconds;
+    } cases[] = {
+        {"WAV", wav, u"a.wav", 1500},
+        {"MP3 without a Xing header", mp3, u"a.mp3", 2606 * 128 / 320},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        SourceTags tags;
+        ReadSourceTagsFromMemory(reinterpret_cast<const unsigned char*>(c.bytes.data()),
+                                 c.bytes.size(), c.fileName, tags);
+        EXPECT_EQ(tags.milliseconds, c.milliseconds);
+    }
+}
+
 TEST(SourceTagRules, YearGenreAndEntryRules) {
     struct YearRow {
         const char16_t* date;
