@@ -187,25 +187,38 @@ uint32_t FolderLength(const char16_t* path, uint32_t length) {
 int64_t FindIdentityClashes(const PointerArray<TrackRecord>& tracks, const TrackOutputs& outputs,
                             const bool* existing, bool* clashing, const std::atomic<bool>* stop) {
     const uint32_t count = outputs.Count();
-    // Every source's and every output's folder: item 2i the source's, 2i + 1 the output's.
+    // Every source's and every output's folder (2i the source's, 2i + 1 the output's), each
+    // run of one folder's text (a track's source and output beside it, an album's tracks) kept
+    // once: grouping every folder of 10,000 tracks by its key would cost more than the opens.
     std::unique_ptr<NamedItem[]> folders(new (std::nothrow) NamedItem[2 * uint64_t(count) + 1]);
     std::unique_ptr<uint32_t[]> folderNumber(new (std::nothrow) uint32_t[2 * uint64_t(count) + 1]);
     if (!folders || !folderNumber) return -1;
     uint32_t used = 0;
+    auto addFolder = [&](const char16_t* path, uint32_t length, uint32_t item) {
+        const uint32_t folderLength = FolderLength(path, length);
+        const NamedItem* last = used > 0 ? &folders[used - 1] : nullptr;
+        if (!last || last->length != folderLength ||
+            std::memcmp(last->name, path, folderLength * sizeof(char16_t))) {
+            folders[used] = {path, folderLength, used};
+            ++used;
+        }
+        folderNumber[item] = used - 1;  // for now the run's; its group's below
+    };
     for (uint32_t i = 0; i < count; ++i) {
         clashing[i] = false;
         const OutputPath output = outputs.Output(i);
         if (output.IsEmpty()) continue;
         const WideString& source = tracks.GetAt(i)->fields[kPath];
-        folders[used++] = {source.Text(), FolderLength(source.Text(), source.Length()), 2 * i};
-        folders[used++] = {output.Text(), FolderLength(output.Text(), output.Length()), 2 * i + 1};
+        addFolder(source.Text(), source.Length(), 2 * i);
+        addFolder(output.Text(), output.Length(), 2 * i + 1);
     }
     // Each folder named alike opened once; then the folders of one key numbered alike.
     GroupSameFileNames(folders.get(), used, SameFileName);
     FolderKeys folderKeys;
     std::unique_ptr<WideString[]> keys(new (std::nothrow) WideString[used + 1]);
     std::unique_ptr<NamedItem[]> distinct(new (std::nothrow) NamedItem[used + 1]);
-    if (!keys || !distinct) return -1;
+    std::unique_ptr<uint32_t[]> groupOfRun(new (std::nothrow) uint32_t[used + 1]);
+    if (!keys || !distinct || !groupOfRun) return -1;
     uint32_t groups = 0;
     for (uint32_t start = 0; start < used; ++groups) {
         if (stop && stop->load()) return -1;
@@ -217,8 +230,13 @@ int64_t FindIdentityClashes(const PointerArray<TrackRecord>& tracks, const Track
         keys[groups] = folderKeys.KeyOf(full.Text(), full.Length(), missing);
         if (keys[groups].IsEmpty()) return -1;
         distinct[groups] = {keys[groups].Text(), keys[groups].Length(), groups};
-        for (uint32_t k = start; k < end; ++k) folderNumber[folders[k].item] = groups;
+        for (uint32_t k = start; k < end; ++k) groupOfRun[folders[k].item] = groups;
         start = end;
+    }
+    for (uint32_t i = 0; i < count; ++i) {
+        if (outputs.Output(i).IsEmpty()) continue;
+        folderNumber[2 * i] = groupOfRun[folderNumber[2 * i]];
+        folderNumber[2 * i + 1] = groupOfRun[folderNumber[2 * i + 1]];
     }
     GroupSameFileNames(distinct.get(), groups, SameFileName);
     // Names need comparing only in a folder reached by two paths: within one path the check of
