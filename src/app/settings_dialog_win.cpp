@@ -25,6 +25,9 @@ const char16_t kNoFileName[] = u"Das Muster ergibt keinen Dateinamen.";
 const char16_t kEnterFolder[] = u"Bitte geben Sie den Ausgabeordner ein.";
 const char16_t kFolderNotAbsolute[] =
     u"Bitte geben Sie den Ausgabeordner mit seinem Laufwerk an (zum Beispiel D:\\MP3).";
+const char16_t kFolderPartEnd[] =
+    u"Bitte geben Sie den Ausgabeordner ohne Punkt oder Leerzeichen am Ende eines "
+    u"Ordnernamens an (Windows lässt sie weg).";
 const char16_t kFolderTooLong[] =
     u"Der Pfad des Ausgabeordners ist zu lang (höchstens %u Zeichen).";
 const char16_t kNoSuchDrive[] = u"Das Laufwerk %s gibt es nicht.";
@@ -50,6 +53,7 @@ OutputSettings SettingsFromControls(const SettingsDialog& dialog) {
     OutputSettings settings;
     settings.ownFolder = IsChecked(dialog.ownFolder);
     ReadField(dialog.folder, settings.folder);
+    settings.folder = FullOutputFolder(settings.folder);
     settings.keepSourceFolders = IsChecked(dialog.keepSourceFolders);
     ReadField(dialog.pattern, settings.pattern);
     settings.cover = IsChecked(dialog.takeCover);
@@ -77,6 +81,8 @@ WideString ProblemOf(const OutputSettings& settings, bool askDrive) {
             return problem.AssignText(kEnterFolder);
         case FolderProblem::kNotAbsolute:
             return problem.AssignText(kFolderNotAbsolute);
+        case FolderProblem::kPartEndsInDotOrBlank:
+            return problem.AssignText(kFolderPartEnd);
         case FolderProblem::kTooLong:
             return problem.Format(kFolderTooLong, kLongestOutputFolder);
         case FolderProblem::kNone:

@@ -9,6 +9,7 @@
 #include <new>
 
 #include "foundation/long_path.h"
+#include "launcher/output_identity_win.h"
 #include "launcher/same_file_names.h"
 #include "win/file_exists_win.h"
 #include "win/utf16_cast.h"
@@ -130,10 +131,12 @@ int64_t FindExistingOutputs(const TrackOutputs& outputs, bool* existing,
     return found;
 }
 
-ExistingOutputsSearch::ExistingOutputsSearch(const TrackOutputs& outputs, bool* existing)
-    : outputs_(outputs), existing_(existing) {
+ExistingOutputsSearch::ExistingOutputsSearch(const TrackOutputs& outputs, bool* existing,
+                                             const PointerArray<TrackRecord>* tracks,
+                                             bool* clashing)
+    : outputs_(outputs), existing_(existing), tracks_(tracks), clashing_(clashing) {
     thread_ = CreateThread(nullptr, 0, Run, this, 0, nullptr);
-    if (!thread_) found_ = FindExistingOutputs(outputs_, existing_);
+    if (!thread_) Run(this);
 }
 
 int64_t ExistingOutputsSearch::Finish() {
@@ -153,5 +156,9 @@ void ExistingOutputsSearch::Abandon() {
 DWORD WINAPI ExistingOutputsSearch::Run(void* context) {
     auto* search = static_cast<ExistingOutputsSearch*>(context);
     search->found_ = FindExistingOutputs(search->outputs_, search->existing_, &search->stop_);
+    if (search->found_ >= 0 && search->tracks_)
+        search->clashes_ =
+            FindIdentityClashes(*search->tracks_, search->outputs_, search->existing_,
+                                search->clashing_, &search->stop_);
     return 0;
 }

@@ -41,8 +41,11 @@ OutputCheck::OutputCheck(const PointerArray<TrackRecord>& tracks, bool decode,
     const uint32_t count = tracks.Count();
     clashing_.reset(new (std::nothrow) bool[count > 0 ? count : 1]);
     existing_.reset(new (std::nothrow) bool[count > 0 ? count : 1]);
-    ready_ = clashing_ && existing_ && outputs_.Fill(tracks, decode, &settings);
-    if (ready_) search_.reset(new (std::nothrow) ExistingOutputsSearch(outputs_, existing_.get()));
+    sameFiles_.reset(new (std::nothrow) bool[count > 0 ? count : 1]);
+    ready_ = clashing_ && existing_ && sameFiles_ && outputs_.Fill(tracks, decode, &settings);
+    if (ready_)
+        search_.reset(new (std::nothrow) ExistingOutputsSearch(outputs_, existing_.get(), &tracks_,
+                                                               sameFiles_.get()));
     ready_ = ready_ && search_;
 }
 
@@ -60,9 +63,17 @@ OutputCheckResult OutputCheck::RefuseClashes(HWND owner) {
 
 OutputCheckResult OutputCheck::ConfirmExistingOutputs(HWND owner) {
     if (!ready_) return OutputCheckResult::kNoMemory;
-    // With no clash, no output is a source of this batch: every file found is one of another.
     const int64_t existing = search_->Finish();
-    if (existing < 0) return OutputCheckResult::kNoMemory;
+    if (existing < 0 || search_->IdentityClashes() < 0) return OutputCheckResult::kNoMemory;
+    // Names that differ may still be one file (a second drive letter, "..", a link): such a
+    // clash is refused as the others are, never asked about as an existing file.
+    if (search_->IdentityClashes() > 0) {
+        ShowFramed(owner, kClashStart,
+                   ListClashingTracks(tracks_, outputs_, sameFiles_.get(), kShownTracks), kClashEnd,
+                   MB_OK);
+        return OutputCheckResult::kStopped;
+    }
+    // With no clash, no output is a source of this batch: every file found is one of another.
     if (existing == 0) return OutputCheckResult::kClear;
     const bool one = existing == 1;
     const int answer = ShowFramed(owner, one ? kExistingStartOne : kExistingStartMany,

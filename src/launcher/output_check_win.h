@@ -26,7 +26,8 @@ class OutputCheck {
 
     // Refuses a batch with a clash, with one message naming the tracks.
     OutputCheckResult RefuseClashes(HWND owner);
-    // Waits for the search and asks once about the outputs found.
+    // Waits for the search; refuses a batch whose outputs are, by identity, its sources or
+    // each other, as RefuseClashes does; else asks once about the outputs found.
     OutputCheckResult ConfirmExistingOutputs(HWND owner);
     // The outputs the settings named, for the callRun lines; null when they lie beside their
     // sources under their names, as the lines name them anyway.
@@ -39,6 +40,7 @@ class OutputCheck {
     TrackOutputs outputs_;
     std::unique_ptr<bool[]> clashing_;
     std::unique_ptr<bool[]> existing_;
+    std::unique_ptr<bool[]> sameFiles_;  // the tracks that clash by the files' identity
     bool ready_ = false;
     std::unique_ptr<ExistingOutputsSearch> search_;
 };

@@ -105,17 +105,7 @@ int64_t FindClashingTracks(const PointerArray<TrackRecord>& tracks, const TrackO
         names[used++] = {source.Text(), source.Length(), i};
         names[used++] = {output.Text(), output.Length(), i};
     }
-    GroupSameFileNames(names.get(), used, same);
-    int64_t found = 0;
-    for (uint32_t start = 0; start < used;) {
-        const uint32_t end = GroupEnd(names.get(), used, start);
-        for (uint32_t k = start; end - start > 1 && k < end; ++k) {
-            if (!clashing[names[k].item]) ++found;
-            clashing[names[k].item] = true;
-        }
-        start = end;
-    }
-    return found;
+    return FlagSameFileNames(names.get(), used, same, clashing);
 }
 
 namespace {

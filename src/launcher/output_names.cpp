@@ -212,6 +212,14 @@ FolderProblem CheckOutputFolder(const char16_t* folder) {
     if (length == 0) return FolderProblem::kEmpty;
     const bool onDrive = StartsWithDrive(folder) && (length == 2 || folder[2] == u'\\');
     if (!onDrive && ShareRootLength(folder) == 0) return FolderProblem::kNotAbsolute;
+    for (uint32_t end = 0; end <= length; ++end) {
+        if (end < length && folder[end] != u'\\') continue;
+        uint32_t start = end;
+        while (start > 0 && folder[start - 1] != u'\\') --start;
+        const bool dots = end - start <= 2 && folder[start] == u'.' && folder[end - 1] == u'.';
+        if (end > start && !dots && (folder[end - 1] == u'.' || IsBlank(folder[end - 1])))
+            return FolderProblem::kPartEndsInDotOrBlank;
+    }
     if (length > kLongestOutputFolder) return FolderProblem::kTooLong;
     return FolderProblem::kNone;
 }

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "launcher/output_names.h"
+#include "win/full_path_win.h"
 #include "win/lame_path_setting_win.h"
 #include "win/utf16_cast.h"
 
@@ -60,8 +61,9 @@ OutputSettings ReadOutputSettings() {
     OutputSettings settings;
     HKEY key;
     if (RegOpenKeyW(HKEY_CURRENT_USER, kProgramKeyPath, &key) == ERROR_SUCCESS) {
-        if (ReadText(key, kFolderValue, settings.folder) &&
-            CheckOutputFolder(settings.folder.Text()) != FolderProblem::kNone)
+        if (ReadText(key, kFolderValue, settings.folder))
+            settings.folder = FullOutputFolder(settings.folder);
+        if (CheckOutputFolder(settings.folder.Text()) != FolderProblem::kNone)
             settings.folder.Clear();
         settings.ownFolder = ReadSwitch(key, kOwnFolderValue) && !settings.folder.IsEmpty();
         settings.keepSourceFolders = ReadSwitch(key, kKeepSourceFoldersValue);
@@ -73,6 +75,15 @@ OutputSettings ReadOutputSettings() {
     }
     if (settings.pattern.IsEmpty()) settings.pattern.AssignText(kDefaultNamePattern);
     return settings;
+}
+
+WideString FullOutputFolder(const WideString& typed) {
+    const FolderProblem problem = CheckOutputFolder(typed.Text());
+    if (problem != FolderProblem::kNone && problem != FolderProblem::kTooLong) return typed;
+    // "D:" alone is the drive's root, not the folder current there.
+    WideString folder = typed;
+    if (folder.Length() == 2) folder.Append(u"\\");
+    return FullPathOf(folder);
 }
 
 bool StoreOutputSettings(const OutputSettings& settings) {

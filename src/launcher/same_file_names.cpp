@@ -59,3 +59,17 @@ uint32_t GroupEnd(const NamedItem* items, uint32_t count, uint32_t start) {
     while (end < count && !items[end].startsGroup) ++end;
     return end;
 }
+
+int64_t FlagSameFileNames(NamedItem* items, uint32_t count, SameFileNameTest same, bool* flagged) {
+    GroupSameFileNames(items, count, same);
+    int64_t found = 0;
+    for (uint32_t start = 0; start < count;) {
+        const uint32_t end = GroupEnd(items, count, start);
+        for (uint32_t k = start; end - start > 1 && k < end; ++k) {
+            if (!flagged[items[k].item]) ++found;
+            flagged[items[k].item] = true;
+        }
+        start = end;
+    }
+    return found;
+}

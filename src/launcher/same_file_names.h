@@ -35,3 +35,8 @@ void GroupSameFileNames(NamedItem* items, uint32_t count, SameFileNameTest same)
 
 // The end of the group that starts at `start` (the index of the next group's first item).
 uint32_t GroupEnd(const NamedItem* items, uint32_t count, uint32_t start);
+
+// Groups the items (GroupSameFileNames) and sets flagged[item] for each item in a group of
+// two or more; yields how many flags it set that were clear. flagged holds one flag per
+// caller's number.
+int64_t FlagSameFileNames(NamedItem* items, uint32_t count, SameFileNameTest same, bool* flagged);

@@ -188,6 +188,7 @@ TEST_F(SettingsDialogTest, SystemMenuHasTheItemAboveCloseWithASeparator) {
 
 TEST_F(SettingsDialogTest, OkStoresWhatIsShownAndTheNextStartReadsIt) {
     const std::u16string folder = u"C:\\MP3 fürs Auto";
+    const std::u16string typed = u"C:\\Musik\\..\\MP3 fürs Auto";  // stored full
     ShownSettings first{};
     HWND owner = nullptr;
     std::u16string caption;
@@ -196,7 +197,7 @@ TEST_F(SettingsDialogTest, OkStoresWhatIsShownAndTheNextStartReadsIt) {
         owner = GetWindow(dialog, GW_OWNER);
         caption = WindowText(dialog);
         Click(dialog, IDO_OWN_FOLDER);
-        SetText(dialog, IDE_OUTPUT_FOLDER, folder);
+        SetText(dialog, IDE_OUTPUT_FOLDER, typed);
         Click(dialog, IDX_KEEP_SOURCE_FOLDERS);
         SetText(dialog, IDE_NAME_PATTERN, u"<Interpret>\\<Album>\\<Nr> - <Titel>");
         Click(dialog, IDX_TAKE_COVER);
@@ -323,6 +324,9 @@ TEST_F(SettingsDialogTest, BadInputIsSaidAndNothingIsStored) {
         {"folder without drive", u"MP3", u"<Titel>",
          u"Bitte geben Sie den Ausgabeordner mit seinem Laufwerk an (zum Beispiel D:\\MP3)."},
         {"no folder", u" ", u"<Titel>", u"Bitte geben Sie den Ausgabeordner ein."},
+        {"a folder's name ending in a dot", u"C:\\MP3.\\Auto", u"<Titel>",
+         u"Bitte geben Sie den Ausgabeordner ohne Punkt oder Leerzeichen am Ende eines "
+         u"Ordnernamens an (Windows lässt sie weg)."},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);

@@ -1,7 +1,7 @@
-// End to end with "Orig. löschen" checked: the three batches that used to lose a file. Answered
-// No, none of them writes a launcher and every file stays as it was; with Yes to the question
-// about an existing output, the launcher replaces it as before and deletes only the encoded
-// source.
+// End to end with "Orig. löschen" checked: the batches that used to lose a file. Answered No,
+// none of them writes a launcher and every file stays as it was; with Yes to the question about
+// an existing output, the launcher replaces it as before and deletes only the encoded source.
+// Outputs that are sources or each other under other paths are refused whatever is answered.
 #include <gtest/gtest.h>
 
 #include "gui/harness.h"
@@ -96,6 +96,83 @@ TEST_F(OutputClashRun, AnsweredYesTheExistingOutputIsReplacedAsBefore) {
     EXPECT_EQ(runs[0].back(), output);
     EXPECT_EQ(ReadBytes(output), "encoded by the stand-in") << "the older encode is replaced";
     EXPECT_FALSE(Exists(source)) << "the encoded source is deleted";
+}
+
+// A host symbolic link (Wine 8's CreateSymbolicLinkW makes none): `link`, a Unix path, to the
+// folder `target`, which the program sees as `seenAs` once it is made.
+bool MakeLink(const std::u16string& target, const std::string& link, const std::u16string& seenAs) {
+    return RunHostProgram({"/bin/ln", "-s", UnixPathOf(target), link}) &&
+           WaitUntil([&] { return Exists(seenAs); }, 5000);
+}
+
+// A drive letter Wine keeps for the folder, as a mapped drive or subst gives one: a link in
+// the prefix's dosdevices. Empty when none could be made.
+class SecondDrive {
+  public:
+    explicit SecondDrive(const std::u16string& folder) {
+        char prefix[1024] = {};
+        const DWORD used = GetLogicalDrives();
+        if (!GetEnvironmentVariableA("WINEPREFIX", prefix, sizeof prefix)) return;
+        for (char letter = 'q'; letter <= 'y' && drive_.empty(); ++letter) {
+            if (used & (1u << (letter - 'a'))) continue;
+            link_ = std::string(prefix) + "/dosdevices/" + letter + ":";
+            const std::u16string root = {char16_t(letter - 'a' + 'A'), u':', u'\\'};
+            if (MakeLink(folder, link_, root)) drive_ = root;
+        }
+    }
+    ~SecondDrive() {
+        if (!drive_.empty() && RunHostProgram({"/bin/rm", link_}))
+            WaitUntil([&] { return !Exists(drive_); });
+    }
+    const std::u16string& Root() const { return drive_; }
+
+  private:
+    std::string link_;
+    std::u16string drive_;
+};
+
+TEST_F(OutputClashRun, OutputsThatAreSourcesByAnotherPathAreRefusedAnsweredYes) {
+    const std::u16string clashStart = u"Diese Dateien würden sich gegenseitig überschreiben:";
+    const std::u16string link = folder_ + u"Verweis";
+    ASSERT_TRUE(MakeLink(music_, UnixPathOf(folder_) + "/Verweis", link));
+    SecondDrive drive(music_);
+    ASSERT_FALSE(drive.Root().empty());
+    struct Row {
+        const char* name;
+        std::u16string outputFolder;  // empty: beside the source
+        std::vector<std::u16string> dropped;
+    };
+    const Row rows[] = {
+        {"the sources' folder through \"..\"",
+         folder_ + u"Neu\\..\\Musik",
+         {music_ + u"Lied.mp3", music_ + u"Band.mp3"}},
+        {"the sources' folder as a second drive", drive.Root(), {music_ + u"Lied.mp3"}},
+        {"a folder linked to the sources' one", link, {music_ + u"Lied.mp3"}},
+        {"two outputs, one file by two names", u"", {music_ + u"Lied.wav", link + u"\\Lied.ogg"}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        RenewScene(music_);
+        ClickButton(dialog_, IDX_DELETE_ORIGINALS);
+        OutputSettings& output = OpenDialogState()->output;
+        output.ownFolder = !row.outputFolder.empty();
+        output.folder.AssignText(row.outputFolder.c_str());
+        output.pattern.AssignText(u"<Quelldatei>");
+        for (const std::u16string& path : row.dropped)
+            WriteBytes(music_ + path.substr(path.rfind(u'\\') + 1), AudioBytes(Utf8(path)));
+        DropFiles(dialog_, row.dropped);
+        const auto before = FolderContents(music_);
+
+        const std::vector<std::u16string> shown = Press(IDYES);
+        EXPECT_EQ(shown.size(), 1u) << "the refusal alone, no question";
+        const std::u16string first = shown.empty() ? u"" : shown[0];
+        EXPECT_EQ(first.rfind(clashStart, 0), 0u) << PrintableText(first);
+        for (const std::u16string& path : row.dropped)
+            EXPECT_NE(first.find(path + u" -> "), std::u16string::npos) << PrintableText(path);
+        auto after = FolderContents(music_);
+        EXPECT_EQ(after.erase(u"Lame-Aufruf.hta"), 0u) << "no launcher";
+        EXPECT_EQ(after, before) << "every source as it was";
+    }
 }
 
 }  // namespace

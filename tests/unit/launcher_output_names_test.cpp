@@ -295,6 +295,11 @@ TEST(CheckOutputFolder, WantsADriveOrShareAndRoomForNames) {
         {u"D:MP3", FolderProblem::kNotAbsolute, u"D:\\"},
         {u"\\MP3", FolderProblem::kNotAbsolute, u""},
         {u"", FolderProblem::kEmpty, u""},
+        // Windows drops a part's dots and blanks at its end; "." and ".." are resolved.
+        {u"D:\\MP3.\\Auto", FolderProblem::kPartEndsInDotOrBlank, u"D:\\"},
+        {u"D:\\MP3 ", FolderProblem::kPartEndsInDotOrBlank, u"D:\\"},
+        {u"D:\\...", FolderProblem::kPartEndsInDotOrBlank, u"D:\\"},
+        {u"D:\\a\\..\\.\\MP3\\", FolderProblem::kNone, u"D:\\"},
         {u"D:\\" + std::u16string(kLongestOutputFolder - 3, u'x'), FolderProblem::kNone, u"D:\\"},
         {u"D:\\" + std::u16string(kLongestOutputFolder - 2, u'x'), FolderProblem::kTooLong,
          u"D:\\"},
