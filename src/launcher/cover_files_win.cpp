@@ -7,6 +7,7 @@
 #include <new>
 
 #include "foundation/long_path.h"
+#include "launcher/cover_reading_win.h"
 #include "tracks/cover_picture.h"
 #include "tracks/source_tags.h"
 #include "win/make_folders_win.h"
@@ -55,74 +56,134 @@ bool WritePicture(const WideString& path, const unsigned char* bytes, uint32_t s
     return false;
 }
 
-// The file for a picture embedded in the tracks of [first, end): kept where the folder holds
-// it already (the name says its content), else read again from one of their sources and
-// written. Empty when none of them gives the picture any more, or it cannot be written.
-WideString EmbeddedPictureFile(const PointerArray<TrackRecord>& tracks, const Wanted* first,
-                               const Wanted* end, const WideString& folder, bool& folderMade) {
-    const TrackCover& cover = tracks.GetAt(first->track)->cover;
-    WideString path = folder;
-    path.Append(CoverFileName(cover.hash, PictureExtension(cover.kind)));
-    if (SizeOfFile(path) == cover.size) return path;
-    for (const Wanted* wanted = first; wanted != end; ++wanted) {
-        PictureBytes bytes;
-        const TrackRecord& record = *tracks.GetAt(wanted->track);
-        if (!ReadEmbeddedCover(record.fields[kPath].Text(), bytes) ||
-            PictureHash(bytes.data.get(), bytes.size) != cover.hash)
-            continue;
+constexpr uint32_t kNoPicture = UINT32_MAX;
+
+// The tracks of wanted[first, end) share a picture: its file, known, or to be written from
+// the picture the reading gives.
+struct CoverGroup {
+    uint32_t first;
+    uint32_t end;
+    uint32_t picture;  // its number in the reading; kNoPicture when the file is known
+    WideString file;
+};
+
+}  // namespace
+
+struct CoverPlan {
+    std::unique_ptr<Wanted[]> wanted;
+    std::unique_ptr<CoverGroup[]> groups;
+    uint32_t groupCount = 0;
+    WideString folder;  // kCoverFolderName beside the launcher, with its trailing backslash
+    CoverReading* reading = nullptr;
+
+    ~CoverPlan() { EndCoverReading(reading); }
+};
+
+namespace {
+
+// The group of tracks sharing one picture embedded in their sources: its file is kept where
+// the folder holds it already (the name says its content), else its picture is read again
+// from the first of them that still gives it.
+bool PlanEmbeddedPicture(CoverPlan& plan, const PointerArray<TrackRecord>& tracks,
+                         CoverGroup& group, uint32_t& pictures) {
+    const TrackCover& cover = tracks.GetAt(plan.wanted[group.first].track)->cover;
+    group.file = plan.folder;
+    group.file.Append(CoverFileName(cover.hash, PictureExtension(cover.kind)));
+    if (SizeOfFile(group.file) == cover.size) return true;
+    if (!AddCoverPicture(*plan.reading, cover.hash)) return false;
+    group.picture = pictures++;
+    for (uint32_t k = group.first; k < group.end; ++k) {
+        if (!AddCoverSource(*plan.reading, tracks.GetAt(plan.wanted[k].track)->fields[kPath]))
+            return false;
+    }
+    return true;
+}
+
+// Writes the group's picture, read again, into the folder; false when it was not read or
+// cannot be written.
+bool WriteGroupPicture(CoverPlan& plan, const CoverGroup& group, bool& folderMade) {
+    const WideString& folder = plan.folder;
+    PictureBytes bytes;
+    if (TakeCoverPicture(*plan.reading, group.picture, bytes)) {
         if (!folderMade) {
             MakeMissingFolders(folder.Text());
             folderMade = true;
         }
-        if (WritePicture(path, bytes.data.get(), bytes.size)) return path;
-        break;
+        return WritePicture(group.file, bytes.data.get(), bytes.size);
     }
-    return WideString();
+    return false;
 }
 
 }  // namespace
 
-bool GatherCoverFiles(const PointerArray<TrackRecord>& tracks, const WideString& launcherPath,
-                      TrackCoverFiles& covers) {
+CoverPlan* PlanCoverFiles(const PointerArray<TrackRecord>& tracks, const WideString& launcherPath,
+                          CoverFileReader read) {
+    std::unique_ptr<CoverPlan> plan(new (std::nothrow) CoverPlan);
+    if (!plan) return nullptr;
+    plan->reading = NewCoverReading(read);
     const uint32_t count = tracks.Count();
-    if (!covers.Reset(count)) return false;
-    std::unique_ptr<Wanted[]> wanted(new (std::nothrow) Wanted[count > 0 ? count : 1]);
-    if (!wanted) return false;
+    plan->wanted.reset(new (std::nothrow) Wanted[count > 0 ? count : 1]);
+    plan->groups.reset(new (std::nothrow) CoverGroup[count > 0 ? count : 1]);
+    if (plan->reading == nullptr || !plan->wanted || !plan->groups) return nullptr;
+    Wanted* wanted = plan->wanted.get();
     uint32_t wantedCount = 0;
     for (uint32_t i = 0; i < count; ++i) {
         const TrackRecord* record = tracks.GetAt(i);
         if (record && record->cover.source != CoverSource::kNone)
             wanted[wantedCount++] = {record->cover.hash, record->cover.source, i};
     }
-    std::sort(wanted.get(), wanted.get() + wantedCount, [](const Wanted& a, const Wanted& b) {
+    std::sort(wanted, wanted + wantedCount, [](const Wanted& a, const Wanted& b) {
         return a.hash != b.hash       ? a.hash < b.hash
                : a.source != b.source ? a.source < b.source
                                       : a.track < b.track;
     });
 
     // The launcher's folder, with its trailing backslash, then the folder of covers.
-    WideString folder = launcherPath;
-    folder.Truncate(static_cast<uint32_t>(folder.FindLastChar(u'\\') + 1));
-    folder.Append(kCoverFolderName);
-    folder.Append(u"\\");
-    bool folderMade = false;
+    plan->folder = launcherPath;
+    plan->folder.Truncate(static_cast<uint32_t>(plan->folder.FindLastChar(u'\\') + 1));
+    plan->folder.Append(kCoverFolderName);
+    plan->folder.Append(u"\\");
+    uint32_t pictures = 0;
     for (uint32_t at = 0; at < wantedCount;) {
         uint32_t end = at + 1;
         while (end < wantedCount && SamePicture(wanted[end], wanted[at])) ++end;
+        CoverGroup& group = plan->groups[plan->groupCount++];
+        group = CoverGroup{at, end, kNoPicture, WideString()};
         // An album folder's image is given by its own path; an embedded picture by its file.
-        const WideString file =
-            wanted[at].source == CoverSource::kFolder
-                ? tracks.GetAt(wanted[at].track)->cover.folderImage
-                : EmbeddedPictureFile(tracks, &wanted[at], &wanted[end], folder, folderMade);
-        if (!file.IsEmpty()) {
-            const uint32_t number = covers.AddFile(file);
-            if (number == 0) {
-                covers.Reset(count);
-                return false;
-            }
-            for (uint32_t k = at; k < end; ++k) covers.Give(wanted[k].track, number);
+        if (wanted[at].source == CoverSource::kFolder) {
+            group.file = tracks.GetAt(wanted[at].track)->cover.folderImage;
+        } else if (!PlanEmbeddedPicture(*plan, tracks, group, pictures)) {
+            return nullptr;
         }
         at = end;
     }
+    // Without its thread, no picture is read again and their tracks go without a cover.
+    if (pictures > 0) StartCoverReading(*plan->reading);
+    return plan.release();
+}
+
+CoverReading& CoverPlanReading(CoverPlan& plan) {
+    return *plan.reading;
+}
+
+bool WriteCoverFiles(CoverPlan& plan, uint32_t trackCount, TrackCoverFiles& covers) {
+    if (!covers.Reset(trackCount)) return false;
+    bool folderMade = false;
+    for (uint32_t g = 0; g < plan.groupCount; ++g) {
+        const CoverGroup& group = plan.groups[g];
+        if (group.picture != kNoPicture && !WriteGroupPicture(plan, group, folderMade)) continue;
+        if (group.file.IsEmpty()) continue;
+        const uint32_t number = covers.AddFile(group.file);
+        if (number == 0) {
+            covers.Reset(trackCount);
+            return false;
+        }
+        for (uint32_t k = group.first; k < group.end; ++k)
+            covers.Give(plan.wanted[k].track, number);
+    }
     return true;
+}
+
+void EndCoverPlan(CoverPlan* plan) {
+    delete plan;
 }

@@ -123,6 +123,15 @@ class WrittenTracks {
     const PointerArray<TrackRecord>* tracks_ = &kept_;
 };
 
+// The save's covers between their reading and their writing, ended with the save.
+struct CoverPlanHolder {
+    CoverPlan* plan = nullptr;
+    CoverPlanHolder() = default;
+    CoverPlanHolder(const CoverPlanHolder&) = delete;
+    CoverPlanHolder& operator=(const CoverPlanHolder&) = delete;
+    ~CoverPlanHolder() { EndCoverPlan(plan); }
+};
+
 // Whether the output check lets the write go on; says so when it could not be made.
 bool Proceed(HWND owner, OutputCheckResult result, const WideString& firstTrackPath) {
     if (result == OutputCheckResult::kNoMemory)
@@ -171,11 +180,29 @@ void RunWrite(DialogState& state) {
     if (!Proceed(owner, check.ConfirmExistingOutputs(owner), first->fields[kPath])) return;
     const WideString launcherPath = ChooseLauncherPath(owner, first->fields[kPath]);
 
-    // The pictures are written only now that the launcher will be: a save the user ends
-    // leaves no folder of covers behind. A decoding run writes no tags and takes none.
+    // The pictures embedded in the sources are read again under a wait the user may end; they
+    // are written only once the launcher file is open, so a save the user ends or a launcher
+    // that cannot be written leaves no folder of covers behind. A decoding run writes no tags
+    // and takes none.
+    CoverPlanHolder coverPlan;
+    if (state.output.cover && !decode) {
+        coverPlan.plan = PlanCoverFiles(tracks, launcherPath, state.save.readCover);
+        if (coverPlan.plan != nullptr &&
+            !AwaitCoverPictures(state, CoverPlanReading(*coverPlan.plan)))
+            return;
+    }
+
+    LauncherFile file;
+    if (!OpenLauncherFile(launcherPath, file)) {
+        ShowPathMessage(owner, launcherPath, kNotOpened);
+        return;
+    }
+    MakeOutputFolders(check.NamedOutputs());
+    ReportLauncherTemplate(owner, launcherTemplate);
+
     TrackCoverFiles covers;
     const bool withCovers =
-        state.output.cover && !decode && GatherCoverFiles(tracks, launcherPath, covers);
+        coverPlan.plan != nullptr && WriteCoverFiles(*coverPlan.plan, tracks.Count(), covers);
     const WideString callRuns = BuildCallRunsBlock(
         tracks, id3v2, id3v2Only, decode, check.NamedOutputs(), withCovers ? &covers : nullptr);
     const NarrowString bytes = FillLauncherTemplateAsUtf8(launcherTemplate.text, deleteOriginals,
@@ -185,14 +212,6 @@ void RunWrite(DialogState& state) {
     // and a launcher without its tracks or its text must not be reported as written.
     const bool tracksLost = tracks.Count() > 0 && callRuns.IsEmpty();
     const bool complete = !tracksLost && !bytes.IsEmpty();
-
-    LauncherFile file;
-    if (!OpenLauncherFile(launcherPath, file)) {
-        ShowPathMessage(owner, launcherPath, kNotOpened);
-        return;
-    }
-    MakeOutputFolders(check.NamedOutputs());
-    ReportLauncherTemplate(owner, launcherTemplate);
 
     switch (FinishLauncherFile(file, bytes, complete)) {
         case LauncherWrite::kWritten:

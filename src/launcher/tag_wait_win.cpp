@@ -1,5 +1,6 @@
 #include "launcher/tag_wait_win.h"
 
+#include "launcher/cover_reading_win.h"
 #include "tracks/source_tags_win.h"
 #include "tracks/tag_reader_win.h"
 #include "win/message_win.h"
@@ -8,6 +9,14 @@
 namespace {
 
 enum class TagWait { kComplete, kCancelled, kStalled };
+
+// What a wait of the save watches: its title's words, whether it is done, and how far.
+struct WaitSubject {
+    const char16_t* doing;
+    bool (*isDone)(DialogState& state, void* context);
+    void (*count)(void* context, uint32_t& done, uint32_t& queued);
+    void* context;
+};
 
 // The loop wakes at least this often to count the quiet time and show the progress.
 constexpr DWORD kWakeInterval = 100;
@@ -41,9 +50,10 @@ WideString WindowText(HWND window) {
     return text;
 }
 
-void ShowProgress(HWND dialog, uint32_t read, uint32_t queued) {
+void ShowProgress(HWND dialog, const char16_t* doing, uint32_t read, uint32_t queued) {
     WideString title;
-    title.AssignText(u"Tonschleuder – Tags werden gelesen: ");
+    title.AssignText(u"Tonschleuder – ");
+    title.Append(doing);
     AppendGroupedNumber(title, read);
     title.Append(u" von ");
     AppendGroupedNumber(title, queued);
@@ -96,26 +106,23 @@ void PumpDuringWait(DialogState& state) {
     }
 }
 
-// Until the reader is idle, the user cancels, or no file is read for the quiet limit.
-TagWait WaitForReader(DialogState& state, TagReader& reader) {
+// Until the subject is done, the user cancels, or nothing is done for the quiet limit.
+TagWait WaitFor(DialogState& state, const WaitSubject& subject) {
     uint32_t lastRead = UINT32_MAX;
     uint32_t lastQueued = 0;
     ULONGLONG lastProgress = 0;
     for (;;) {
-        // Idle first: every result is in before the last take.
-        const bool idle = IsTagReaderIdle(reader);
-        TakeArrivedTags(state);
-        if (idle) return TagWait::kComplete;
+        if (subject.isDone(state, subject.context)) return TagWait::kComplete;
         if (state.save.cancelled) return TagWait::kCancelled;
         uint32_t read = 0;
         uint32_t queued = 0;
-        CountTagJobs(reader, read, queued);
+        subject.count(subject.context, read, queued);
         const ULONGLONG now = GetTickCount64();
         if (read == lastRead && queued == lastQueued) {
             if (now - lastProgress >= state.save.quietLimit) return TagWait::kStalled;
         } else {
             // A new title repaints the caption: only when the count changed.
-            ShowProgress(state.dialog, read, queued);
+            ShowProgress(state.dialog, subject.doing, read, queued);
             lastRead = read;
             lastQueued = queued;
             lastProgress = now;
@@ -123,6 +130,37 @@ TagWait WaitForReader(DialogState& state, TagReader& reader) {
         MsgWaitForMultipleObjectsEx(0, nullptr, kWakeInterval, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
         PumpDuringWait(state);
     }
+}
+
+// The wait with the wait cursor, the title given back afterwards.
+TagWait WaitShowingProgress(DialogState& state, const WaitSubject& subject) {
+    const WideString title = WindowText(state.dialog);
+    const HCURSOR previous = SetCursor(LoadCursorW(nullptr, IDC_WAIT));
+    state.save.waitingForTags = true;
+    const TagWait outcome = WaitFor(state, subject);
+    state.save.waitingForTags = false;
+    SetWindowTextW(state.dialog, AsWide(title.Text()));
+    SetCursor(previous);
+    return outcome;
+}
+
+bool TagsAreIn(DialogState& state, void* context) {
+    // Idle first: every result is in before the last take.
+    const bool idle = IsTagReaderIdle(*static_cast<TagReader*>(context));
+    TakeArrivedTags(state);
+    return idle;
+}
+
+void CountTags(void* context, uint32_t& read, uint32_t& queued) {
+    CountTagJobs(*static_cast<TagReader*>(context), read, queued);
+}
+
+bool CoversAreIn(DialogState&, void* context) {
+    return IsCoverReadingDone(*static_cast<CoverReading*>(context));
+}
+
+void CountCovers(void* context, uint32_t& read, uint32_t& queued) {
+    CountCoverPictures(*static_cast<CoverReading*>(context), read, queued);
 }
 
 bool ContainsId(const uint32_t* ids, uint32_t count, uint32_t id) {
@@ -188,17 +226,19 @@ bool AwaitTagsForSave(DialogState& state) {
     TakeArrivedTags(state);
     if (idle) return true;
 
-    const WideString title = WindowText(state.dialog);
-    const HCURSOR previous = SetCursor(LoadCursorW(nullptr, IDC_WAIT));
-    state.save.waitingForTags = true;
-    const TagWait outcome = WaitForReader(state, reader);
-    state.save.waitingForTags = false;
-    SetWindowTextW(state.dialog, AsWide(title.Text()));
-    SetCursor(previous);
-
+    const TagWait outcome = WaitShowingProgress(
+        state, WaitSubject{u"Tags werden gelesen: ", TagsAreIn, CountTags, &reader});
     if (outcome == TagWait::kCancelled) return false;
     if (outcome == TagWait::kStalled && !AskToSaveWithoutTags(state)) return false;
     // Tags that arrived while the question was open.
     TakeArrivedTags(state);
     return !state.save.cancelled;
+}
+
+bool AwaitCoverPictures(DialogState& state, CoverReading& reading) {
+    if (IsCoverReadingDone(reading)) return true;
+    // A picture that does not come leaves its tracks without a cover, as one that cannot be
+    // read: only the user's Escape or close ends the save.
+    return WaitShowingProgress(state, WaitSubject{u"Cover werden gelesen: ", CoversAreIn,
+                                                  CountCovers, &reading}) != TagWait::kCancelled;
 }

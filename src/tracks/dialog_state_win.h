@@ -6,6 +6,7 @@
 
 #include "foundation/pointer_array.h"
 #include "foundation/wide_string.h"
+#include "tracks/cover_picture.h"
 #include "tracks/track_record.h"
 #include "win/dpi_scale.h"
 #include "win/output_settings.h"
@@ -74,7 +75,7 @@ struct DisplayScale {
 
 // A run of "Batch (.hta) &speichern" under way. Its waits pump messages, so the dialog
 // procedure sees these: it ignores commands and drops meanwhile, Escape or a close ends the
-// wait for tags, and the window closes only once the run has returned.
+// wait for tags or pictures, and the window closes only once the run has returned.
 struct SaveRun {
     bool running = false;
     bool waitingForTags = false;
@@ -82,6 +83,9 @@ struct SaveRun {
     bool closeAsked = false;
     // How long the wait goes on while no file is read before the user is asked.
     DWORD quietLimit = 10000;
+    // Reads a source's embedded picture again for the cover files; null for
+    // ReadEmbeddedCover (tests make the reading slow with it).
+    bool (*readCover)(const char16_t* path, PictureBytes& picture) = nullptr;
 };
 
 struct DialogState {

@@ -4,11 +4,27 @@
 #include <new>
 
 #include "tracks/folder_cover_win.h"
+#include "win/utf16_cast.h"
 
-// A file to read: the record's id and the reader's own copy of its path.
+constexpr uint32_t kNoJob = UINT32_MAX;
+
+// A file to read: the record's id, the reader's own copy of its path, and the next job on the
+// same volume or share.
 struct TagJob {
     uint32_t id;
     const char16_t* path;
+    uint32_t nextOnShare;
+};
+
+// The jobs of one volume or share not yet taken, in queue order, and whether a thread reads
+// them: only one does, so a stalled share holds back its own files and no others. The key
+// points into the first job's path copy.
+struct ShareQueue {
+    const char16_t* key;
+    uint32_t keyLength;
+    uint32_t head;
+    uint32_t tail;
+    bool held;
 };
 
 // The queued paths' characters, copied into blocks of many paths each: a drop of 10,000
@@ -29,38 +45,39 @@ struct FolderCoverEntry {
     bool pending;  // a thread is listing the folder
 };
 
-// A reading thread, as the watchdog sees it.
+// A reading thread, as the watchdog sees it; a slot without a handle is free.
 struct ReadingThread {
     TagReader* reader;
     HANDLE handle;
     ULONGLONG since;  // when its current file began; 0 while it waits
     uint32_t job;     // the index of that file's job
-    bool givenUp;     // it stayed too long in a file, and another thread reads on
-    bool ended;
+    int share;        // the share it reads, -1 while it has none
+    bool givenUp;     // it stayed too long in a file, and another thread reads the other shares
+    bool leaving;     // back from a stall with nothing to read while enough others read
 };
 
 constexpr int kMostThreads = 4;
-// Threads ever started, those that took over from a thread given up or ended included.
-constexpr int kMostStarted = 16;
 
 struct TagReader {
     HWND notify = nullptr;
     CRITICAL_SECTION lock;
     CONDITION_VARIABLE jobsQueued;
-    // Jobs in queue order; the threads take them from nextJob on, each a copy of its job made
+    // Jobs in queue order; the threads take them share by share, each a copy of its job made
     // under the lock (the array may grow meanwhile). The jobs and their paths are freed only
     // when every job is done, so no thread still reads a path.
     TagJob* jobs = nullptr;
     uint32_t jobCount = 0;
     uint32_t jobRoom = 0;
     PathBlock* paths = nullptr;  // the newest block first
-    uint32_t nextJob = 0;
+    PointerArray<ShareQueue> shares;
+    uint32_t lastShare = 0;  // where the last job went: a drop's files mostly share a volume
     // Jobs up to here may be read: a drop's files wait until its rows are there.
     uint32_t released = 0;
     int busy = 0;
     // Jobs read since the reader was last idle; a read job's path is set to null.
     uint32_t finished = 0;
     TagFileReader read = ReadSourceTags;
+    ULONGLONG patience = 5000;  // ms in one file before its thread is given up
     PointerArray<TagResult> results;
     PointerArray<FolderCoverEntry> folderCovers;
     CONDITION_VARIABLE folderCoverFound;
@@ -69,11 +86,11 @@ struct TagReader {
     bool notified = false;
     ULONGLONG lastNotice = 0;
     bool stop = false;
-    ReadingThread threads[kMostStarted] = {};
-    int threadCount = 0;
+    ReadingThread threads[kMostTagReadingThreads] = {};
+    int wanted = 1;  // threads reading at once, those given up not counted
     // Takes over from a thread that ended in a file (Wine ends only a thread that overflows
-    // its stack) or that stays in one file too long (a stalled share), so that later files are
-    // still read.
+    // its stack) or that stays in one file too long (a stalled share), so that other shares'
+    // files are still read; closes the threads that left.
     HANDLE watchdog = nullptr;
     HANDLE stopEvent = nullptr;
 
@@ -85,7 +102,9 @@ struct TagReader {
     void ForgetJobs() {
         delete[] jobs;
         jobs = nullptr;
-        jobCount = jobRoom = nextJob = released = finished = 0;
+        jobCount = jobRoom = released = finished = lastShare = 0;
+        shares.DeleteAll();
+        for (ReadingThread& thread : threads) thread.share = -1;
         while (paths != nullptr) {
             PathBlock* next = paths->next;
             ::operator delete(paths);
@@ -98,13 +117,93 @@ struct TagReader {
 namespace {
 
 constexpr DWORD kStopWait = 3000;
-constexpr ULONGLONG kLongestFile = 5000;
 constexpr DWORD kWatchInterval = 500;
 constexpr ULONGLONG kNotifyInterval = 50;
 constexpr uint32_t kPathBlockRoom = 32768;  // characters: 64 KB, some 500 paths
 
 bool IdleLocked(const TagReader& reader) {
-    return reader.nextJob == reader.jobCount && reader.busy == 0;
+    return reader.finished == reader.jobCount;
+}
+
+// The length of the path's volume or share: "C:", "\\server\share", and the same after
+// "\\?\" or "\\?\UNC\"; 0 for any other path (all such share one queue).
+uint32_t ShareLengthOf(const char16_t* path) {
+    uint32_t at = 0;
+    int parts = 0;  // the names to pass: server and share
+    if (path[0] == u'\\' && path[1] == u'\\' && (path[2] == u'?' || path[2] == u'.') &&
+        path[3] == u'\\') {
+        at = 4;
+        if (CompareStringOrdinal(AsWide(path + 4), 4, L"UNC\\", 4, TRUE) == CSTR_EQUAL) {
+            at = 8;
+            parts = 2;
+        }
+    } else if (path[0] == u'\\' && path[1] == u'\\') {
+        at = 2;
+        parts = 2;
+    }
+    if (parts == 0) return path[at] != u'\0' && path[at + 1] == u':' ? at + 2 : 0;
+    while (parts > 0 && path[at] != u'\0') {
+        while (path[at] != u'\0' && path[at] != u'\\') ++at;
+        if (--parts > 0 && path[at] == u'\\') ++at;
+    }
+    return at;
+}
+
+// The index of the path's share queue, made when new; -1 when memory ran out.
+int ShareOfLocked(TagReader& reader, const char16_t* path) {
+    const uint32_t length = ShareLengthOf(path);
+    const uint32_t count = reader.shares.Count();
+    for (uint32_t k = 0; k < count; ++k) {
+        const uint32_t i = (reader.lastShare + k) % count;
+        const ShareQueue* share = reader.shares.GetAt(i);
+        if (share->keyLength == length &&
+            (length == 0 ||
+             CompareStringOrdinal(AsWide(share->key), static_cast<int>(length), AsWide(path),
+                                  static_cast<int>(length), TRUE) == CSTR_EQUAL)) {
+            reader.lastShare = i;
+            return static_cast<int>(i);
+        }
+    }
+    auto* share = new (std::nothrow) ShareQueue{path, length, kNoJob, kNoJob, false};
+    if (share == nullptr || !reader.shares.Add(share)) {
+        delete share;
+        return -1;
+    }
+    reader.lastShare = count;
+    return static_cast<int>(count);
+}
+
+// A share with a released job that no thread reads, the one whose next job came first; -1
+// when none.
+int ClaimShareLocked(TagReader& reader) {
+    int chosen = -1;
+    uint32_t first = kNoJob;
+    for (uint32_t i = 0; i < reader.shares.Count(); ++i) {
+        const ShareQueue* share = reader.shares.GetAt(i);
+        if (!share->held && share->head < reader.released && share->head < first) {
+            first = share->head;
+            chosen = static_cast<int>(i);
+        }
+    }
+    if (chosen >= 0) reader.shares.GetAt(static_cast<uint32_t>(chosen))->held = true;
+    return chosen;
+}
+
+void ReleaseShareLocked(TagReader& reader, ReadingThread& thread) {
+    if (thread.share < 0) return;
+    reader.shares.GetAt(static_cast<uint32_t>(thread.share))->held = false;
+    thread.share = -1;
+    // Another thread may go on with the share's later files.
+    WakeAllConditionVariable(&reader.jobsQueued);
+}
+
+// Threads reading or waiting for files, those given up or leaving not counted.
+int WorkingLocked(const TagReader& reader) {
+    int working = 0;
+    for (const ReadingThread& thread : reader.threads) {
+        if (thread.handle != nullptr && !thread.givenUp && !thread.leaving) ++working;
+    }
+    return working;
 }
 
 bool GrowJobsLocked(TagReader& reader, uint32_t more) {
@@ -180,7 +279,7 @@ void GiveFolderCover(TagReader& reader, const char16_t* path, TrackCover& cover)
     FolderCoverEntry* entry = FindFolderLocked(reader, folder);
     while (entry != nullptr && entry->pending) {
         if (!SleepConditionVariableCS(&reader.folderCoverFound, &reader.lock,
-                                      static_cast<DWORD>(kLongestFile)))
+                                      static_cast<DWORD>(reader.patience)))
             break;
     }
     if (entry != nullptr && !entry->pending) {
@@ -213,12 +312,28 @@ DWORD WINAPI ReadTags(void* parameter) {
     ReadingThread& self = *static_cast<ReadingThread*>(parameter);
     TagReader& reader = *self.reader;
     EnterCriticalSection(&reader.lock);
-    for (;;) {
-        while (!reader.stop && !self.givenUp && reader.nextJob == reader.released)
-            SleepConditionVariableCS(&reader.jobsQueued, &reader.lock, INFINITE);
-        // A given-up thread's place was taken: it ends after its file.
-        if (reader.stop || self.givenUp) break;
-        const uint32_t index = reader.nextJob++;
+    while (!reader.stop) {
+        if (self.share < 0) {
+            // A thread back from a stall, done with its share, ends when it is one more than
+            // the reading needs.
+            if (WorkingLocked(reader) > reader.wanted) {
+                self.leaving = true;
+                break;
+            }
+            self.share = ClaimShareLocked(reader);
+            if (self.share < 0) {
+                SleepConditionVariableCS(&reader.jobsQueued, &reader.lock, INFINITE);
+                continue;
+            }
+        }
+        ShareQueue& share = *reader.shares.GetAt(static_cast<uint32_t>(self.share));
+        if (share.head >= reader.released) {
+            ReleaseShareLocked(reader, self);
+            continue;
+        }
+        const uint32_t index = share.head;
+        share.head = reader.jobs[index].nextOnShare;
+        if (share.head == kNoJob) share.tail = kNoJob;
         const TagJob job = reader.jobs[index];
         const auto read = reader.read;
         ++reader.busy;
@@ -236,8 +351,10 @@ DWORD WINAPI ReadTags(void* parameter) {
 
         EnterCriticalSection(&reader.lock);
         // A given-up thread's file still counts as being read until here, and its late
-        // result reaches its record if that is still there.
+        // result reaches its record if that is still there; the thread then goes on with its
+        // share.
         self.since = 0;
+        self.givenUp = false;
         --reader.busy;
         reader.jobs[index].path = nullptr;
         ++reader.finished;
@@ -252,14 +369,23 @@ DWORD WINAPI ReadTags(void* parameter) {
             PostMessageW(reader.notify, kSourceTagsArrived, 0, 0);
         }
     }
+    ReleaseShareLocked(reader, self);
     LeaveCriticalSection(&reader.lock);
     return 0;
 }
 
+// Starts a thread in a free slot; false when none is free or it could not start.
 bool StartThreadLocked(TagReader& reader) {
-    if (reader.threadCount == kMostStarted) return false;
-    ReadingThread& thread = reader.threads[reader.threadCount];
-    thread = ReadingThread{&reader, nullptr, 0, 0, false, false};
+    ReadingThread* slot = nullptr;
+    for (ReadingThread& thread : reader.threads) {
+        if (thread.handle == nullptr) {
+            slot = &thread;
+            break;
+        }
+    }
+    if (slot == nullptr) return false;
+    ReadingThread& thread = *slot;
+    thread = ReadingThread{&reader, nullptr, 0, 0, -1, false, false};
     // A stack of its own size, not the program's default: what a file makes the library do
     // is bounded, and this leaves a wide margin over it.
     thread.handle = CreateThread(nullptr, kTagReadingStack, ReadTags, &thread,
@@ -267,59 +393,57 @@ bool StartThreadLocked(TagReader& reader) {
     if (thread.handle == nullptr) return false;
     // The dialog's thread comes first: reading may wait, a keystroke may not.
     SetThreadPriority(thread.handle, THREAD_PRIORITY_BELOW_NORMAL);
-    ++reader.threadCount;
     return true;
 }
 
-// A new thread goes on with the queue. A thread that ended in its file leaves it read, without
-// tags, as a file the library cannot parse; a given-up thread's file is still being read.
-void TakeOverLocked(TagReader& reader, ReadingThread& thread, bool ended) {
-    if (ended) {
-        thread.ended = true;
-        if (thread.since == 0) return;  // it left after its file, or at the stop
+// Frees the slot of a thread that has ended. One that ended in its file (Wine ends only a
+// thread that overflows its stack) leaves the file read, without tags, as a file the library
+// cannot parse, and its share to the other threads.
+void CloseEndedLocked(TagReader& reader, ReadingThread& thread) {
+    if (thread.since != 0) {
         thread.since = 0;
         reader.jobs[thread.job].path = nullptr;
         ++reader.finished;
         --reader.busy;
+        ReleaseShareLocked(reader, thread);
         if (IdleLocked(reader)) reader.ForgetJobs();
     }
-    if (thread.givenUp) return;  // already taken over
-    thread.givenUp = true;
-    if (!reader.stop) StartThreadLocked(reader);
+    CloseHandle(thread.handle);
+    thread.handle = nullptr;
 }
 
 DWORD WINAPI WatchReaders(void* parameter) {
     TagReader& reader = *static_cast<TagReader*>(parameter);
     for (;;) {
-        HANDLE handles[kMostStarted + 1];
-        int owners[kMostStarted + 1];
+        HANDLE handles[kMostTagReadingThreads + 1];
+        ReadingThread* owners[kMostTagReadingThreads + 1];
         DWORD count = 0;
         handles[count++] = reader.stopEvent;
         EnterCriticalSection(&reader.lock);
-        for (int i = 0; i < reader.threadCount; ++i) {
-            if (reader.threads[i].ended) continue;
-            owners[count] = i;
-            handles[count++] = reader.threads[i].handle;
+        for (ReadingThread& thread : reader.threads) {
+            if (thread.handle == nullptr) continue;
+            owners[count] = &thread;
+            handles[count++] = thread.handle;
         }
         LeaveCriticalSection(&reader.lock);
         const DWORD signaled = WaitForMultipleObjects(count, handles, FALSE, kWatchInterval);
         if (signaled == WAIT_OBJECT_0 || signaled == WAIT_FAILED) return 0;
         EnterCriticalSection(&reader.lock);
-        if (signaled > WAIT_OBJECT_0 && signaled < WAIT_OBJECT_0 + count) {
-            TakeOverLocked(reader, reader.threads[owners[signaled - WAIT_OBJECT_0]], true);
-        } else {
-            const ULONGLONG now = GetTickCount64();
-            for (int i = 0; i < reader.threadCount; ++i) {
-                ReadingThread& thread = reader.threads[i];
-                if (!thread.ended && !thread.givenUp && thread.since != 0 &&
-                    now - thread.since > kLongestFile)
-                    TakeOverLocked(reader, thread, false);
-            }
+        if (signaled > WAIT_OBJECT_0 && signaled < WAIT_OBJECT_0 + count)
+            CloseEndedLocked(reader, *owners[signaled - WAIT_OBJECT_0]);
+        // A thread in one file too long is given up: it keeps its share, whose later files
+        // wait for it, and another thread reads the other shares.
+        const ULONGLONG now = GetTickCount64();
+        for (ReadingThread& thread : reader.threads) {
+            if (thread.handle != nullptr && !thread.givenUp && thread.since != 0 &&
+                now - thread.since > reader.patience)
+                thread.givenUp = true;
+        }
+        while (!reader.stop && WorkingLocked(reader) < reader.wanted && StartThreadLocked(reader)) {
         }
         LeaveCriticalSection(&reader.lock);
     }
 }
-
 }  // namespace
 
 TagReader* StartTagReader(HWND notify, int threads) {
@@ -331,11 +455,13 @@ TagReader* StartTagReader(HWND notify, int threads) {
     InitializeConditionVariable(&reader->folderCoverFound);
     if (threads < 1) threads = 1;
     if (threads > kMostThreads) threads = kMostThreads;
+    reader->wanted = threads;
     reader->stopEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
     EnterCriticalSection(&reader->lock);
-    for (int i = 0; i < threads; ++i) StartThreadLocked(*reader);
+    bool started = false;
+    for (int i = 0; i < threads; ++i) started = StartThreadLocked(*reader) || started;
     LeaveCriticalSection(&reader->lock);
-    if (reader->stopEvent != nullptr && reader->threadCount > 0)
+    if (reader->stopEvent != nullptr && started)
         reader->watchdog = CreateThread(nullptr, 64 * 1024, WatchReaders, reader,
                                         STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr);
     if (reader->watchdog == nullptr) {
@@ -352,14 +478,16 @@ void StopTagReader(TagReader* reader) {
     WakeAllConditionVariable(&reader->jobsQueued);
     LeaveCriticalSection(&reader->lock);
     // The watchdog first: then no thread starts any more, and the count below is final.
-    HANDLE handles[kMostStarted + 1];
+    HANDLE handles[kMostTagReadingThreads + 1];
     DWORD count = 0;
     if (reader->watchdog != nullptr) {
         SetEvent(reader->stopEvent);
         WaitForSingleObject(reader->watchdog, INFINITE);
         handles[count++] = reader->watchdog;
     }
-    for (int i = 0; i < reader->threadCount; ++i) handles[count++] = reader->threads[i].handle;
+    for (const ReadingThread& thread : reader->threads) {
+        if (thread.handle != nullptr) handles[count++] = thread.handle;
+    }
     // A file on a network share that stopped answering must not keep the program from
     // closing: a thread still reading then keeps the reader, and the process's end ends it.
     if (WaitForMultipleObjects(count, handles, TRUE, kStopWait) == WAIT_TIMEOUT) return;
@@ -374,8 +502,19 @@ bool QueueTagJob(TagReader& reader, uint32_t id, const WideString& path) {
     EnterCriticalSection(&reader.lock);
     bool queued = GrowJobsLocked(reader, 1);
     const char16_t* copy = queued ? CopyPathLocked(reader, path.Text(), path.Length()) : nullptr;
-    queued = copy != nullptr;
-    if (queued) reader.jobs[reader.jobCount++] = TagJob{id, copy};
+    const int shareIndex = copy != nullptr ? ShareOfLocked(reader, copy) : -1;
+    queued = shareIndex >= 0;
+    if (queued) {
+        const uint32_t index = reader.jobCount++;
+        reader.jobs[index] = TagJob{id, copy, kNoJob};
+        ShareQueue& share = *reader.shares.GetAt(static_cast<uint32_t>(shareIndex));
+        if (share.tail == kNoJob) {
+            share.head = index;
+        } else {
+            reader.jobs[share.tail].nextOnShare = index;
+        }
+        share.tail = index;
+    }
     LeaveCriticalSection(&reader.lock);
     return queued;
 }
@@ -407,9 +546,10 @@ bool IsTagReaderIdle(TagReader& reader) {
     return idle;
 }
 
-void UseTagFileReader(TagReader& reader, TagFileReader read) {
+void UseTagFileReader(TagReader& reader, TagFileReader read, DWORD patience) {
     EnterCriticalSection(&reader.lock);
     reader.read = read;
+    reader.patience = patience;
     LeaveCriticalSection(&reader.lock);
 }
 

@@ -18,7 +18,13 @@ struct TagResult {
 
 struct TagReader;
 
+// Threads alive at once, those stalled in a file included: a share that stops answering holds
+// one of them, never more.
+constexpr int kMostTagReadingThreads = 8;
+
 // Starts the given number of reading threads (at least one); null when none could start.
+// Each volume or share (a drive letter, or \\server\share) is read by one thread at a time,
+// in queue order: a file stalled on one holds back only that one's later files.
 TagReader* StartTagReader(HWND notify, int threads);
 // Stops the threads once each has finished its current file and frees what is left; a
 // thread stuck in a file for seconds is left to the process's end, with the reader.
@@ -40,7 +46,7 @@ void CountTagJobs(TagReader& reader, uint32_t& read, uint32_t& queued);
 // delete[]; yields their number (0, with ids null, when none or memory ran out).
 uint32_t ListUnreadTagJobs(TagReader& reader, uint32_t*& ids);
 
-// Reads each further file with this function instead of ReadSourceTags: tests make the
-// reading slow with it.
+// Reads each further file with this function instead of ReadSourceTags, and gives a thread
+// up after patience ms in one file instead of 5 s: tests make the reading slow with it.
 using TagFileReader = bool (*)(const char16_t* path, SourceTags& tags);
-void UseTagFileReader(TagReader& reader, TagFileReader read);
+void UseTagFileReader(TagReader& reader, TagFileReader read, DWORD patience = 5000);

@@ -16,6 +16,7 @@
 #include "support/files_win.h"
 #include "support/tagged_files.h"
 #include "support/window_text_win.h"
+#include "tracks/cover_picture.h"
 #include "tracks/source_tags_win.h"
 #include "tracks/tag_reader_win.h"
 
@@ -28,6 +29,12 @@ const std::u16string kProgressPart = u"Tags werden gelesen";
 
 // Manual reset: the reading of a file named kSlowName waits until the test sets it.
 HANDLE g_gate = nullptr;
+
+// The save reads every picture again only once the test sets the gate.
+bool GatedCoverRead(const char16_t* path, PictureBytes& picture) {
+    WaitForSingleObject(g_gate, INFINITE);
+    return ReadEmbeddedCover(path, picture);
+}
 
 bool GatedRead(const char16_t* path, SourceTags& tags) {
     const std::u16string name(path);
@@ -105,6 +112,19 @@ class SaveWait : public ::testing::Test, protected LauncherScene {
         std::vector<std::u16string> names;
         for (int i = 1; i <= count; ++i) names.push_back(music_ + u"Lied " + Decimal(i) + u".mp3");
         return names;
+    }
+
+    // A dropped MP3 with a picture of its own, its tags in.
+    std::u16string DropMp3WithPicture() {
+        const std::u16string path = music_ + u"Bild.mp3";
+        const std::filesystem::path file{std::wstring(path.begin(), path.end())};
+        EXPECT_TRUE(WriteTaggedMp3(file, u"Bild", u"Kåre", u"Sæveröd", u"1"));
+        EXPECT_TRUE(AddPictures(file, {{3, MakeJpeg(900)}}));
+        DropFiles(dialog_, {path});
+        EXPECT_TRUE(PumpUntil([] { return TrackField(0, kTitle) == u"Bild"; }));
+        EXPECT_NE(Track(0)->cover.source, CoverSource::kNone);
+        OpenDialogState()->output.cover = true;
+        return path;
     }
 
     std::u16string music_;
@@ -260,6 +280,62 @@ TEST_F(SaveWait, ALongListOfTracksWithoutTagsIsShortened) {
               std::u16string::npos)
         << PrintableText(text);
     EXPECT_EQ(text.find(u"Lied 10.mp3"), std::u16string::npos) << PrintableText(text);
+}
+
+// A share that stalls after the drop: the save reads the pictures again under its wait, so
+// the window answers, shows the progress, and Escape ends the save with nothing written.
+TEST_F(SaveWait, StalledPictureReadingKeepsTheWindowAnsweringAndEscapeWritesNothing) {
+    DropMp3WithPicture();
+    OpenDialogState()->save.readCover = GatedCoverRead;
+    const std::u16string before = WindowText(dialog_);
+    std::u16string progress;
+    bool answered = false;
+    std::thread user([&] {
+        progress = AwaitTitle(dialog_, u"Cover werden gelesen");
+        answered = SentCommandReturns(dialog_, IDB_BATCH);
+        HWND list = GetDlgItem(dialog_, IDL_FILES);
+        PostMessageW(list, WM_KEYDOWN, VK_ESCAPE, 0x00010001);
+        PostMessageW(list, WM_KEYUP, VK_ESCAPE, static_cast<LPARAM>(0xC0010001u));
+        // The reading goes on once the wait has ended (its title is gone: read without a
+        // message, which the dialog's thread, back in the test, does not answer), and a save
+        // that reads on the dialog's own thread goes on at once.
+        wchar_t title[512];
+        const ULONGLONG end = GetTickCount64() + 10000;
+        while (GetTickCount64() < end && InternalGetWindowText(dialog_, title, 512) > 0 &&
+               std::wstring(title).find(L"Cover werden gelesen") != std::wstring::npos)
+            Sleep(10);
+        SetEvent(g_gate);
+    });
+    MessageBoxRecorder recorder;
+    PressBatchButton(dialog_);
+    user.join();
+
+    EXPECT_EQ(progress, u"Tonschleuder – Cover werden gelesen: 0 von 1 (Esc bricht ab)");
+    EXPECT_TRUE(answered) << "the window did not answer while the picture was read";
+    EXPECT_TRUE(recorder.Shown().empty()) << PrintableText(recorder.Texts().at(0));
+    EXPECT_TRUE(ReadBytes(music_ + u"Lame-Aufruf.hta") == "<missing>") << "a launcher was written";
+    EXPECT_FALSE(Exists(music_ + u"Lame-Aufruf-Cover")) << "pictures were written";
+    EXPECT_EQ(WindowText(dialog_), before);
+}
+
+// A launcher that cannot be replaced is told of, and no picture is written for it.
+TEST_F(SaveWait, ALauncherThatCannotBeWrittenLeavesNoFolderOfCovers) {
+    DropMp3WithPicture();
+    const std::u16string launcher = music_ + u"Lame-Aufruf.hta";
+    ASSERT_TRUE(WriteBytes(launcher, "alt"));
+    ASSERT_TRUE(SetFileAttributesW(reinterpret_cast<const wchar_t*>(launcher.c_str()),
+                                   FILE_ATTRIBUTE_READONLY));
+    std::vector<std::u16string> texts;
+    {
+        MessageBoxRecorder recorder({IDYES, IDOK});
+        PressBatchButton(dialog_);
+        texts = recorder.Texts();
+    }
+    SetFileAttributesW(reinterpret_cast<const wchar_t*>(launcher.c_str()), FILE_ATTRIBUTE_NORMAL);
+    ASSERT_EQ(texts.size(), 2u);
+    EXPECT_EQ(texts[1], launcher + u"\r\nkonnte nicht zum Schreiben geöffnet werden!");
+    EXPECT_EQ(ReadBytes(launcher), "alt");
+    EXPECT_FALSE(Exists(music_ + u"Lame-Aufruf-Cover")) << "pictures were written";
 }
 
 }  // namespace

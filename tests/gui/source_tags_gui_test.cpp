@@ -238,15 +238,92 @@ TEST_F(SourceTagsGui, FilesAfterOneThatEndsOrHangsTheReadingThreadStillGetTheirT
     }
     DropFiles(dialog_, names);
     EXPECT_TRUE(PumpUntil([] { return TrackField(1, kTitle) == u"Danach"; }, 20000));
-    EXPECT_TRUE(PumpUntil([] { return TrackField(3, kTitle) == u"Zuletzt"; }, 20000));
     EXPECT_EQ(TrackField(0, kTitle), u"");
-    // The hanging file is still being read: its result can still come.
+    // The hanging file is still being read: its result can still come, and the file behind
+    // it on the same volume waits for it.
     EXPECT_EQ(TrackField(2, kTitle), u"");
+    EXPECT_EQ(TrackField(3, kTitle), u"");
     EXPECT_FALSE(IsTagReaderIdle(*state->tagReader));
     SetEvent(g_release);
     EXPECT_TRUE(PumpUntil([] { return TrackField(2, kTitle) == u"Hängt"; }, 20000));
+    EXPECT_TRUE(PumpUntil([] { return TrackField(3, kTitle) == u"Zuletzt"; }, 20000));
     EXPECT_TRUE(WaitForReaderIdle());
     CloseHandle(g_release);
+}
+
+// Reads of files on "\\Server\..." shares wait until the test opens the gate, as on shares
+// that stopped answering; the counts say how many threads were in such a read at once.
+HANDLE g_shareGate = nullptr;
+LONG g_inStalledShares = 0;
+LONG g_mostInStalledShares = 0;
+LONG g_inFirstShare = 0;
+LONG g_mostInFirstShare = 0;
+const std::u16string kStalledShares = u"\\\\Server\\";
+const std::u16string kFirstShare = u"\\\\Server\\Stau\\";
+
+void CountMost(LONG& in, LONG& most) {
+    const LONG now = InterlockedIncrement(&in);
+    LONG seen = most;
+    while (now > seen && InterlockedCompareExchange(&most, now, seen) != seen) seen = most;
+}
+
+bool StalledShareRead(const char16_t* path, SourceTags& tags) {
+    const std::u16string name(path);
+    if (name.compare(0, kStalledShares.size(), kStalledShares) != 0)
+        return ReadSourceTags(path, tags);
+    const bool first = name.compare(0, kFirstShare.size(), kFirstShare) == 0;
+    CountMost(g_inStalledShares, g_mostInStalledShares);
+    if (first) CountMost(g_inFirstShare, g_mostInFirstShare);
+    WaitForSingleObject(g_shareGate, 60000);
+    if (first) InterlockedDecrement(&g_inFirstShare);
+    InterlockedDecrement(&g_inStalledShares);
+    // No folder of the share is listed for a cover.
+    tags.cover.source = CoverSource::kFolder;
+    return false;
+}
+
+// Twenty files on a stalled share hold one thread and that share's files only: a local file
+// dropped after them is read. Shares that stall one after another never hold more threads
+// than the cap, and every late result still arrives.
+TEST_F(SourceTagsGui, AStalledShareHoldsBackOnlyItsOwnFiles) {
+    g_shareGate = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    TagReader* reader = StartTagReader(dialog_, 1);
+    ASSERT_NE(reader, nullptr);
+    UseTagFileReader(*reader, StalledShareRead, 100);
+    uint32_t id = 0;
+    auto queue = [&](const std::u16string& path) {
+        WideString text;
+        text.AssignText(path.c_str());
+        ASSERT_TRUE(QueueTagJob(*reader, ++id, text));
+        WakeTagReader(*reader);
+    };
+    std::vector<uint32_t> arrived;
+    auto take = [&] {
+        PointerArray<TagResult> results;
+        TakeTagResults(*reader, results);
+        for (uint32_t i = 0; i < results.Count(); ++i) arrived.push_back(results.GetAt(i)->id);
+        return arrived;
+    };
+
+    for (int i = 1; i <= 20; ++i) queue(kFirstShare + u"Lied " + Decimal(i) + u".mp3");
+    ASSERT_TRUE(WaitUntil([] { return g_inFirstShare == 1; }));
+    const Album local = MakeAlbum(music_, 1);
+    queue(local.paths[0]);
+    EXPECT_TRUE(WaitUntil([&] { return !take().empty(); }));
+    EXPECT_EQ(arrived, std::vector<uint32_t>{21});
+
+    for (int i = 1; i <= 20; ++i) queue(kStalledShares + u"Stau" + Decimal(i) + u"\\Lied.mp3");
+    EXPECT_TRUE(WaitUntil([] { return g_inStalledShares == kMostTagReadingThreads; }));
+    // Long enough for many more threads to be given up.
+    Sleep(1500);
+    EXPECT_EQ(g_mostInStalledShares, kMostTagReadingThreads);
+    EXPECT_EQ(g_mostInFirstShare, 1);
+
+    SetEvent(g_shareGate);
+    EXPECT_TRUE(WaitUntil([&] { return take().size() == 41; }, 60000)) << arrived.size();
+    EXPECT_TRUE(IsTagReaderIdle(*reader));
+    StopTagReader(reader);
+    CloseHandle(g_shareGate);
 }
 
 TEST_F(SourceTagsGui, LauncherWrittenRightAfterTheDropCarriesEveryTracksTags) {
