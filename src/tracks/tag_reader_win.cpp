@@ -206,6 +206,22 @@ int WorkingLocked(const TagReader& reader) {
     return working;
 }
 
+// The threads the reading needs: the number asked for, or, where more shares have files to
+// read, one for each of them (a share is read by one thread at a time, so a share that
+// stalls holds back only its own files while the others go on at once); the slots limit it.
+int NeededLocked(const TagReader& reader) {
+    int needed = 0;
+    for (uint32_t i = 0; i < reader.shares.Count(); ++i) {
+        const ShareQueue* share = reader.shares.GetAt(i);
+        if (!share->held && share->head < reader.released) ++needed;
+    }
+    for (const ReadingThread& thread : reader.threads) {
+        if (thread.handle != nullptr && !thread.givenUp && !thread.leaving && thread.share >= 0)
+            ++needed;
+    }
+    return needed > reader.wanted ? needed : reader.wanted;
+}
+
 bool GrowJobsLocked(TagReader& reader, uint32_t more) {
     if (more <= reader.jobRoom - reader.jobCount) return true;
     if (more > UINT32_MAX / 2 - reader.jobCount) return false;
@@ -316,7 +332,7 @@ DWORD WINAPI ReadTags(void* parameter) {
         if (self.share < 0) {
             // A thread back from a stall, done with its share, ends when it is one more than
             // the reading needs.
-            if (WorkingLocked(reader) > reader.wanted) {
+            if (WorkingLocked(reader) > NeededLocked(reader)) {
                 self.leaving = true;
                 break;
             }
@@ -396,6 +412,12 @@ bool StartThreadLocked(TagReader& reader) {
     return true;
 }
 
+void StartNeededThreadsLocked(TagReader& reader) {
+    while (!reader.stop && WorkingLocked(reader) < NeededLocked(reader) &&
+           StartThreadLocked(reader)) {
+    }
+}
+
 // Frees the slot of a thread that has ended. One that ended in its file (Wine ends only a
 // thread that overflows its stack) leaves the file read, without tags, as a file the library
 // cannot parse, and its share to the other threads.
@@ -439,8 +461,7 @@ DWORD WINAPI WatchReaders(void* parameter) {
                 now - thread.since > reader.patience)
                 thread.givenUp = true;
         }
-        while (!reader.stop && WorkingLocked(reader) < reader.wanted && StartThreadLocked(reader)) {
-        }
+        StartNeededThreadsLocked(reader);
         LeaveCriticalSection(&reader.lock);
     }
 }
@@ -529,6 +550,8 @@ void WakeTagReader(TagReader& reader) {
     EnterCriticalSection(&reader.lock);
     reader.released = reader.jobCount;
     WakeAllConditionVariable(&reader.jobsQueued);
+    // A drop that brings files of a further share has them read at once.
+    if (reader.watchdog != nullptr) StartNeededThreadsLocked(reader);
     LeaveCriticalSection(&reader.lock);
 }
 

@@ -283,13 +283,14 @@ bool StalledShareRead(const char16_t* path, SourceTags& tags) {
 }
 
 // Twenty files on a stalled share hold one thread and that share's files only: a local file
-// dropped after them is read. Shares that stall one after another never hold more threads
-// than the cap, and every late result still arrives.
+// dropped after them is read at once, long before the stalled thread would be given up.
+// Shares that stall one after another, their threads given up, never hold more threads than
+// the cap, and every late result still arrives.
 TEST_F(SourceTagsGui, AStalledShareHoldsBackOnlyItsOwnFiles) {
     g_shareGate = CreateEventW(nullptr, TRUE, FALSE, nullptr);
     TagReader* reader = StartTagReader(dialog_, 1);
     ASSERT_NE(reader, nullptr);
-    UseTagFileReader(*reader, StalledShareRead, 100);
+    UseTagFileReader(*reader, StalledShareRead, 600000);
     uint32_t id = 0;
     auto queue = [&](const std::u16string& path) {
         WideString text;
@@ -312,6 +313,7 @@ TEST_F(SourceTagsGui, AStalledShareHoldsBackOnlyItsOwnFiles) {
     EXPECT_TRUE(WaitUntil([&] { return !take().empty(); }));
     EXPECT_EQ(arrived, std::vector<uint32_t>{21});
 
+    UseTagFileReader(*reader, StalledShareRead, 100);
     for (int i = 1; i <= 20; ++i) queue(kStalledShares + u"Stau" + Decimal(i) + u"\\Lied.mp3");
     EXPECT_TRUE(WaitUntil([] { return g_inStalledShares == kMostTagReadingThreads; }));
     // Long enough for many more threads to be given up.
