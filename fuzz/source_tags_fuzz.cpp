@@ -15,7 +15,7 @@
 
 #include "fuzz_support.h"
 #include "launcher_decoder.h"
-#include "tracks/source_tags.h"
+#include "sources/source_tags.h"
 
 namespace {
 

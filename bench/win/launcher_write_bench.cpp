@@ -15,7 +15,7 @@
 #include "gui/harness.h"
 #include "gui/launcher_dialog.h"
 #include "gui/message_box_hook.h"
-#include "launcher/output_check_win.h"
+#include "outputs/output_check_win.h"
 #include "resources/control_ids.h"
 #include "support/files_win.h"
 

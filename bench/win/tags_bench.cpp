@@ -18,8 +18,8 @@
 #include "resources/control_ids.h"
 #include "support/files_win.h"
 #include "support/tagged_files.h"
-#include "tracks/source_tags.h"
-#include "tracks/tag_reader_win.h"
+#include "sources/source_tags.h"
+#include "sources/tag_reader_win.h"
 
 namespace {
 

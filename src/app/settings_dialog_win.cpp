@@ -6,8 +6,8 @@
 #include <windowsx.h>
 
 #include "launcher/common_arguments.h"
-#include "launcher/output_names.h"
-#include "launcher/output_settings_win.h"
+#include "outputs/output_names.h"
+#include "outputs/output_settings_win.h"
 #include "options/options_win.h"
 #include "resources/control_ids.h"
 #include "win/control_text_win.h"

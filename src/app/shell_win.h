@@ -15,4 +15,3 @@ HACCEL LoadProgramAccelerators(HINSTANCE instance);
 void ProcessLoopMessage(HWND mainWindow, HACCEL accelerators, MSG& message);
 // Runs the loop until WM_QUIT; yields its exit code.
 int RunMessageLoop(HWND mainWindow, HACCEL accelerators);
-INT_PTR CALLBACK MainDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);

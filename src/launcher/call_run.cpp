@@ -4,7 +4,8 @@
 
 #include "foundation/long_path.h"
 #include "launcher/cover_files.h"
-#include "launcher/output_clash.h"
+#include "outputs/default_output.h"
+#include "outputs/output_clash.h"
 #include "launcher/script_literal.h"
 
 namespace {
@@ -21,41 +22,10 @@ constexpr TagOption kTagOptions[] = {
     {kComment, u" --tc \""},
 };
 
-enum class InputKind { kMp3, kOgg, kMpegAudio, kOther };
-
-// Whether the last four units are this extension (given in capitals), letter case aside.
-// This runs for every track several times on every save, so ASCII units are folded here (the
-// extensions' letters have the same capitals in every locale); any other unit goes through
-// the system's case mapping.
-bool IsExtension(const char16_t* lastFour, const char16_t* extension) {
-    for (int i = 0; i < 4; ++i) {
-        const char16_t unit = lastFour[i];
-        if (unit >= 0x80) return CompareNoCase(lastFour, extension) == 0;
-        if ((unit >= u'a' && unit <= u'z' ? char16_t(unit - 0x20) : unit) != extension[i])
-            return false;
-    }
-    return true;
-}
-
-InputKind KindOfExtension(const char16_t* lastFour) {
-    if (IsExtension(lastFour, u".MP3")) return InputKind::kMp3;
-    if (IsExtension(lastFour, u".OGG")) return InputKind::kOgg;
-    if (IsExtension(lastFour, u".MP2") || IsExtension(lastFour, u".MPA"))
-        return InputKind::kMpegAudio;
-    return InputKind::kOther;
-}
-
 // An Ogg file takes the plain argument: the encoder reads it through libsndfile, and no LAME
 // since 3.100 accepts --ogginput.
 const char16_t* InputOption(InputKind kind) {
     return kind == InputKind::kMp3 ? u" --mp3input \"" : u" \"";
-}
-
-const char16_t* OutputSuffix(InputKind kind, bool decode) {
-    if (kind == InputKind::kOther) return u".mp3";
-    if (decode) return u".wav";
-    // An MP3 source keeps its name inside the output's, so it is never overwritten.
-    return kind == InputKind::kMp3 ? u".mp3.mp3" : u".mp3";
 }
 
 const char16_t* Id3Option(bool id3v2, bool id3v2Only) {
@@ -98,7 +68,8 @@ class WritingSink {
 };
 
 // The escapes of a text in the line, in one walk and without intermediate strings: the same
-// text as the whole-text steps DoubleBackslashesBeforeQuotes (when asked), then (tag values)
+// text as these whole-text steps: backslash runs before a quote or at the end doubled (when
+// asked), then (tag values)
 // every double quote written \", then every backslash doubled and every apostrophe escaped
 // with a backslash, then EscapeScriptBreakers. The first steps only widen backslashes,
 // apostrophes and double quotes, none of which the script-breaker rule looks ahead for, so
@@ -172,43 +143,6 @@ void PutEscaped(Sink& sink, const char16_t* text, uint32_t length, Escaping esca
     }
 }
 
-bool IsEscapedWithBackslash(char16_t unit) {
-    return unit == u'\\' || unit == u'\'';
-}
-
-// What the extension rule reads from the path-escaped text, found on the path itself: that
-// escaping puts a backslash before each backslash and apostrophe and changes nothing else,
-// so the last dot stands after the escaped text's last backslash exactly when no backslash
-// or apostrophe of the path follows it.
-struct PathShape {
-    bool hasExtension = false;
-    uint32_t dot = 0;  // the last dot, when hasExtension
-    InputKind kind = InputKind::kOther;
-};
-
-PathShape ShapeOfPath(const char16_t* path, uint32_t length) {
-    PathShape shape;
-    uint32_t at = length;
-    while (at > 0 && path[at - 1] != u'.' && !IsEscapedWithBackslash(path[at - 1])) --at;
-    if (at == 0 || path[at - 1] != u'.') return shape;
-    // The escaped text must be longer than four units.
-    uint32_t escapedLength = length;
-    for (uint32_t i = 0; i < length && escapedLength <= 4; ++i)
-        if (IsEscapedWithBackslash(path[i])) ++escapedLength;
-    if (escapedLength <= 4) return shape;
-    shape.hasExtension = true;
-    shape.dot = at - 1;
-    // The escaped text's last four units, gathered backwards from the path's end.
-    char16_t tail[5] = {};
-    int filled = 0;
-    for (uint32_t k = length; k-- > 0 && filled < 4;) {
-        tail[3 - filled++] = path[k];
-        if (IsEscapedWithBackslash(path[k]) && filled < 4) tail[3 - filled++] = u'\\';
-    }
-    shape.kind = KindOfExtension(tail);
-    return shape;
-}
-
 bool IsLameMpegName(const char16_t* lastFour) {
     return IsExtension(lastFour, u".MP3") || IsExtension(lastFour, u".MP2") ||
            IsExtension(lastFour, u".MP1") || IsExtension(lastFour, u".MPG");
@@ -232,13 +166,6 @@ const char16_t* InputOptionOf(EncoderInput input, const PathShape& shape, const 
         default:
             return shape.hasExtension ? InputOption(shape.kind) : u" \"";
     }
-}
-
-// The output beside the source: the path up to its extension's dot (or the whole path),
-// then the suffix of its kind.
-OutputPathParts OutputNameOf(const PathShape& shape, uint32_t length, bool decode) {
-    if (!shape.hasExtension) return {length, u".mp3"};
-    return {shape.dot, OutputSuffix(shape.kind, decode)};
 }
 
 // lame.exe is given a path of MAX_PATH units or more in the extended-length form, which
@@ -359,10 +286,4 @@ WideString BuildCallRunsBlock(const PointerArray<TrackRecord>& tracks, bool id3v
         if (const TrackRecord* record = tracks.GetAt(i)) put(writer, i, *record);
     *writer.End() = 0;
     return block;
-}
-
-OutputPathParts OutputPathPartsOf(const TrackRecord& record, bool decode) {
-    const char16_t* path = record.fields[kPath].Text();
-    const uint32_t length = record.fields[kPath].Length();
-    return OutputNameOf(ShapeOfPath(path, length), length, decode);
 }

@@ -19,12 +19,3 @@ class TrackCoverFiles;
 WideString BuildCallRunsBlock(const PointerArray<TrackRecord>& tracks, bool id3v2, bool id3v2Only,
                               bool decode, const TrackOutputs* named = nullptr,
                               const TrackCoverFiles* covers = nullptr);
-
-// The output file the track's callRun line names, as the encoder receives it (unescaped):
-// beside the source, under its base name, with the suffix of its kind. Given as the first
-// baseLength units of the source's path, then the suffix.
-struct OutputPathParts {
-    uint32_t baseLength;
-    const char16_t* suffix;
-};
-OutputPathParts OutputPathPartsOf(const TrackRecord& record, bool decode);

@@ -7,9 +7,9 @@
 #include <new>
 
 #include "foundation/long_path.h"
-#include "launcher/cover_reading_win.h"
-#include "tracks/cover_picture.h"
-#include "tracks/source_tags.h"
+#include "sources/cover_reading_win.h"
+#include "sources/cover_picture.h"
+#include "sources/source_tags.h"
 #include "win/make_folders_win.h"
 #include "win/utf16_cast.h"
 

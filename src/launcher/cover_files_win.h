@@ -3,7 +3,7 @@
 #include "foundation/pointer_array.h"
 #include "foundation/wide_string.h"
 #include "launcher/cover_files.h"
-#include "launcher/cover_reading_win.h"
+#include "sources/cover_reading_win.h"
 #include "tracks/track_record.h"
 
 // The save's covers, in two steps: the pictures are read again before the launcher file is

@@ -36,47 +36,10 @@ ScriptBreakerStep BreakerEscape(const char16_t* at, ScriptBreakerScratch& scratc
     return {1, scratch.units};
 }
 
-// Length of the run of backslashes starting at text[i].
-uint32_t BackslashRun(const char16_t* text, uint32_t i) {
-    uint32_t end = i;
-    while (text[end] == u'\\') ++end;
-    return end - i;
-}
-
 }  // namespace
 
 ScriptBreakerStep ScriptBreakerEscape(const char16_t* at, ScriptBreakerScratch& scratch) {
     return BreakerEscape(at, scratch);
-}
-
-WideString DoubleBackslashesBeforeQuotes(const WideString& text) {
-    const char16_t* source = text.Text();
-    const uint32_t length = text.Length();
-    uint32_t extra = 0;
-    for (uint32_t i = 0; i < length;) {
-        const uint32_t run = BackslashRun(source, i);
-        if (run == 0) {
-            ++i;
-            continue;
-        }
-        i += run;
-        if (source[i] == u'"' || i == length) extra += run;
-    }
-    WideString result;
-    if (extra == 0 || !result.PrepareBuffer(length + extra)) return text;
-    char16_t* target = result.Buffer();
-    for (uint32_t i = 0; i < length;) {
-        const uint32_t run = BackslashRun(source, i);
-        if (run == 0) {
-            *target++ = source[i++];
-            continue;
-        }
-        const uint32_t copies = source[i + run] == u'"' || i + run == length ? 2 * run : run;
-        for (uint32_t k = 0; k < copies; ++k) *target++ = u'\\';
-        i += run;
-    }
-    *target = 0;
-    return result;
 }
 
 WideString EscapeScriptBreakers(const WideString& text) {

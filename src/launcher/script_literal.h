@@ -3,11 +3,6 @@
 #pragma once
 #include "foundation/wide_string.h"
 
-// Doubles every run of backslashes that stands right before a double quote or at the end
-// of the text, so that a quoted argument built from it keeps them: the Windows command-line
-// rules read such runs as escapes of the quote that follows (or closes the argument).
-WideString DoubleBackslashesBeforeQuotes(const WideString& text);
-
 // Writes "<\/" for "</" and "<\!--" for "<!--" (either could end or swallow the page's
 // script element), the script escapes \r, \n, \u2028, \u2029 for the characters that
 // would end a script string literal, and \uXXXX for a surrogate that is not part of a pair

@@ -1,8 +1,8 @@
 #include "launcher/tag_wait_win.h"
 
-#include "launcher/cover_reading_win.h"
+#include "sources/cover_reading_win.h"
 #include "tracks/source_tags_win.h"
-#include "tracks/tag_reader_win.h"
+#include "sources/tag_reader_win.h"
 #include "win/message_win.h"
 #include "win/utf16_cast.h"
 

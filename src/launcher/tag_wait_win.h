@@ -11,7 +11,7 @@ struct CoverReading;
 // the user, shown the tracks still without tags, chose not to save.
 bool AwaitTagsForSave(DialogState& state);
 
-// Waits, the same way, until the save's pictures are read again (launcher/cover_reading_win.h);
+// Waits, the same way, until the save's pictures are read again (sources/cover_reading_win.h);
 // false when the user pressed Escape or closed the window. Pictures not read for
 // state.save.quietLimit are left out: their tracks get no cover.
 bool AwaitCoverPictures(DialogState& state, CoverReading& reading);

@@ -6,7 +6,7 @@
 
 #include "foundation/pointer_array.h"
 #include "foundation/wide_string.h"
-#include "tracks/cover_picture.h"
+#include "sources/cover_picture.h"
 #include "tracks/track_record.h"
 #include "win/dpi_scale.h"
 #include "win/output_settings.h"

@@ -2,7 +2,8 @@
 
 #include "tracks/selection_win.h"
 #include "tracks/tag_editing_win.h"
-#include "tracks/tag_reader_win.h"
+#include "sources/tag_reader_win.h"
+#include "tracks/tag_rules.h"
 
 namespace {
 

@@ -63,3 +63,17 @@ void WriteTagValues(const TrackRecord& values, PointerArray<TrackRecord>& tracks
         }
     }
 }
+
+bool TakeSourceTags(TrackRecord& record, const SourceTags& tags) {
+    record.input = tags.input;
+    record.milliseconds = tags.milliseconds;
+    record.cover = tags.cover;
+    bool changed = false;
+    for (int field = kFirstTag; field <= kLastTag; ++field) {
+        if (IsSetByUser(record, field) || tags.fields[field].IsEmpty()) continue;
+        if (CompareText(record.fields[field].Text(), tags.fields[field].Text()) == 0) continue;
+        record.fields[field].Assign(tags.fields[field]);
+        changed = true;
+    }
+    return changed;
+}

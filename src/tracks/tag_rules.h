@@ -3,6 +3,7 @@
 // an index without a record reads as a record whose fields are all empty.
 #pragma once
 #include <cstdint>
+#include "sources/source_tags.h"
 #include "tracks/track_record.h"
 
 // values takes the first selected record's eight fields (shared copies); each tag that
@@ -19,3 +20,8 @@ WideString CommonFieldValue(const PointerArray<TrackRecord>& tracks, const int* 
 // A field whose value changes is marked as set by the user.
 void WriteTagValues(const TrackRecord& values, PointerArray<TrackRecord>& tracks,
                     const int* indices, uint32_t count);
+
+// Gives the record the values that arrived, except in the fields the user has set since the
+// drop, and the judgement of its file, its length and its cover (a user never edits those);
+// false when no field changed.
+bool TakeSourceTags(TrackRecord& record, const SourceTags& tags);

@@ -4,39 +4,7 @@
 
 #include "foundation/pointer_array.h"
 #include "foundation/wide_string.h"
-#include "tracks/cover_picture.h"
-
-enum TrackField : int {
-    kPath = 0,
-    kArtist = 1,
-    kAlbum = 2,
-    kTitle = 3,
-    kComment = 4,
-    kYear = 5,
-    kTrackNumber = 6,
-    kGenre = 7,
-};
-constexpr int kFieldCount = 8;
-constexpr int kFirstTag = 1;
-constexpr int kLastTag = 7;
-
-// What the track's file holds for the bundled encoder, as the tag reader judged it from the
-// file's first bytes (tracks/encoder_input.h): one of the kinds lame.exe reads (WAVE stands
-// for RF64 too; Ogg for Vorbis, Opus and FLAC in Ogg), or unreadable; unknown before the read
-// or when the file did not open.
-enum class EncoderInput : uint8_t { kUnknown, kMpegAudio, kWave, kAiff, kFlac, kOgg, kUnreadable };
-
-// Where the track's cover picture comes from: the picture its file carries, or the album's
-// cover image in its folder (tracks/cover_picture.h says which bytes and names count).
-enum class CoverSource : uint8_t { kNone, kEmbedded, kFolder };
-
-struct TrackCover {
-    CoverSource source = CoverSource::kNone;
-    PictureKind kind = PictureKind::kNone;
-    uint32_t size = 0;       // the picture's bytes
-    uint64_t hash = 0;       // PictureHash of them: one file per distinct picture
-    WideString folderImage;  // kFolder: the image's full path
-};
+#include "sources/source_facts.h"
 
 struct TrackRecord {
     WideString fields[kFieldCount];  // indexed by TrackField; empty means "not set"

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "launcher/existing_outputs_win.h"
+#include "outputs/existing_outputs_win.h"
 #include "support/files_win.h"
 
 using namespace support;

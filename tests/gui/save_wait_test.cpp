@@ -16,9 +16,9 @@
 #include "support/files_win.h"
 #include "support/tagged_files.h"
 #include "support/window_text_win.h"
-#include "tracks/cover_picture.h"
+#include "sources/cover_picture.h"
 #include "tracks/source_tags_win.h"
-#include "tracks/tag_reader_win.h"
+#include "sources/tag_reader_win.h"
 
 using namespace support;
 

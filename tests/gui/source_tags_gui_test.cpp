@@ -19,9 +19,9 @@
 #include "resources/control_ids.h"
 #include "support/files_win.h"
 #include "support/tagged_files.h"
-#include "tracks/cover_picture.h"
+#include "sources/cover_picture.h"
 #include "tracks/source_tags_win.h"
-#include "tracks/tag_reader_win.h"
+#include "sources/tag_reader_win.h"
 
 using namespace support;
 

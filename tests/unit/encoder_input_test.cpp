@@ -4,7 +4,7 @@
 #include <cstring>
 #include <string>
 
-#include "tracks/encoder_input.h"
+#include "sources/encoder_input.h"
 
 namespace {
 

@@ -6,7 +6,8 @@
 #include <vector>
 
 #include "launcher/call_run.h"
-#include "launcher/output_clash.h"
+#include "outputs/default_output.h"
+#include "outputs/output_clash.h"
 #include "launcher_decoder.h"
 
 namespace {

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "foundation/text_services.h"
-#include "launcher/output_clash.h"
+#include "outputs/output_clash.h"
 #include "support/test_text.h"
 
 #ifdef _WIN32

@@ -6,7 +6,8 @@
 #include <vector>
 
 #include "launcher/call_run.h"
-#include "launcher/output_names.h"
+#include "outputs/default_output.h"
+#include "outputs/output_names.h"
 #include "support/test_text.h"
 
 namespace {

@@ -6,7 +6,7 @@
 
 #include "support/tagged_files.h"
 #include "support/wide_text.h"
-#include "tracks/cover_picture.h"
+#include "sources/cover_picture.h"
 
 namespace {
 

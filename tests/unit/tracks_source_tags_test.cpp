@@ -31,7 +31,8 @@
 #include "support/heap_watch.h"
 #include "support/tagged_files.h"
 #include "support/wide_text.h"
-#include "tracks/source_tags.h"
+#include "sources/source_tags.h"
+#include "tracks/tag_rules.h"
 
 namespace {
 

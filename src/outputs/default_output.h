@@ -1,0 +1,36 @@
+// The output beside its source, the one definition every output decision uses: the source's
+// path up to its extension's dot (or the whole path), then the suffix of its kind: ".mp3",
+// ".mp3.mp3" for an MP3 source (so that it never overwrites its source), ".wav" for the
+// kinds a decoding run ("--decode") writes. The kind is read from the last four units of the
+// path as the track command escapes it, so an apostrophe or backslash after the last dot means
+// no extension.
+#pragma once
+#include <cstdint>
+
+#include "tracks/track_record.h"
+
+enum class InputKind { kMp3, kOgg, kMpegAudio, kOther };
+
+// Whether the last four units are this extension (given in capitals), letter case aside.
+bool IsExtension(const char16_t* lastFour, const char16_t* extension);
+
+// What the extension rule reads from the path-escaped text, found on the path itself: that
+// escaping puts a backslash before each backslash and apostrophe and changes nothing else,
+// so the last dot stands after the escaped text's last backslash exactly when no backslash
+// or apostrophe of the path follows it.
+struct PathShape {
+    bool hasExtension = false;
+    uint32_t dot = 0;  // the last dot, when hasExtension
+    InputKind kind = InputKind::kOther;
+};
+
+PathShape ShapeOfPath(const char16_t* path, uint32_t length);
+
+// The output file beside the source, as the encoder receives it (unescaped): the first
+// baseLength units of the source's path, then the suffix.
+struct OutputPathParts {
+    uint32_t baseLength;
+    const char16_t* suffix;
+};
+OutputPathParts OutputNameOf(const PathShape& shape, uint32_t length, bool decode);
+OutputPathParts OutputPathPartsOf(const TrackRecord& record, bool decode);
