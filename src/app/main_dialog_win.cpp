@@ -3,8 +3,6 @@
 // handing it the state. The state goes with the window at WM_NCDESTROY.
 #include "app/main_dialog_win.h"
 
-#include "app/shell_win.h"
-
 #include <new>
 
 #include <shellapi.h>

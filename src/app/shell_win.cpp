@@ -1,7 +1,6 @@
 // Dialog creation and the message loop with its Delete rule.
 #include "app/shell_win.h"
 
-#include "app/main_dialog_win.h"
 #include "resources/control_ids.h"
 
 namespace {

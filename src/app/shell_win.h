@@ -3,13 +3,11 @@
 #pragma once
 #include <windows.h>
 
+#include "app/main_dialog_win.h"
 #include "tracks/dialog_state_win.h"
 
 // Creates the modeless main dialog from template IDD_MAIN; null on failure.
 HWND CreateMainDialog(HINSTANCE instance);
-// The state of a main dialog, held in its DWLP_USER slot; null before WM_INITDIALOG and for
-// any other window.
-DialogState* MainDialogState(HWND dialog);
 HACCEL LoadProgramAccelerators(HINSTANCE instance);
 // Handles one message as the loop does: Delete rule, accelerators, dialog keys, dispatch.
 void ProcessLoopMessage(HWND mainWindow, HACCEL accelerators, MSG& message);
