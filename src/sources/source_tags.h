@@ -1,6 +1,6 @@
 // The tags a dropped file carries, as the program's seven values, and the rules that make
 // the library's text into those values. The library itself is met only in
-// source_tags_taglib.cpp.
+// the *_taglib.cpp files.
 #pragma once
 #include <cstddef>
 #include <cstdint>
