@@ -20,7 +20,7 @@
 #include "launcher/call_run.h"
 #include "support/test_text.h"
 #include "launcher/launcher_template.h"
-#include "outputs/output_names.h"
+#include "outputs/output_namer.h"
 #include "tracks/track_record.h"
 
 namespace {

@@ -6,7 +6,9 @@
 #include <windowsx.h>
 
 #include "launcher/common_arguments.h"
-#include "outputs/output_names.h"
+#include "outputs/name_pattern.h"
+#include "outputs/output_folder.h"
+#include "outputs/output_namer.h"
 #include "outputs/output_settings_win.h"
 #include "options/options_win.h"
 #include "resources/control_ids.h"

@@ -181,7 +181,7 @@ uint32_t PutLongPathPrefix(Sink& sink, const char16_t* path, uint32_t length,
 
 template <class Sink>
 void PutCallRunLine(Sink& sink, const TrackRecord& record, bool id3v2, bool id3v2Only, bool decode,
-                    const OutputPath* named = nullptr, const WideString* cover = nullptr) {
+                    const OutputPath& output, const WideString* cover = nullptr) {
     sink.Put(u"\tcallRun ('");
     sink.Put(Id3Option(id3v2, id3v2Only));
     for (const TagOption& tag : kTagOptions) {
@@ -205,7 +205,6 @@ void PutCallRunLine(Sink& sink, const TrackRecord& record, bool id3v2, bool id3v
     const char16_t* path = record.fields[kPath].Text();
     const uint32_t length = record.fields[kPath].Length();
     const PathShape shape = ShapeOfPath(path, length);
-    const OutputPathParts output = OutputNameOf(shape, length, decode);
     // The input keeps the backslashes of a path that ends in one (a drive root), or they
     // would escape its closing quote; the output name has a suffix after them.
     if (shape.hasExtension || length > 0) {
@@ -215,16 +214,8 @@ void PutCallRunLine(Sink& sink, const TrackRecord& record, bool id3v2, bool id3v
         sink.Put(u'"');
     }
     sink.Put(u" \"");
-    if (named) {
-        const uint32_t outputFrom = PutLongPathPrefix(sink, named->Text(), named->Length(), 0);
-        PutEscaped(sink, named->Text() + outputFrom, named->Length() - outputFrom,
-                   kOutputPathEscaping);
-    } else {
-        const uint32_t suffixLength = TextLength(output.suffix);
-        const uint32_t outputFrom = PutLongPathPrefix(sink, path, output.baseLength, suffixLength);
-        PutEscaped(sink, path + outputFrom, output.baseLength - outputFrom, kOutputPathEscaping);
-        sink.Put(output.suffix);
-    }
+    const uint32_t outputFrom = PutLongPathPrefix(sink, output.Text(), output.Length(), 0);
+    PutEscaped(sink, output.Text() + outputFrom, output.Length() - outputFrom, kOutputPathEscaping);
     sink.Put(u"\"'");
     // The source's length in seconds, for the page's check of the output before it deletes
     // the source; a track of unknown length has none.
@@ -248,32 +239,45 @@ constexpr uint64_t kLongestText = 0xFFFFFFF0u;
 }  // namespace
 
 WideString BuildCallRunLine(const TrackRecord& record, bool id3v2, bool id3v2Only, bool decode) {
+    const OutputPathParts parts = OutputPathPartsOf(record, decode);
+    WideString besideSource;
+    besideSource.AssignText(record.fields[kPath].Text(), parts.baseLength);
+    besideSource.Append(parts.suffix);
+    const OutputPath output(besideSource.Text(), besideSource.Length());
     CountingSink counter;
-    PutCallRunLine(counter, record, id3v2, id3v2Only, decode);
+    PutCallRunLine(counter, record, id3v2, id3v2Only, decode, output);
     WideString line;
     if (counter.Count() >= kLongestText ||
         !line.PrepareBuffer(static_cast<uint32_t>(counter.Count())))
         return line;
     WritingSink writer(line.Buffer());
-    PutCallRunLine(writer, record, id3v2, id3v2Only, decode);
+    PutCallRunLine(writer, record, id3v2, id3v2Only, decode, output);
     *writer.End() = 0;
     return line;
 }
 
 WideString BuildCallRunsBlock(const PointerArray<TrackRecord>& tracks, bool id3v2, bool id3v2Only,
-                              bool decode, const TrackOutputs* named,
+                              bool decode, const TrackOutputs* outputs,
                               const TrackCoverFiles* covers) {
     // Two walks over the tracks, the first only measuring: one block of the final size and
     // no string per line.
     CountingSink counter;
     const uint32_t count = tracks.Count();
-    // A named output is the track's own in the outputs' order.
+    // Each line names its track's output as the save decided it, in the tracks' order.
+    TrackOutputs besideSources;
+    if (!outputs || outputs->Count() != count) {
+        if (!besideSources.Fill(tracks, decode)) return WideString();
+        outputs = &besideSources;
+    }
     const auto put = [&](auto& sink, uint32_t i, const TrackRecord& record) {
         const WideString* cover = covers ? covers->Of(i) : nullptr;
-        if (!named || i >= named->Count() || named->Output(i).IsEmpty())
-            return PutCallRunLine(sink, record, id3v2, id3v2Only, decode, nullptr, cover);
-        const OutputPath output = named->Output(i);
-        PutCallRunLine(sink, record, id3v2, id3v2Only, decode, &output, cover);
+        const OutputPath output = outputs->Output(i);
+        if (!output.IsEmpty())
+            return PutCallRunLine(sink, record, id3v2, id3v2Only, decode, output, cover);
+        // A track without a path has an output of its suffix alone.
+        const char16_t* suffix = OutputPathPartsOf(record, decode).suffix;
+        PutCallRunLine(sink, record, id3v2, id3v2Only, decode,
+                       OutputPath(suffix, TextLength(suffix)), cover);
     };
     for (uint32_t i = 0; i < count; ++i)
         if (const TrackRecord* record = tracks.GetAt(i)) put(counter, i, *record);

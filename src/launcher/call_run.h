@@ -14,8 +14,9 @@ class TrackOutputs;
 class TrackCoverFiles;
 
 // The callRun lines of all tracks in array order, built in one block of the final size.
-// named: each track's output where the settings put it; null: beside the source. covers: the
-// picture file each track's MP3 takes as its front cover; null: none.
+// outputs: each track's output as the save decided it (TrackOutputs::Fill over these
+// tracks); null: beside the sources. covers: the picture file each track's MP3 takes as its
+// front cover; null: none.
 WideString BuildCallRunsBlock(const PointerArray<TrackRecord>& tracks, bool id3v2, bool id3v2Only,
-                              bool decode, const TrackOutputs* named = nullptr,
+                              bool decode, const TrackOutputs* outputs = nullptr,
                               const TrackCoverFiles* covers = nullptr);

@@ -197,14 +197,14 @@ void RunWrite(DialogState& state) {
         ShowPathMessage(owner, launcherPath, kNotOpened);
         return;
     }
-    MakeOutputFolders(check.NamedOutputs());
+    MakeOutputFolders(check.Outputs());
     ReportLauncherTemplate(owner, launcherTemplate);
 
     TrackCoverFiles covers;
     const bool withCovers =
         coverPlan.plan != nullptr && WriteCoverFiles(*coverPlan.plan, tracks.Count(), covers);
-    const WideString callRuns = BuildCallRunsBlock(
-        tracks, id3v2, id3v2Only, decode, check.NamedOutputs(), withCovers ? &covers : nullptr);
+    const WideString callRuns = BuildCallRunsBlock(tracks, id3v2, id3v2Only, decode,
+                                                   check.Outputs(), withCovers ? &covers : nullptr);
     const NarrowString bytes = FillLauncherTemplateAsUtf8(launcherTemplate.text, deleteOriginals,
                                                           lameFullPath, commonArguments, callRuns);
     // Every track yields a line and every filled template some bytes (the built-in one, or a

@@ -23,11 +23,11 @@ InputKind KindOfExtension(const char16_t* lastFour) {
     return InputKind::kOther;
 }
 
-const char16_t* OutputSuffix(InputKind kind, bool decode) {
+const char16_t* OutputSuffix(InputKind kind, bool decode, OutputPlace place) {
     if (kind == InputKind::kOther) return u".mp3";
     if (decode) return u".wav";
-    // An MP3 source keeps its name inside the output's, so it is never overwritten.
-    return kind == InputKind::kMp3 ? u".mp3.mp3" : u".mp3";
+    // An MP3 source keeps its name inside the output's beside it, so it is never overwritten.
+    return kind == InputKind::kMp3 && place == OutputPlace::kBesideSource ? u".mp3.mp3" : u".mp3";
 }
 
 bool IsEscapedWithBackslash(char16_t unit) {
@@ -59,13 +59,14 @@ PathShape ShapeOfPath(const char16_t* path, uint32_t length) {
     return shape;
 }
 
-OutputPathParts OutputNameOf(const PathShape& shape, uint32_t length, bool decode) {
+OutputPathParts OutputNameOf(const PathShape& shape, uint32_t length, bool decode,
+                             OutputPlace place) {
     if (!shape.hasExtension) return {length, u".mp3"};
-    return {shape.dot, OutputSuffix(shape.kind, decode)};
+    return {shape.dot, OutputSuffix(shape.kind, decode, place)};
 }
 
-OutputPathParts OutputPathPartsOf(const TrackRecord& record, bool decode) {
+OutputPathParts OutputPathPartsOf(const TrackRecord& record, bool decode, OutputPlace place) {
     const char16_t* path = record.fields[kPath].Text();
     const uint32_t length = record.fields[kPath].Length();
-    return OutputNameOf(ShapeOfPath(path, length), length, decode);
+    return OutputNameOf(ShapeOfPath(path, length), length, decode, place);
 }

@@ -4,6 +4,12 @@
 // kinds a decoding run ("--decode") writes. The kind is read from the last four units of the
 // path as the track command escapes it, so an apostrophe or backslash after the last dot means
 // no extension.
+//
+// The source's name a pattern's "<Quelldatei>" gives (name_pattern.cpp) is cut by another
+// rule: at the file name's last dot, whatever follows it ("it.s'x" gives "it"). The output
+// beside its source keeps the rule the track command always had (the whole "it.s'x", then
+// ".mp3"), since users' templates read that name from the lines; a pattern's names were made
+// by the other rule from the start, and outputs already written under them keep their names.
 #pragma once
 #include <cstdint>
 
@@ -26,11 +32,17 @@ struct PathShape {
 
 PathShape ShapeOfPath(const char16_t* path, uint32_t length);
 
+// Where the output goes decides its suffix: beside its source, an MP3's output is ".mp3.mp3",
+// so that it never overwrites its source; in a folder of the user's own, ".mp3".
+enum class OutputPlace { kBesideSource, kOwnFolder };
+
 // The output file beside the source, as the encoder receives it (unescaped): the first
-// baseLength units of the source's path, then the suffix.
+// baseLength units of the source's path, then the suffix (of its place).
 struct OutputPathParts {
     uint32_t baseLength;
     const char16_t* suffix;
 };
-OutputPathParts OutputNameOf(const PathShape& shape, uint32_t length, bool decode);
-OutputPathParts OutputPathPartsOf(const TrackRecord& record, bool decode);
+OutputPathParts OutputNameOf(const PathShape& shape, uint32_t length, bool decode,
+                             OutputPlace place = OutputPlace::kBesideSource);
+OutputPathParts OutputPathPartsOf(const TrackRecord& record, bool decode,
+                                  OutputPlace place = OutputPlace::kBesideSource);

@@ -29,11 +29,9 @@ class OutputCheck {
     // Waits for the search; refuses a batch whose outputs are, by identity, its sources or
     // each other, as RefuseClashes does; else asks once about the outputs found.
     OutputCheckResult ConfirmExistingOutputs(HWND owner);
-    // The outputs the settings named, for the callRun lines; null when they lie beside their
-    // sources under their names, as the lines name them anyway.
-    const TrackOutputs* NamedOutputs() const {
-        return ready_ && !outputs_.NamedAsBefore() ? &outputs_ : nullptr;
-    }
+    // Every track's output, named once for the save: for the folders made and the callRun
+    // lines. Null when the check could not be made.
+    const TrackOutputs* Outputs() const { return ready_ ? &outputs_ : nullptr; }
 
   private:
     const PointerArray<TrackRecord>& tracks_;

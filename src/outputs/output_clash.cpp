@@ -4,7 +4,7 @@
 #include <new>
 
 #include "outputs/default_output.h"
-#include "outputs/output_names.h"
+#include "outputs/output_namer.h"
 
 const char16_t* OutputPath::FileName() const {
     uint32_t start = length_;
@@ -20,7 +20,7 @@ bool TrackOutputs::Fill(const PointerArray<TrackRecord>& tracks, bool decode,
     if (settings) {
         OutputNamer namer;
         if (!namer.Prepare(*settings, tracks)) return false;
-        if (!namer.NamesAsBefore()) return FillFromPattern(tracks, decode, *settings);
+        if (!namer.NamesAsBefore()) return FillFromPattern(tracks, decode, namer);
     }
     const uint32_t count = tracks.Count();
     starts_.reset(new (std::nothrow) uint32_t[uint64_t(count) + 1]);
@@ -58,12 +58,11 @@ bool TrackOutputs::Fill(const PointerArray<TrackRecord>& tracks, bool decode,
 // Names made from a pattern are not pieces of the sources' paths: each is made once and
 // appended to a block that grows by doubling.
 bool TrackOutputs::FillFromPattern(const PointerArray<TrackRecord>& tracks, bool decode,
-                                   const OutputSettings& settings) {
+                                   OutputNamer& namer) {
     asBefore_ = false;
     const uint32_t count = tracks.Count();
-    OutputNamer namer;
     starts_.reset(new (std::nothrow) uint32_t[uint64_t(count) + 1]);
-    if (!starts_ || !namer.Prepare(settings, tracks)) return false;
+    if (!starts_) return false;
     uint64_t capacity = uint64_t(count) * 64 + 1, used = 0;
     units_.reset(new (std::nothrow) char16_t[capacity]);
     if (!units_) return false;

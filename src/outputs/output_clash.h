@@ -10,6 +10,8 @@
 #include "tracks/track_record.h"
 #include "win/output_settings.h"
 
+class OutputNamer;
+
 // An output's path: a NUL-terminated piece of the block TrackOutputs holds.
 class OutputPath {
   public:
@@ -27,6 +29,8 @@ class OutputPath {
 
 // Each track's output as its callRun line names it, in track order, in one block: a save
 // names thousands of them, and one allocation each would cost more than the check itself.
+// Made once per save and read by the clash check, the search for existing outputs, the
+// identity check, the folders made and the callRun lines.
 class TrackOutputs {
   public:
     // False when memory ran out or the outputs are too long to be held. settings: where the
@@ -48,8 +52,7 @@ class TrackOutputs {
     uint32_t count_ = 0;
     bool asBefore_ = true;
 
-    bool FillFromPattern(const PointerArray<TrackRecord>& tracks, bool decode,
-                         const OutputSettings& settings);
+    bool FillFromPattern(const PointerArray<TrackRecord>& tracks, bool decode, OutputNamer& namer);
 };
 
 // Sets clashing[i] for every track in a clash and yields how many they are; -1 when memory

@@ -5,7 +5,7 @@
 #include "win/make_folders_win.h"
 
 void MakeOutputFolders(const TrackOutputs* named) {
-    if (!named) return;
+    if (!named || named->NamedAsBefore()) return;
     WideString folder;
     for (uint32_t track = 0; track < named->Count(); ++track) {
         const OutputPath output = named->Output(track);

@@ -2,7 +2,8 @@
 
 #include <windows.h>
 
-#include "outputs/output_names.h"
+#include "outputs/name_pattern.h"
+#include "outputs/output_folder.h"
 #include "win/full_path_win.h"
 #include "win/lame_path_setting_win.h"
 #include "win/utf16_cast.h"

@@ -12,7 +12,7 @@
 
 #include "gui/harness.h"
 #include "gui/message_box_hook.h"
-#include "outputs/output_names.h"
+#include "outputs/output_folder.h"
 #include "resources/control_ids.h"
 #include "support/files_win.h"
 #include "support/window_text_win.h"

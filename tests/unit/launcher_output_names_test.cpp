@@ -7,7 +7,9 @@
 
 #include "launcher/call_run.h"
 #include "outputs/default_output.h"
-#include "outputs/output_names.h"
+#include "outputs/name_pattern.h"
+#include "outputs/output_folder.h"
+#include "outputs/output_namer.h"
 #include "support/test_text.h"
 
 namespace {

@@ -9,29 +9,6 @@
 #include "tracks/track_record.h"
 #include "win/output_settings.h"
 
-enum class PatternProblem {
-    kNone,
-    kUnknownField,   // a <...> that names no field; PatternCheck::field holds it
-    kUnclosedField,  // a '<' without its '>'
-    kNoFileName,     // empty, or ending in '\': no name for the file
-};
-struct PatternCheck {
-    PatternProblem problem = PatternProblem::kNone;
-    WideString field;  // the unknown field as written, brackets included
-};
-PatternCheck CheckNamePattern(const char16_t* pattern);
-
-enum class FolderProblem { kNone, kEmpty, kNotAbsolute, kPartEndsInDotOrBlank, kTooLong };
-// The longest output folder: CreateDirectory takes no longer path without long paths turned
-// on, and it leaves twelve units for the names inside.
-constexpr uint32_t kLongestOutputFolder = 247;
-// A folder must name its drive ("D:\MP3") or share ("\\server\share\MP3"), and no part of
-// it may end in a dot or blank ("." and ".." aside): Windows drops those, so "D:\MP3." is
-// the folder "D:\MP3".
-FolderProblem CheckOutputFolder(const char16_t* folder);
-// Its drive's root ("D:\") or share ("\\server\share\"), to ask whether it is there.
-WideString RootOfFolder(const char16_t* folder);
-
 // What a part left empty is called.
 inline constexpr char16_t kUnknownPart[] = u"Unbekannt";
 // The longest whole path and part the names are cut to: MAX_PATH without its terminator, and
@@ -59,6 +36,13 @@ class OutputNamer {
 
   private:
     struct Compiled;
+    struct Folder;
     std::unique_ptr<Compiled> compiled_;
     bool asBefore_ = true;
+
+    const char16_t* NameBesideSource(const TrackRecord& record, bool decode, uint32_t& length);
+    bool BuildParts(const TrackRecord& record);
+    Folder FolderOf(const WideString& source) const;
+    void CapParts(uint64_t fixed, uint64_t& wanted);
+    const char16_t* Join(const Folder& folder, const char16_t* suffix, uint32_t& length);
 };

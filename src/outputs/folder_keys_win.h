@@ -1,0 +1,40 @@
+// Where a folder is, by what it is: each full folder path known by its identity (volume
+// serial and file ID), or a missing one by its nearest existing ancestor's and the rest of
+// its path.
+#pragma once
+#include <cstdint>
+#include <memory>
+
+#include "foundation/wide_string.h"
+#include "outputs/output_identity.h"
+
+// The file's or folder's identity; false with the system's error when it cannot be opened.
+bool ReadIdentity(const char16_t* path, FileIdentity& identity);
+
+// The first `length` units of text, as a string of its own.
+WideString TextSlice(const char16_t* text, uint32_t length);
+
+// Each full folder path (ending in a backslash) resolved once, its ancestors first, in a table
+// open-addressed by the path's key. A folder under a missing one is missing too and is not
+// looked for: the folders a pattern names are mostly still to be made.
+class FolderKeys {
+  public:
+    // The folder's key (full: its full path, ending in a backslash); empty when memory ran
+    // out. missing: the folder is not there.
+    WideString KeyOf(const char16_t* full, uint32_t length, bool& missing);
+
+  private:
+    struct Entry {
+        bool used = false;
+        uint64_t hash = 0;
+        WideString path, key;
+        bool missing = false;
+    };
+    std::unique_ptr<Entry[]> table_;
+    uint32_t capacity_ = 0, used_ = 0;
+
+    Entry* Find(const char16_t* full, uint32_t length, uint64_t hash) const;
+    bool Remember(const char16_t* full, uint32_t length, uint64_t hash, const WideString& key,
+                  bool missing);
+    WideString Resolve(const char16_t* full, uint32_t length, bool& missing);
+};
