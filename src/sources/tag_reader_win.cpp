@@ -3,6 +3,7 @@
 #include <cstring>
 #include <new>
 
+#include "foundation/path_parts.h"
 #include "sources/folder_cover_win.h"
 #include "win/utf16_cast.h"
 
@@ -287,7 +288,7 @@ FolderCoverEntry* FindFolderLocked(TagReader& reader, const WideString& folder) 
 // listed here and kept for the folder's further tracks. A thread that finds another listing
 // the same folder waits for its answer, as long as a file may take, then lists on its own.
 void GiveFolderCover(TagReader& reader, const char16_t* path, TrackCover& cover) {
-    const uint32_t length = FolderLengthOfPath(path);
+    const uint32_t length = FolderLengthOf(path);
     if (length == 0) return;
     WideString folder;
     folder.AssignText(path, length);
