@@ -20,6 +20,7 @@
 #include "tracks/file_list_win.h"
 #include "tracks/genre_menu_win.h"
 #include "tracks/path_menu_win.h"
+#include "tracks/selection_win.h"
 #include "tracks/source_tags_win.h"
 #include "sources/tag_reader_win.h"
 #include "tracks/tag_editing_win.h"
@@ -95,13 +96,6 @@ void ForgetState(HWND dialog) {
     }
     delete state;
     SetWindowLongPtrW(dialog, DWLP_USER, 0);
-}
-
-int FirstSelectedRow(const DialogState& state) {
-    int first = -1;
-    LRESULT found =
-        SendMessageW(state.controls.files, LB_GETSELITEMS, 1, reinterpret_cast<LPARAM>(&first));
-    return found > 0 ? first : -1;
 }
 
 void SuggestInto(DialogState& state, int field) {

@@ -6,12 +6,13 @@
 #include <windowsx.h>
 
 #include "launcher/common_arguments.h"
+#include "launcher/common_arguments_win.h"
 #include "outputs/name_pattern.h"
 #include "outputs/output_folder.h"
 #include "outputs/output_namer.h"
 #include "outputs/output_settings_win.h"
-#include "options/options_win.h"
 #include "resources/control_ids.h"
+#include "tracks/selection_win.h"
 #include "win/control_text_win.h"
 #include "win/message_win.h"
 #include "win/utf16_cast.h"
@@ -46,10 +47,6 @@ struct SettingsDialog {
     bool decode = false;    // the main dialog's arguments decode: the preview's suffix
     int previewTrack = -1;  // the first selected track, or the first
 };
-
-bool IsChecked(HWND box) {
-    return SendMessageW(box, BM_GETCHECK, 0, 0) == BST_CHECKED;
-}
 
 OutputSettings SettingsFromControls(const SettingsDialog& dialog) {
     OutputSettings settings;
@@ -169,19 +166,6 @@ void TakeSettings(SettingsDialog& dialog) {
     EndDialog(dialog.window, IDOK);
 }
 
-int FirstSelectedRow(HWND files) {
-    int first = -1;
-    return SendMessageW(files, LB_GETSELITEMS, 1, reinterpret_cast<LPARAM>(&first)) > 0 ? first
-                                                                                        : -1;
-}
-
-bool DecodesWithControls(const DialogState& state) {
-    WideString optionArguments, extraArguments;
-    ComposeOptionArgumentsFromControls(state, optionArguments);
-    ReadField(state.controls.extraArguments, extraArguments);
-    return IsDecodeRun(ComposeCommonArguments(optionArguments, extraArguments));
-}
-
 // Over the middle of the main window, inside the work area of its display.
 void CenterOnOwner(HWND window, HWND owner) {
     RECT ownerRect, rect;
@@ -214,8 +198,8 @@ BOOL StartSettingsDialog(HWND window, SettingsDialog& dialog) {
     dialog.preview = GetDlgItem(window, IDE_PREVIEW);
     dialog.takeCover = GetDlgItem(window, IDX_TAKE_COVER);
     const DialogState& main = *dialog.main;
-    dialog.decode = DecodesWithControls(main);
-    dialog.previewTrack = FirstSelectedRow(main.controls.files);
+    dialog.decode = IsDecodeRun(ComposeCommonArgumentsFromControls(main));
+    dialog.previewTrack = FirstSelectedRow(main);
     if (dialog.previewTrack < 0 && main.tracks.Count() > 0) dialog.previewTrack = 0;
 
     const OutputSettings& settings = main.output;

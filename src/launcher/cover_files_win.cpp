@@ -6,12 +6,12 @@
 #include <memory>
 #include <new>
 
-#include "foundation/long_path.h"
+#include "foundation/path_parts.h"
 #include "sources/cover_reading_win.h"
 #include "sources/cover_picture.h"
 #include "sources/source_tags.h"
+#include "win/file_calls_win.h"
 #include "win/make_folders_win.h"
-#include "win/utf16_cast.h"
 
 namespace {
 
@@ -27,10 +27,8 @@ bool SamePicture(const Wanted& a, const Wanted& b) {
 }
 
 uint64_t SizeOfFile(const WideString& path) {
-    WideString holder;
     WIN32_FILE_ATTRIBUTE_DATA data;
-    if (!GetFileAttributesExW(AsWide(PathForFileCalls(path.Text(), holder)), GetFileExInfoStandard,
-                              &data) ||
+    if (!FileAttributeDataAt(path.Text(), data) ||
         (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
         return UINT64_MAX;
     return (uint64_t(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
@@ -41,18 +39,15 @@ uint64_t SizeOfFile(const WideString& path) {
 bool WritePicture(const WideString& path, const unsigned char* bytes, uint32_t size) {
     WideString temporary = path;
     temporary.Append(u".tmp");
-    WideString holder, targetHolder;
-    HANDLE file = CreateFileW(AsWide(PathForFileCalls(temporary.Text(), holder)), GENERIC_WRITE, 0,
-                              nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE file =
+        OpenFileAt(temporary.Text(), GENERIC_WRITE, 0, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL);
     if (file == INVALID_HANDLE_VALUE) return false;
     DWORD written = 0;
     const bool complete = WriteFile(file, bytes, size, &written, nullptr) && written == size;
     CloseHandle(file);
-    if (complete &&
-        MoveFileExW(AsWide(PathForFileCalls(temporary.Text(), holder)),
-                    AsWide(PathForFileCalls(path.Text(), targetHolder)), MOVEFILE_REPLACE_EXISTING))
+    if (complete && MoveFileAt(temporary.Text(), path.Text(), MOVEFILE_REPLACE_EXISTING))
         return true;
-    DeleteFileW(AsWide(PathForFileCalls(temporary.Text(), holder)));
+    DeleteFileAt(temporary.Text());
     return false;
 }
 
@@ -140,7 +135,7 @@ CoverPlan* PlanCoverFiles(const PointerArray<TrackRecord>& tracks, const WideStr
 
     // The launcher's folder, with its trailing backslash, then the folder of covers.
     plan->folder = launcherPath;
-    plan->folder.Truncate(static_cast<uint32_t>(plan->folder.FindLastChar(u'\\') + 1));
+    plan->folder.Truncate(FolderLengthOf(plan->folder.Text()));
     plan->folder.Append(kCoverFolderName);
     plan->folder.Append(u"\\");
     uint32_t pictures = 0;

@@ -2,28 +2,21 @@
 // a lost network drive) leaves no broken launcher and an existing one untouched.
 #include "launcher/launcher_file_win.h"
 
-#include "foundation/long_path.h"
-#include "win/utf16_cast.h"
+#include "win/file_calls_win.h"
 #include "launcher/launcher_names.h"
 
 namespace {
-
-// A launcher beside a track in a deep folder: the extended-length form where the name is long.
-const wchar_t* ForFileCalls(const WideString& path, WideString& holder) {
-    return AsWide(PathForFileCalls(path.Text(), holder));
-}
 
 // Whether what exists at the path may be replaced by a new file. The read-only attribute
 // is tested itself: a rename over a read-only file succeeds on some file systems (and
 // under Wine run as root, where the attribute is only the missing write permission).
 bool MayReplace(const WideString& path) {
-    WideString holder;
-    const DWORD attributes = GetFileAttributesW(ForFileCalls(path, holder));
+    const DWORD attributes = FileAttributesAt(path.Text());
     if (attributes == INVALID_FILE_ATTRIBUTES) return GetLastError() == ERROR_FILE_NOT_FOUND;
     if (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) return false;
     // Opening it for writing also finds a file locked by another program or denied to us.
-    HANDLE probe = CreateFileW(ForFileCalls(path, holder), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE probe = OpenFileAt(path.Text(), GENERIC_WRITE, FILE_SHARE_READ, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL);
     if (probe == INVALID_HANDLE_VALUE) return false;
     CloseHandle(probe);
     return true;
@@ -45,8 +38,7 @@ bool WriteAll(HANDLE handle, const NarrowString& bytes) {
 void RemoveTemporary(LauncherFile& file) {
     if (file.handle != INVALID_HANDLE_VALUE) CloseHandle(file.handle);
     file.handle = INVALID_HANDLE_VALUE;
-    WideString holder;
-    DeleteFileW(ForFileCalls(file.temporaryPath, holder));
+    DeleteFileAt(file.temporaryPath.Text());
 }
 
 }  // namespace
@@ -56,10 +48,8 @@ bool OpenLauncherFile(const WideString& targetPath, LauncherFile& file) {
     file.temporaryPath = TemporaryLauncherPathFor(targetPath);
     if (file.temporaryPath.IsEmpty() || !MayReplace(targetPath)) return false;
     // A temporary file left by an earlier run that ended half-way is simply overwritten.
-    WideString holder;
-    file.handle =
-        CreateFileW(ForFileCalls(file.temporaryPath, holder), GENERIC_WRITE, FILE_SHARE_READ,
-                    nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_ARCHIVE, nullptr);
+    file.handle = OpenFileAt(file.temporaryPath.Text(), GENERIC_WRITE, FILE_SHARE_READ,
+                             CREATE_ALWAYS, FILE_ATTRIBUTE_ARCHIVE);
     return file.handle != INVALID_HANDLE_VALUE;
 }
 
@@ -74,10 +64,9 @@ LauncherWrite FinishLauncherFile(LauncherFile& file, const NarrowString& bytes, 
         RemoveTemporary(file);
         return LauncherWrite::kIncomplete;
     }
-    WideString from, to;
     if (!MayReplace(file.targetPath) ||
-        !MoveFileExW(ForFileCalls(file.temporaryPath, from), ForFileCalls(file.targetPath, to),
-                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        !MoveFileAt(file.temporaryPath.Text(), file.targetPath.Text(),
+                    MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
         RemoveTemporary(file);
         return LauncherWrite::kNotReplaced;
     }

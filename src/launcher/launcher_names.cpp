@@ -1,5 +1,6 @@
 #include "launcher/launcher_names.h"
 
+#include "foundation/path_parts.h"
 #include "foundation/text.h"
 
 const char16_t kLauncherFileName[] = u"Lame-Aufruf.hta";
@@ -17,7 +18,7 @@ void AppendNumberedEnding(WideString& path, int n) {
 
 WideString LauncherPathFor(const WideString& firstTrackPath) {
     WideString path = firstTrackPath;
-    path.Truncate(static_cast<uint32_t>(path.FindLastChar(u'\\') + 1));
+    path.Truncate(FolderLengthOf(path.Text()));
     path.Append(kLauncherFileName);
     return path;
 }

@@ -2,9 +2,11 @@
 // launcher file in the first track's folder and writes it as UTF-8.
 #include "launcher/launcher_writer_win.h"
 
+#include "foundation/path_parts.h"
 #include "launcher/call_run.h"
 #include "launcher/cover_files_win.h"
 #include "launcher/common_arguments.h"
+#include "launcher/common_arguments_win.h"
 #include "launcher/launcher_file_win.h"
 #include "launcher/launcher_names.h"
 #include "launcher/launcher_template.h"
@@ -12,7 +14,6 @@
 #include "outputs/output_folders_win.h"
 #include "launcher/tag_wait_win.h"
 #include "launcher/template_file_win.h"
-#include "options/options_win.h"
 #include "win/control_text_win.h"
 #include "win/file_exists_win.h"
 #include "win/full_path_win.h"
@@ -42,10 +43,6 @@ bool PathExists(const char16_t* path, void*) {
     return FileOrFolderExists(path);
 }
 
-bool IsChecked(HWND box) {
-    return SendMessageW(box, BM_GETCHECK, 0, 0) == BST_CHECKED;
-}
-
 void ShowPathMessage(HWND owner, const WideString& path, const char16_t* text) {
     WideString message = path;
     message.Append(text);
@@ -53,9 +50,8 @@ void ShowPathMessage(HWND owner, const WideString& path, const char16_t* text) {
 }
 
 void ShowWritten(HWND owner, const WideString& launcherPath) {
-    const char16_t* backslash = launcherPath.FindLastCharPointer(u'\\');
     WideString message;
-    message.AssignText(backslash ? backslash + 1 : launcherPath.Text());
+    message.AssignText(FileNameOf(launcherPath.Text()));
     message.Append(kWritten);
     ShowMessage(owner, message.Text());
 }
@@ -68,14 +64,6 @@ WideString ChooseLauncherPath(HWND owner, const WideString& firstTrackPath) {
         ShowMessage(owner, kOverwriteQuestion, MB_YESNO) == IDYES)
         return launcherPath;
     return FindNumberedLauncherPath(launcherPath, PathExists, nullptr);
-}
-
-WideString ComposeCommonArgumentsFromControls(const DialogState& state) {
-    WideString optionArguments;
-    ComposeOptionArgumentsFromControls(state, optionArguments);
-    WideString extraArguments;
-    ReadField(state.controls.extraArguments, extraArguments);
-    return ComposeCommonArguments(optionArguments, extraArguments);
 }
 
 // The tracks the launcher runs: those whose file the encoder can read. Holds the records of

@@ -8,9 +8,9 @@
 #include <memory>
 #include <new>
 
-#include "foundation/long_path.h"
 #include "outputs/output_identity_win.h"
 #include "outputs/same_file_names.h"
+#include "win/file_calls_win.h"
 #include "win/file_exists_win.h"
 #include "win/utf16_cast.h"
 
@@ -95,9 +95,7 @@ FolderRead SearchFolder(const TrackOutputs& outputs, const NamedItem* folderGrou
 }  // namespace
 
 HANDLE FindFirstOutputName(const char16_t* pattern, WIN32_FIND_DATAW* found) {
-    WideString holder;
-    return FindFirstFileExW(AsWide(PathForFileCalls(pattern, holder)), FindExInfoBasic, found,
-                            FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH);
+    return FindFirstFileAt(pattern, found);
 }
 
 int64_t FindExistingOutputs(const TrackOutputs& outputs, bool* existing,

@@ -5,9 +5,8 @@
 #include <cstring>
 #include <new>
 
-#include "foundation/long_path.h"
 #include "outputs/same_file_names.h"
-#include "win/utf16_cast.h"
+#include "win/file_calls_win.h"
 
 namespace {
 
@@ -44,11 +43,10 @@ uint32_t RootLength(const char16_t* full, uint32_t length) {
 }  // namespace
 
 bool ReadIdentity(const char16_t* path, FileIdentity& identity) {
-    WideString holder;
     // No access asked beyond the attributes: a file another program holds is still known.
-    HANDLE file = CreateFileW(AsWide(PathForFileCalls(path, holder)), FILE_READ_ATTRIBUTES,
-                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                              OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    HANDLE file = OpenFileAt(path, FILE_READ_ATTRIBUTES,
+                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, OPEN_EXISTING,
+                             FILE_FLAG_BACKUP_SEMANTICS);
     if (file == INVALID_HANDLE_VALUE) return false;
     FileIdInformation info;
     bool read = GetFileInformationByHandleEx(file, kFileIdInfo, &info, sizeof(info));

@@ -6,6 +6,7 @@
 #include "outputs/output_folder.h"
 #include "win/full_path_win.h"
 #include "win/lame_path_setting_win.h"
+#include "win/registry_win.h"
 #include "win/utf16_cast.h"
 
 namespace {
@@ -15,25 +16,8 @@ const wchar_t kFolderValue[] = L"Output-Folder";
 const wchar_t kKeepSourceFoldersValue[] = L"Output-Keep-Source-Folders";
 const wchar_t kPatternValue[] = L"Output-Name-Pattern";
 const wchar_t kCoverValue[] = L"Cover";
-// Longer than any folder or pattern the dialog takes.
-constexpr DWORD kMostTextBytes = 4096 * sizeof(char16_t);
-
-bool ReadText(HKEY key, const wchar_t* name, WideString& text) {
-    DWORD type = 0, size = 0;
-    if (RegQueryValueExW(key, name, nullptr, &type, nullptr, &size) != ERROR_SUCCESS ||
-        type != REG_SZ || size > kMostTextBytes || !text.PrepareBuffer(size / sizeof(char16_t)))
-        return false;
-    DWORD read = size;
-    if (RegQueryValueExW(key, name, nullptr, &type, reinterpret_cast<BYTE*>(text.Buffer()),
-                         &read) != ERROR_SUCCESS ||
-        type != REG_SZ) {
-        text.Clear();
-        return false;
-    }
-    text.Buffer()[read / sizeof(char16_t)] = u'\0';
-    text.Truncate(TextLength(text.Text()));  // ends at its first null, as stored text does
-    return true;
-}
+// Longer than any folder or pattern the dialog takes (4,096 units with the terminator).
+constexpr uint32_t kMostTextUnits = 4095;
 
 // A switch: REG_DWORD 0 or 1; a missing value or anything else counts as the default.
 bool ReadSwitch(HKEY key, const wchar_t* name, bool byDefault = false) {
@@ -62,14 +46,14 @@ OutputSettings ReadOutputSettings() {
     OutputSettings settings;
     HKEY key;
     if (RegOpenKeyW(HKEY_CURRENT_USER, kProgramKeyPath, &key) == ERROR_SUCCESS) {
-        if (ReadText(key, kFolderValue, settings.folder))
+        if (ReadRegistryText(key, kFolderValue, kMostTextUnits, settings.folder))
             settings.folder = FullOutputFolder(settings.folder);
         if (CheckOutputFolder(settings.folder.Text()) != FolderProblem::kNone)
             settings.folder.Clear();
         settings.ownFolder = ReadSwitch(key, kOwnFolderValue) && !settings.folder.IsEmpty();
         settings.keepSourceFolders = ReadSwitch(key, kKeepSourceFoldersValue);
         settings.cover = ReadSwitch(key, kCoverValue, true);
-        if (ReadText(key, kPatternValue, settings.pattern) &&
+        if (ReadRegistryText(key, kPatternValue, kMostTextUnits, settings.pattern) &&
             CheckNamePattern(settings.pattern.Text()).problem != PatternProblem::kNone)
             settings.pattern.Clear();
         RegCloseKey(key);

@@ -46,7 +46,7 @@ FolderCoverCache::~FolderCoverCache() {
 
 void GiveFolderCover(FolderCoverCache& cache, const char16_t* path, TrackCover& cover,
                      DWORD patience) {
-    const uint32_t length = FolderLengthOfPath(path);
+    const uint32_t length = FolderLengthOf(path);
     if (length == 0) return;
     WideString folder;
     folder.AssignText(path, length);

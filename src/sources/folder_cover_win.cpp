@@ -5,9 +5,9 @@
 #include <memory>
 #include <new>
 
-#include "foundation/long_path.h"
 #include "sources/cover_picture.h"
 #include "sources/source_file.h"
+#include "win/file_calls_win.h"
 #include "win/utf16_cast.h"
 
 namespace {
@@ -36,11 +36,8 @@ struct FolderNames {
 bool ListFolder(const WideString& folder, FolderNames& list) {
     WideString pattern;
     pattern.Assign(folder).Append(u"*");
-    WideString holder;
     WIN32_FIND_DATAW found;
-    HANDLE search =
-        FindFirstFileExW(AsWide(PathForFileCalls(pattern.Text(), holder)), FindExInfoBasic, &found,
-                         FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH);
+    HANDLE search = FindFirstFileAt(pattern.Text(), &found);
     if (search == INVALID_HANDLE_VALUE) return false;
     bool listed = true;
     do {
@@ -83,12 +80,6 @@ bool JudgeImage(const WideString& path, TrackCover& cover) {
 }
 
 }  // namespace
-
-uint32_t FolderLengthOfPath(const char16_t* path) {
-    uint32_t length = TextLength(path);
-    while (length > 0 && path[length - 1] != u'\\') --length;
-    return length;
-}
 
 TrackCover FindFolderCover(const WideString& folder) {
     TrackCover cover;

@@ -5,9 +5,6 @@
 
 #include "sources/source_facts.h"
 
-// The length of the path's folder with the backslash after it; 0 when it names none.
-uint32_t FolderLengthOfPath(const char16_t* path);
-
 // Lists the folder (its text ending in a backslash) and judges the images ChooseFolderCover
 // picks, in their order, by their bytes: the first that is a picture gives kFolder with its full
 // path. None when the folder cannot be listed or holds no such image.

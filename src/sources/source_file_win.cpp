@@ -3,9 +3,8 @@
 #include <cstring>
 #include <new>
 
-#include "foundation/long_path.h"
 #include "sources/source_file.h"
-#include "win/utf16_cast.h"
+#include "win/file_calls_win.h"
 
 // Small reads are served from a block read ahead: TagLib reads many pieces of a few bytes
 // (an atom's header, a frame's), and a file of 100,000 atoms would otherwise cost as many
@@ -45,10 +44,9 @@ uint32_t ReadAt(SourceFile& file, uint64_t offset, void* buffer, uint32_t count)
 }  // namespace
 
 SourceFile* OpenSourceFile(const char16_t* path) {
-    WideString holder;
-    HANDLE handle = CreateFileW(AsWide(PathForFileCalls(path, holder)), GENERIC_READ,
-                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE handle =
+        OpenFileAt(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                   OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL);
     if (handle == INVALID_HANDLE_VALUE) return nullptr;
     LARGE_INTEGER size = {};
     SourceFile* file = nullptr;

@@ -21,3 +21,10 @@ int RefreshSelectedIndices(DialogState& state) {
     SendMessageW(list, LB_GETSELITEMS, selection.count, reinterpret_cast<LPARAM>(selection.rows));
     return static_cast<int>(selection.count);
 }
+
+int FirstSelectedRow(const DialogState& state) {
+    int first = -1;
+    LRESULT found =
+        SendMessageW(state.controls.files, LB_GETSELITEMS, 1, reinterpret_cast<LPARAM>(&first));
+    return found > 0 ? first : -1;
+}

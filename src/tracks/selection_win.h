@@ -4,3 +4,5 @@
 
 // Reads the list's selected rows into state.selection; yields how many there are.
 int RefreshSelectedIndices(DialogState& state);
+// The first selected row of the list; -1 when none is.
+int FirstSelectedRow(const DialogState& state);

@@ -13,3 +13,7 @@ uint32_t ReadField(HWND control, WideString& text) {
     TrimBlanks(text.Buffer());
     return static_cast<uint32_t>(length);
 }
+
+bool IsChecked(HWND box) {
+    return SendMessageW(box, BM_GETCHECK, 0, 0) == BST_CHECKED;
+}

@@ -6,3 +6,5 @@
 
 // Reads the control's text trimmed of blanks and tabs; yields the untrimmed length.
 uint32_t ReadField(HWND control, WideString& text);
+// Whether the check box or radio button is checked.
+bool IsChecked(HWND box);

@@ -2,8 +2,7 @@
 
 #include <windows.h>
 
-#include "foundation/long_path.h"
-#include "win/utf16_cast.h"
+#include "win/file_calls_win.h"
 
 namespace {
 
@@ -12,8 +11,7 @@ DWORD AttributesOf(const char16_t* path) {
     // An empty floppy or card drive answers with an error instead of a system message box.
     DWORD previousMode = 0;
     const BOOL modeSet = SetThreadErrorMode(SEM_FAILCRITICALERRORS, &previousMode);
-    WideString holder;
-    const DWORD attributes = GetFileAttributesW(AsWide(PathForFileCalls(path, holder)));
+    const DWORD attributes = FileAttributesAt(path);
     if (modeSet) SetThreadErrorMode(previousMode, nullptr);
     return attributes;
 }

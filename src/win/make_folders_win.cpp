@@ -4,15 +4,14 @@
 
 #include <cstdint>
 
-#include "foundation/long_path.h"
+#include "foundation/path_parts.h"
 #include "foundation/wide_string.h"
-#include "win/utf16_cast.h"
+#include "win/file_calls_win.h"
 
 namespace {
 
 bool IsFolder(const char16_t* path) {
-    WideString holder;
-    const DWORD attributes = GetFileAttributesW(AsWide(PathForFolderCalls(path, holder)));
+    const DWORD attributes = FolderAttributesAt(path);
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
@@ -44,8 +43,8 @@ bool MakeMissingFolders(const char16_t* folder) {
     for (;;) {
         level.AssignText(folder, there);
         if (IsFolder(level.Text())) break;
-        uint32_t up = there;
-        while (up > first && folder[up - 1] != u'\\') --up;
+        uint32_t up = FolderLengthOf(folder, there);
+        if (up < first) up = first;
         there = up - 1;
         if (up == first) break;
     }
@@ -54,8 +53,7 @@ bool MakeMissingFolders(const char16_t* folder) {
         uint32_t next = there + 1;
         while (next < length && folder[next] != u'\\') ++next;
         level.AssignText(folder, next);
-        WideString holder;
-        if (!CreateDirectoryW(AsWide(PathForFolderCalls(level.Text(), holder)), nullptr) &&
+        if (!MakeFolderAt(level.Text()) &&
             !(GetLastError() == ERROR_ALREADY_EXISTS && IsFolder(level.Text())))
             return false;
         there = next;

@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include "foundation/path_parts.h"
 #include "win/utf16_cast.h"
 
 namespace {
@@ -20,8 +21,7 @@ WideString ProgramFolder() {
         if (length == 0) return WideString();
         if (length < room) {
             path.Truncate(length);
-            int32_t lastBackslash = path.FindLastChar(u'\\');
-            path.Truncate(static_cast<uint32_t>(lastBackslash + 1));
+            path.Truncate(FolderLengthOf(path.Text()));
             return path;
         }
     }
