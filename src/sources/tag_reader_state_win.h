@@ -5,7 +5,9 @@
 
 #include "sources/folder_cover_cache_win.h"
 #include "sources/tag_queue_win.h"
-#include "sources/tag_reader_win.h"
+#include "sources/tag_reading_win.h"
+
+struct TagReader;
 
 // A reading thread, as the watchdog sees it; a slot without a handle is free.
 struct ReadingThread {

@@ -6,21 +6,9 @@
 #include <windows.h>
 
 #include "foundation/pointer_array.h"
-#include "sources/source_tags.h"
-
-// Posted to the dialog when results wait where none waited before.
-constexpr UINT kSourceTagsArrived = WM_APP + 20;
-
-struct TagResult {
-    uint32_t id = 0;  // the record's TrackRecord::id
-    SourceTags tags;
-};
+#include "sources/tag_reading_win.h"
 
 struct TagReader;
-
-// Threads alive at once, those stalled in a file included: a share that stops answering holds
-// one of them, never more.
-constexpr int kMostTagReadingThreads = 8;
 
 // Starts the given number of reading threads (at least one); null when none could start.
 // Each volume or share (a drive letter, or \\server\share) is read by one thread at a time,
@@ -48,5 +36,4 @@ uint32_t ListUnreadTagJobs(TagReader& reader, uint32_t*& ids);
 
 // Reads each further file with this function instead of ReadSourceTags, and gives a thread
 // up after patience ms in one file instead of 5 s: tests make the reading slow with it.
-using TagFileReader = bool (*)(const char16_t* path, SourceTags& tags);
 void UseTagFileReader(TagReader& reader, TagFileReader read, DWORD patience = 5000);
