@@ -4,6 +4,7 @@
 
 #include "foundation/long_path.h"
 #include "launcher/cover_files.h"
+#include "launcher/page_data.h"
 #include "outputs/default_output.h"
 #include "outputs/output_clash.h"
 #include "launcher/script_literal.h"
@@ -205,33 +206,38 @@ void PutCallRunLine(Sink& sink, const TrackRecord& record, bool id3v2, bool id3v
     const char16_t* path = record.fields[kPath].Text();
     const uint32_t length = record.fields[kPath].Length();
     const PathShape shape = ShapeOfPath(path, length);
+    const bool hasInput = shape.hasExtension || length > 0;
     // The input keeps the backslashes of a path that ends in one (a drive root), or they
     // would escape its closing quote; the output name has a suffix after them.
-    if (shape.hasExtension || length > 0) {
-        sink.Put(InputOptionOf(record.input, shape, path, length));
+    const auto putInput = [&] {
         const uint32_t inputFrom = PutLongPathPrefix(sink, path, length, 0);
         PutEscaped(sink, path + inputFrom, length - inputFrom, kInputPathEscaping);
+    };
+    const auto putOutput = [&] {
+        const uint32_t outputFrom = PutLongPathPrefix(sink, output.Text(), output.Length(), 0);
+        PutEscaped(sink, output.Text() + outputFrom, output.Length() - outputFrom,
+                   kOutputPathEscaping);
+    };
+    if (hasInput) {
+        sink.Put(InputOptionOf(record.input, shape, path, length));
+        putInput();
         sink.Put(u'"');
     }
     sink.Put(u" \"");
-    const uint32_t outputFrom = PutLongPathPrefix(sink, output.Text(), output.Length(), 0);
-    PutEscaped(sink, output.Text() + outputFrom, output.Length() - outputFrom, kOutputPathEscaping);
-    sink.Put(u"\"'");
-    // The source's length in seconds, for the page's check of the output before it deletes
-    // the source; a track of unknown length has none.
-    if (record.milliseconds > 0) {
-        char16_t seconds[24];
-        char16_t* end = seconds + 24;
-        char16_t* at = end;
-        uint32_t value = record.milliseconds;
-        for (int digit = 0; digit < 4 || value > 0; ++digit, value /= 10) {
-            if (digit == 3) *--at = u'.';
-            *--at = char16_t(u'0' + value % 10);
-        }
-        sink.Put(u", ");
-        sink.Copy(at, static_cast<uint32_t>(end - at));
-    }
-    sink.Put(u");\r\n");
+    putOutput();
+    // The page's data: the source's length (for its check of the output before it deletes the
+    // source), the source and the output as the command names them, and what the source is
+    // decoded from.
+    const SecondsText seconds = SecondsOf(record.milliseconds);
+    sink.Put(u"\"', ");
+    sink.Copy(seconds.units + seconds.from, SecondsText::kSize - seconds.from);
+    sink.Put(u", '");
+    if (hasInput) putInput();
+    sink.Put(u"', '");
+    putOutput();
+    sink.Put(u"', '");
+    sink.Put(hasInput ? DecodedFrom(path, length, output.Text(), output.Length(), decode) : u"");
+    sink.Put(u"');\r\n");
 }
 
 constexpr uint64_t kLongestText = 0xFFFFFFF0u;

@@ -5,9 +5,11 @@
 #include "foundation/wide_string.h"
 #include "tracks/track_record.h"
 
-// A tab, "callRun ('", the track command, "'", the source's length in seconds after ", "
-// where it is known (as "6.021"), ");" and CR LF. decode: the common arguments
-// contain "--decode", so decodable inputs get a ".wav" output.
+// A tab, "callRun ('", the track command, "', ", then the page's data: the source's length in
+// seconds ("6.021"; "0" where unknown), the source and the output as the command names them,
+// and what the encoder decodes the source from ("FLAC", "Opus", "Ogg" or ""), each of the
+// last three in apostrophes; ");" and CR LF. decode: the common arguments contain
+// "--decode", so decodable inputs get a ".wav" output.
 WideString BuildCallRunLine(const TrackRecord& record, bool id3v2, bool id3v2Only, bool decode);
 
 class TrackOutputs;

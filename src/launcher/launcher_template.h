@@ -4,8 +4,8 @@
 #include "foundation/narrow_string.h"
 #include "foundation/wide_string.h"
 
-// The built-in template, kept as the page itself in launcher_page.htm (ASCII, each line ended
-// by CR LF) and turned into this constant by the build. Its page script is JScript
+// The built-in template, kept in parts under launcher/page/ (ASCII, each line ended by CR LF)
+// and joined into the page and turned into this constant by the build. Its page script is JScript
 // alone and runs the batch in short turns of the page, up to one encode per processor, each
 // through a hidden helper script; a source is deleted through Scripting.FileSystemObject,
 // and the report is built from text nodes.

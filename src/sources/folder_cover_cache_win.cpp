@@ -2,6 +2,7 @@
 
 #include <new>
 
+#include "foundation/path_parts.h"
 #include "sources/folder_cover_win.h"
 
 // A folder's cover as a reading thread found it. Its strings are the cache's own: results get

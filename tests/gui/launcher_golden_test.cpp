@@ -1,12 +1,14 @@
 // The launcher files of the golden examples, written through the real dialog by a user's
 // actions and compared byte for byte. Their D:\ paths are real: drive D: is mapped to a
-// scratch folder in the test's Wine prefix.
+// scratch folder in the test's Wine prefix. A golden file keeps the filled lines; the page
+// after them is compared with the built-in page itself.
 #include <gtest/gtest.h>
 
 #include <memory>
 
 #include "gui/launcher_dialog.h"
 #include "support/files_win.h"
+#include "support/golden_launcher.h"
 #include "gui/harness.h"
 #include "gui/message_box_hook.h"
 #include "resources/control_ids.h"
@@ -16,7 +18,7 @@ using namespace support;
 namespace {
 
 std::string GoldenBytes(const char* name) {
-    return ReadBytes(FromUtf8(std::string(TONSCHLEUDER_GOLDEN_DIR) + "/" + name));
+    return GoldenLauncher(ReadBytes(FromUtf8(std::string(TONSCHLEUDER_GOLDEN_DIR) + "/" + name)));
 }
 
 // Equal bytes, or the first difference with some context on either side.

@@ -85,8 +85,10 @@ class TemplateFile : public ::testing::Test {
     }
     // The one track's callRun line, as the launcher holds it.
     std::string CallRunLine() {
-        return "\tcallRun (' \"" + Escaped(folder_ + u"a.wav") + "\" \"" +
-               Escaped(folder_ + u"a.mp3") + "\"');\r\n";
+        const std::string source = Escaped(folder_ + u"a.wav");
+        const std::string output = Escaped(folder_ + u"a.mp3");
+        return "\tcallRun (' \"" + source + "\" \"" + output + "\"', 0, '" + source + "', '" +
+               output + "', '');\r\n";
     }
     void PutTemplate(const std::string& bytes) {
         ASSERT_TRUE(WriteBytes(ExpectedTemplatePath(), bytes));

@@ -472,7 +472,7 @@ TEST_F(LosslessLame, ASourceStaysBesideAnOutputShorterThanItself) {
                   std::vector<std::u16string>{u"Lame-Aufruf.hta wurde geschrieben."});
     }
     // The FLAC's length, 57331 samples at 44.1 kHz, follows its command.
-    EXPECT_NE(ReadBytes(music_ + u"Lame-Aufruf.hta").find("gut.mp3\"', 1.300);"),
+    EXPECT_NE(ReadBytes(music_ + u"Lame-Aufruf.hta").find("gut.mp3\"', 1.300, '"),
               std::string::npos);
     const std::string flac = ReadBytes(Fixture("16-44100-2.flac"));
     size_t runs = 0;  // the harness's record of the helpers' runs goes on from run to run

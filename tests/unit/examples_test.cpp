@@ -94,21 +94,28 @@ TEST(SampleTemplate, TakesEveryValueWhereItsScriptReadsItBack) {
     EXPECT_EQ(filled.find(u"vbscript"), std::u16string::npos) << "JScript alone";
 }
 
-// docs/launcher.md shows the built-in template whole; a change to one must reach the other.
-TEST(LauncherDocument, ShowsTheBuiltInTemplateAsItIs) {
+// docs/launcher.md links to the built-in page's sources instead of copying it: the markup and
+// every part it includes are linked, and every link of the folder leads to a file.
+TEST(LauncherDocument, LinksToThePagesSources) {
     const std::string document = ReadExample(u8"../launcher.md");
-    const size_t start = document.find("```html\n");
-    ASSERT_NE(start, std::string::npos);
-    const size_t end = document.find("\n```", start + 8);
-    std::string shown = document.substr(start + 8, end + 1 - (start + 8));
-    std::string crLf;
-    for (char c : shown) crLf += c == '\n' ? std::string("\r\n") : std::string(1, c);
-    const std::string builtIn = kBuiltInLauncherTemplate;
-    size_t same = 0;
-    while (same < crLf.size() && same < builtIn.size() && crLf[same] == builtIn[same]) ++same;
-    EXPECT_TRUE(crLf == builtIn) << "first difference at byte " << same << ": shown \""
-                                 << crLf.substr(same, 40) << "\", built in \""
-                                 << builtIn.substr(same, 40) << "\"";
+    const std::string folder = "../src/launcher/page/";
+    const std::string markup = ReadExample(u8"../../src/launcher/page/launcher_page.htm");
+    EXPECT_NE(document.find("](" + folder + "launcher_page.htm)"), std::string::npos);
+    int parts = 0;
+    for (size_t at = markup.find("\n@include "); at != std::string::npos;
+         at = markup.find("\n@include ", at + 1), ++parts) {
+        const size_t name = at + 10;
+        const std::string part = markup.substr(name, markup.find('@', name) - name);
+        EXPECT_NE(document.find("](" + folder + part + ")"), std::string::npos) << part;
+    }
+    EXPECT_GT(parts, 0);
+    for (size_t at = document.find("](" + folder); at != std::string::npos;
+         at = document.find("](" + folder, at + 1)) {
+        const std::string target = document.substr(at + 2, document.find(')', at) - at - 2);
+        EXPECT_FALSE(
+            ReadExample(reinterpret_cast<const char8_t*>(("../" + target).c_str())).empty())
+            << target;
+    }
 }
 
 TEST(SampleTemplate, KeepsTheOriginalsWhenNotAskedToDelete) {

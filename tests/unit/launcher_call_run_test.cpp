@@ -34,9 +34,20 @@ std::u16string Line(const TrackRecord& record, bool id3v2 = false, bool id3v2Onl
     return BuildCallRunLine(record, id3v2, id3v2Only, decode).Text();
 }
 
-// The line around a track command as the script literal holds it.
-std::u16string Wrapped(const std::u16string& command) {
-    return u"\tcallRun ('" + command + u"');\r\n";
+// The line around a track command as the script literal holds it, with the page's data after
+// it: the length (unknown), the command's last two quoted names (source and output, as the
+// command escapes them) and what the source is decoded from.
+std::u16string Wrapped(const std::u16string& command, const std::u16string& from = u"",
+                       const std::u16string& seconds = u"0") {
+    const size_t outputStart = command.rfind(u'"', command.size() - 2) + 1;
+    const std::u16string output = command.substr(outputStart, command.size() - 1 - outputStart);
+    std::u16string source;
+    if (outputStart >= 3 && command.compare(outputStart - 3, 2, u"\" ") == 0) {
+        const size_t sourceStart = command.rfind(u'"', outputStart - 4) + 1;
+        source = command.substr(sourceStart, outputStart - 3 - sourceStart);
+    }
+    return u"\tcallRun ('" + command + u"', " + seconds + u", '" + source + u"', '" + output +
+           u"', '" + from + u"');\r\n";
 }
 
 // The arguments the encoder receives for a line, split by both C runtime rules, which must
@@ -131,7 +142,8 @@ struct FileCase {
     const char* name;
     std::u16string path;
     bool decode;
-    std::u16string files;  // the track command after the tags
+    std::u16string files;       // the track command after the tags
+    std::u16string from = u"";  // what the report says the MP3 is decoded from
 };
 
 TEST(BuildCallRunLine, NamesInputAndOutputByTheKindOfTheSource) {
@@ -140,7 +152,10 @@ TEST(BuildCallRunLine, NamesInputAndOutputByTheKindOfTheSource) {
         {"MP3", u"C:\\song.MP3", false, u" --mp3input \"C:\\\\song.MP3\" \"C:\\\\song.mp3.mp3\""},
         {"Mp3 decoded", u"C:\\song.Mp3", true,
          u" --mp3input \"C:\\\\song.Mp3\" \"C:\\\\song.wav\""},
-        {"ogg", u"C:\\song.ogg", false, u" \"C:\\\\song.ogg\" \"C:\\\\song.mp3\""},
+        {"ogg", u"C:\\song.ogg", false, u" \"C:\\\\song.ogg\" \"C:\\\\song.mp3\"", u"Ogg"},
+        {"OGA", u"C:\\song.OGA", false, u" \"C:\\\\song.OGA\" \"C:\\\\song.mp3\"", u"Ogg"},
+        {"Opus", u"C:\\song.Opus", false, u" \"C:\\\\song.Opus\" \"C:\\\\song.mp3\"", u"Opus"},
+        {"flac", u"C:\\song.flac", false, u" \"C:\\\\song.flac\" \"C:\\\\song.mp3\"", u"FLAC"},
         {"OGG decoded", u"C:\\song.OGG", true, u" \"C:\\\\song.OGG\" \"C:\\\\song.wav\""},
         {"mpa", u"C:\\song.mpa", false, u" \"C:\\\\song.mpa\" \"C:\\\\song.mp3\""},
         {"mpa decoded", u"C:\\song.mpa", true, u" \"C:\\\\song.mpa\" \"C:\\\\song.wav\""},
@@ -166,7 +181,7 @@ TEST(BuildCallRunLine, NamesInputAndOutputByTheKindOfTheSource) {
     for (const FileCase& c : cases) {
         SCOPED_TRACE(c.name);
         const std::u16string line = Line(MakeRecord(c.path), false, false, c.decode);
-        EXPECT_EQ(line, Wrapped(c.files));
+        EXPECT_EQ(line, Wrapped(c.files, c.from));
         // The output the encoder receives is the one the output check looks at.
         const OutputPathParts output = OutputPathPartsOf(MakeRecord(c.path), c.decode);
         EXPECT_EQ(ArgumentsOf(line).back(), c.path.substr(0, output.baseLength) + output.suffix);
@@ -181,12 +196,14 @@ TEST(BuildCallRunLine, ChoosesTheInputOptionByWhatTheFileHolds) {
         std::u16string path;
         EncoderInput input;
         std::u16string files;
+        std::u16string from = u"";
     } cases[] = {
         {"FLAC named .mp3", u"C:\\a.mp3", EncoderInput::kFlac,
          u" --no-mpeg-input \"C:\\\\a.mp3\" \"C:\\\\a.mp3.mp3\""},
         {"WAVE named .MPG", u"C:\\a.MPG", EncoderInput::kWave,
          u" --no-mpeg-input \"C:\\\\a.MPG\" \"C:\\\\a.mp3\""},
-        {"Ogg named .ogg", u"C:\\a.ogg", EncoderInput::kOgg, u" \"C:\\\\a.ogg\" \"C:\\\\a.mp3\""},
+        {"Ogg named .ogg", u"C:\\a.ogg", EncoderInput::kOgg, u" \"C:\\\\a.ogg\" \"C:\\\\a.mp3\"",
+         u"Ogg"},
         {"MPEG audio named .mp3", u"C:\\a.mp3", EncoderInput::kMpegAudio,
          u" --mp3input \"C:\\\\a.mp3\" \"C:\\\\a.mp3.mp3\""},
         {"not yet read, named .mp3", u"C:\\a.mp3", EncoderInput::kUnknown,
@@ -196,20 +213,21 @@ TEST(BuildCallRunLine, ChoosesTheInputOptionByWhatTheFileHolds) {
         SCOPED_TRACE(c.name);
         TrackRecord record = MakeRecord(c.path);
         record.input = c.input;
-        EXPECT_EQ(Line(record), Wrapped(c.files));
+        EXPECT_EQ(Line(record), Wrapped(c.files, c.from));
     }
 }
 
-// A source of known length has it after the command, in seconds; the command stays as it is.
+// A source of known length has it after the command, in seconds (0: unknown); the command
+// stays as it is.
 TEST(BuildCallRunLine, GivesTheSourcesLengthAfterTheCommand) {
     TrackRecord record = MakeRecord(u"C:\\a.flac", {u"Titel"});
-    const std::u16string unknown = Line(record);
-    const std::u16string command = unknown.substr(0, unknown.size() - 4);  // before ");\r\n"
+    const std::u16string command = u" --tt \"Titel\" \"C:\\\\a.flac\" \"C:\\\\a.mp3\"";
+    EXPECT_EQ(Line(record), Wrapped(command, u"FLAC"));
     for (const auto& [milliseconds, seconds] : {std::pair<uint32_t, std::u16string>{6021, u"6.021"},
                                                 {5, u"0.005"},
                                                 {3600000, u"3600.000"}}) {
         record.milliseconds = milliseconds;
-        EXPECT_EQ(Line(record), command + u", " + seconds + u");\r\n");
+        EXPECT_EQ(Line(record), Wrapped(command, u"FLAC", seconds));
     }
 }
 
@@ -270,8 +288,9 @@ TEST(BuildCallRunsBlock, JoinsTheLinesInTrackOrder) {
     for (uint32_t i = 0; i < tracks.Count(); ++i)
         expected += BuildCallRunLine(*tracks.GetAt(i), true, false, true).Text();
     EXPECT_EQ(block, expected);
-    EXPECT_EQ(block.find(u"\tcallRun (' --add-id3v2 --ta \"B\" --mp3input \"C:\\\\b.mp3\" "
-                         u"\"C:\\\\b.wav\"');\r\n\tcallRun ("),
+    EXPECT_EQ(block.find(Wrapped(u" --add-id3v2 --ta \"B\" --mp3input \"C:\\\\b.mp3\" "
+                                 u"\"C:\\\\b.wav\"") +
+                         u"\tcallRun ("),
               0u);
 }
 

@@ -25,6 +25,7 @@
 #include "launcher/common_arguments.h"
 #include "launcher/launcher_template.h"
 #include "options/compose.h"
+#include "support/golden_launcher.h"
 
 #ifdef _WIN32
 #include <windows.h>
@@ -45,7 +46,7 @@ std::string ReadGolden(const char* name) {
     EXPECT_TRUE(file.good()) << "missing golden file " << name;
     std::ostringstream bytes;
     bytes << file.rdbuf();
-    return bytes.str();
+    return GoldenLauncher(bytes.str());
 }
 
 WideString Wide(const char16_t* text) {
@@ -54,11 +55,11 @@ WideString Wide(const char16_t* text) {
     return s;
 }
 
-// Line n (from 1) of a CR LF text, without its line end.
-std::u16string LineOf(const std::u16string& text, int n) {
-    size_t start = 0;
-    for (int i = 1; i < n; ++i) start = text.find(u"\r\n", start) + 2;
-    return text.substr(start, text.find(u"\r\n", start) - start);
+// The first line of a CR LF text that starts with the given text, without its line end.
+std::u16string LineStarting(const std::u16string& text, const std::u16string& start) {
+    const size_t at = text.find(u"\n" + start);
+    if (at == std::u16string::npos) return u"<no such line>";
+    return text.substr(at + 1, text.find(u"\r\n", at) - at - 1);
 }
 
 WideString FillBuiltIn(bool deleteOriginals, const char16_t* lame, const char16_t* common,
@@ -78,13 +79,18 @@ TEST(BuiltInLauncherTemplate, IsAsciiLinesEachEndedByCrLf) {
             ++lines;
         }
     }
-    EXPECT_EQ(lines, 861);
+    EXPECT_GT(lines, 0);
     EXPECT_EQ(text.substr(text.size() - 9), "</html>\r\n");
+    EXPECT_EQ(text.find("@include "), std::string::npos) << "a part of the page not joined";
     const WideString wide = BuiltInLauncherTemplate();
     EXPECT_EQ(wide.Length(), text.size());
-    EXPECT_EQ(LineOf(wide.Text(), 16), u"%callRuns%\tstartBatch ();");
-    EXPECT_EQ(LineOf(wide.Text(), 19), u"var lame_exe = \"\\\"%lame_exe%\\\"\";");
-    EXPECT_EQ(LineOf(wide.Text(), 21), u"var deleteOriginals = %delOrig%;");
+    // The placeholders stand at the starts of lines of their own, the callRun lines before
+    // the batch starts.
+    EXPECT_EQ(LineStarting(wide.Text(), u"%callRuns%"), u"%callRuns%\tstartBatch ();");
+    EXPECT_EQ(LineStarting(wide.Text(), u"var lame_exe = "),
+              u"var lame_exe = \"\\\"%lame_exe%\\\"\";");
+    EXPECT_EQ(LineStarting(wide.Text(), u"var deleteOriginals = "),
+              u"var deleteOriginals = %delOrig%;");
 }
 
 // VBScript is an optional Windows feature on its way out: the page runs on JScript alone.
@@ -150,39 +156,41 @@ TEST(FillLauncherTemplate, EscapesPathAndArgumentsForTheirScriptLiterals) {
         const char* name;
         const char16_t* lame;
         const char16_t* common;
-        int line;
+        std::u16string start;  // of the line
         std::u16string expected;
     };
     const FillCase cases[] = {
         {"quotes and backslashes in the arguments", u"C:\\l.exe", u" --priority 0 --tc \"a\\b\"",
-         20, u"var arg_comm = \" --priority 0 --tc \\\"a\\\\b\\\"\";"},
-        {"priority alone keeps its blank", u"C:\\l.exe", u" --priority 0 ", 20,
+         u"var arg_comm = ", u"var arg_comm = \" --priority 0 --tc \\\"a\\\\b\\\"\";"},
+        {"priority alone keeps its blank", u"C:\\l.exe", u" --priority 0 ", u"var arg_comm = ",
          u"var arg_comm = \" --priority 0 \";"},
-        {"the end of the script element in the arguments", u"C:\\l.exe", u" --tt \"</script>\"", 20,
-         u"var arg_comm = \" --tt \\\"<\\/script>\\\"\";"},
-        {"line breaks in the arguments", u"C:\\l.exe", u" a\r\nb\u2028", 20,
+        {"the end of the script element in the arguments", u"C:\\l.exe", u" --tt \"</script>\"",
+         u"var arg_comm = ", u"var arg_comm = \" --tt \\\"<\\/script>\\\"\";"},
+        {"line breaks in the arguments", u"C:\\l.exe", u" a\r\nb\u2028", u"var arg_comm = ",
          u"var arg_comm = \" a\\r\\nb\\u2028\";"},
-        {"backslashes in the path", u"\\\\server\\tools\\lame.exe", u" ", 19,
+        {"backslashes in the path", u"\\\\server\\tools\\lame.exe", u" ", u"var lame_exe = ",
          u"var lame_exe = \"\\\"\\\\\\\\server\\\\tools\\\\lame.exe\\\"\";"},
         {"a lone surrogate in the path, a pair in the arguments", u"C:\\\xDFFF\\l.exe",
-         u" \U0001F3B5", 19, u"var lame_exe = \"\\\"C:\\\\\\uDFFF\\\\l.exe\\\"\";"},
-        {"the end of the script element in the path", u"C:\\a</b\\l.exe", u" ", 19,
+         u" \U0001F3B5", u"var lame_exe = ", u"var lame_exe = \"\\\"C:\\\\\\uDFFF\\\\l.exe\\\"\";"},
+        {"the end of the script element in the path", u"C:\\a</b\\l.exe", u" ", u"var lame_exe = ",
          u"var lame_exe = \"\\\"C:\\\\a<\\/b\\\\l.exe\\\"\";"},
     };
     for (const FillCase& c : cases) {
         SCOPED_TRACE(c.name);
-        EXPECT_EQ(LineOf(FillBuiltIn(false, c.lame, c.common, u"").Text(), c.line), c.expected);
+        EXPECT_EQ(LineStarting(FillBuiltIn(false, c.lame, c.common, u"").Text(), c.start),
+                  c.expected);
     }
 }
 
 TEST(FillLauncherTemplate, SetsTheDeleteFlagAndPutsTheLinesBeforeTheBatchStarts) {
     const std::u16string filled =
         FillBuiltIn(true, u"C:\\l.exe", u" x", u"\tcallRun ('a');\r\n\tcallRun ('b');\r\n").Text();
-    EXPECT_EQ(LineOf(filled, 21 + 2), u"var deleteOriginals = 1;");
-    EXPECT_EQ(LineOf(filled, 16), u"\tcallRun ('a');");
-    EXPECT_EQ(LineOf(filled, 17), u"\tcallRun ('b');");
-    EXPECT_EQ(LineOf(filled, 18), u"\tstartBatch ();");
-    EXPECT_EQ(LineOf(FillBuiltIn(false, u"", u"", u"").Text(), 21), u"var deleteOriginals = 0;");
+    EXPECT_EQ(LineStarting(filled, u"var deleteOriginals = "), u"var deleteOriginals = 1;");
+    EXPECT_NE(
+        filled.find(u"\r\n{\r\n\tcallRun ('a');\r\n\tcallRun ('b');\r\n\tstartBatch ();\r\n}"),
+        std::u16string::npos);
+    EXPECT_EQ(LineStarting(FillBuiltIn(false, u"", u"", u"").Text(), u"var deleteOriginals = "),
+              u"var deleteOriginals = 0;");
 }
 
 TEST(FillLauncherTemplate, ReplacesEveryOccurrenceAndOnlyThePlaceholdersPresent) {
