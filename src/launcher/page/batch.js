@@ -202,52 +202,6 @@ function startTrack ()
 		? " (decoded from " + queued.from + ")" : "") + "..." : track.arg));
 	return track;
 }
-function windowStyle ()
-{
-	return document.getElementById ("CmdView").checked ? 4 : 0;
-}
-// Runs a command and waits for its end: its exit code, or the error number where it cannot
-// be started.
-function runCommand (command, style)
-{
-	try {
-		return shell.Run (command.replace (/%/g, percent), style, true);
-	} catch (e) {
-		return e.number;
-	}
-}
-function runInPage (track)
-{
-	finishTrack (track, changedByRun (track.command) ? "refused" : runCommand (track.command,
-		windowStyle ()));
-}
-// Whether Run would hand this command on changed: where "%" cannot be written as a
-// reference and Run replaces %NAME% of every defined variable. Such a command is not run.
-function changedByRun (command)
-{
-	return percent == "%" && expandedText (shell, command) != command && runExpands ();
-}
-// Whether Run replaces %NAME% here, as a helper saw it on its command line, or as find.exe
-// shows it: it finds the text %OS% in a file only where Run hands that text on unchanged.
-// Where neither can tell, Run is taken to replace.
-function runExpands ()
-{
-	if (batch.expands !== null)
-		return batch.expands;
-	batch.expands = true;
-	var probe = null;
-	try {
-		probe = (batch.folder || files.GetSpecialFolder (2).Path) + "\\Tonschleuder-"
-			+ Math.floor (Math.random () * 1000000) + ".txt";
-		var text = files.CreateTextFile (probe, true, false);
-		text.Write ("%OS%\r\n");
-		text.Close ();
-		batch.expands = shell.Run ("find.exe \"%OS%\" \"" + probe + "\"", 0, true) != 0;
-		files.DeleteFile (probe);
-	} catch (e) {
-	}
-	return batch.expands;
-}
 function collectFinished ()
 {
 	var helpers = batch.helpers;
@@ -287,23 +241,6 @@ function endReport ()
 	var notRun = tracks.length - batch.next + batch.waiting.length;
 	say (rep, notRun ? "Stopped: " + notRun + " of " + tracks.length + " tracks not run." : "Done.");
 }
-// Removes the batch's folder once its helpers have gone. A helper that has just ended may
-// still hold its script for a moment, so the removal is tried again for a few seconds.
-function removeFolder (tries)
-{
-	if (batch.lock) {
-		batch.lock.Close ();
-		batch.lock = null;
-	}
-	if (batch.folder && files.FolderExists (batch.folder)) {
-		try {
-			files.DeleteFolder (batch.folder, true);
-		} catch (e) {
-		}
-		if (files.FolderExists (batch.folder) && tries < 25)
-			setTimeout (function () { removeFolder (tries + 1); }, 200);
-	}
-}
 function showProgress ()
 {
 	var running = 0;
@@ -324,33 +261,6 @@ function note (text)
 {
 	say (rep, text);
 	rep.appendChild (document.createElement ("br"));
-}
-function processorCount ()
-{
-	var count = parseInt (shell.ExpandEnvironmentStrings ("%NUMBER_OF_PROCESSORS%"), 10);
-	return count > 0 ? count : 1;
-}
-function fileSystem ()
-{
-	try {
-		return new ActiveXObject ("Scripting.FileSystemObject");
-	} catch (e) {
-		return null;
-	}
-}
-// On Windows, Run replaces %NAME% of every defined variable in a command: so each "%"
-// is written as a reference to a variable of this process that holds "%". Where none
-// can be set (Wine, whose Run replaces nothing), "%" stays as it is. Helpers inherit it.
-function percentReference ()
-{
-	var name = "TONSCHLEUDER_PROZENT";
-	try {
-		shell.Environment ("Process") (name) = "%";
-	} catch (e) {
-		return "%";
-	}
-	var reference = "%" + name + "%";
-	return shell.ExpandEnvironmentStrings (reference) == "%" ? reference : "%";
 }
 // Deletes the source without force, so a read-only file stays, and only once the encode
 // has left an output that is not empty; a source still there afterwards is said in the

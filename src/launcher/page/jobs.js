@@ -234,3 +234,20 @@ function readText (path)
 	input.Close ();
 	return text;
 }
+// Removes the batch's folder once its helpers have gone. A helper that has just ended may
+// still hold its script for a moment, so the removal is tried again for a few seconds.
+function removeFolder (tries)
+{
+	if (batch.lock) {
+		batch.lock.Close ();
+		batch.lock = null;
+	}
+	if (batch.folder && files.FolderExists (batch.folder)) {
+		try {
+			files.DeleteFolder (batch.folder, true);
+		} catch (e) {
+		}
+		if (files.FolderExists (batch.folder) && tries < 25)
+			setTimeout (function () { removeFolder (tries + 1); }, 200);
+	}
+}
