@@ -1,5 +1,6 @@
 #include "outputs/common_folder.h"
 
+#include "foundation/path_parts.h"
 #include "foundation/text_services.h"
 #include "outputs/windows_names.h"
 
@@ -26,8 +27,7 @@ WideString CommonFolderOf(const PointerArray<TrackRecord>& tracks) {
             commonLength = length;
             continue;
         }
-        uint32_t cut = same;
-        while (cut > 0 && common[cut - 1] != u'\\') --cut;
+        const uint32_t cut = FolderLengthOf(common, same);
         commonLength = cut > 0 ? cut - 1 : 0;
     }
     WideString folder;

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <new>
 
+#include "foundation/path_parts.h"
 #include "outputs/same_file_names.h"
 #include "win/file_calls_win.h"
 
@@ -116,8 +117,7 @@ bool FolderKeys::Remember(const char16_t* full, uint32_t length, uint64_t hash,
 WideString FolderKeys::Resolve(const char16_t* full, uint32_t length, bool& missing) {
     missing = false;
     const uint32_t root = RootLength(full, length);
-    uint32_t parent = length - 1;
-    while (parent > 0 && full[parent - 1] != u'\\') --parent;
+    const uint32_t parent = FolderLengthOf(full, length - 1);
     // A missing folder is its nearest existing ancestor's identity and the rest of its path.
     WideString parentKey;
     if (root > 0 && length > root && parent >= root) {

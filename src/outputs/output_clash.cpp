@@ -3,13 +3,12 @@
 #include <cstring>
 #include <new>
 
+#include "foundation/path_parts.h"
 #include "outputs/default_output.h"
 #include "outputs/output_namer.h"
 
 const char16_t* OutputPath::FileName() const {
-    uint32_t start = length_;
-    while (start > 0 && text_[start - 1] != u'\\') --start;
-    return text_ + start;
+    return text_ + FolderLengthOf(text_, length_);
 }
 
 bool TrackOutputs::Fill(const PointerArray<TrackRecord>& tracks, bool decode,

@@ -9,6 +9,7 @@
 #include <new>
 
 #include "outputs/folder_keys_win.h"
+#include "foundation/path_parts.h"
 #include "outputs/output_identity.h"
 #include "outputs/same_file_names.h"
 #include "win/full_path_win.h"
@@ -19,11 +20,6 @@ bool MayBeShortName(const char16_t* name) {
     for (; *name; ++name)
         if (*name == u'~') return true;
     return false;
-}
-
-uint32_t FolderLength(const char16_t* path, uint32_t length) {
-    while (length > 0 && path[length - 1] != u'\\') --length;
-    return length;  // the backslash included
 }
 
 }  // namespace
@@ -39,7 +35,7 @@ int64_t FindIdentityClashes(const PointerArray<TrackRecord>& tracks, const Track
     if (!folders || !folderNumber) return -1;
     uint32_t used = 0;
     auto addFolder = [&](const char16_t* path, uint32_t length, uint32_t item) {
-        const uint32_t folderLength = FolderLength(path, length);
+        const uint32_t folderLength = FolderLengthOf(path, length);
         const NamedItem* last = used > 0 ? &folders[used - 1] : nullptr;
         if (!last || last->length != folderLength ||
             std::memcmp(last->name, path, folderLength * sizeof(char16_t))) {
@@ -143,7 +139,7 @@ int64_t FindIdentityClashes(const PointerArray<TrackRecord>& tracks, const Track
         const WideString& source = tracks.GetAt(i)->fields[kPath];
         if (manyPaths[folderNumber[2 * i]]) {
             total += kFolderNumberLength + 1 + source.Length() -
-                     FolderLength(source.Text(), source.Length());
+                     FolderLengthOf(source.Text(), source.Length());
             ++itemCount;
         }
         if (manyPaths[folderNumber[2 * i + 1]]) {
@@ -172,7 +168,7 @@ int64_t FindIdentityClashes(const PointerArray<TrackRecord>& tracks, const Track
         const OutputPath output = outputs.Output(i);
         if (output.IsEmpty()) continue;
         const WideString& source = tracks.GetAt(i)->fields[kPath];
-        const uint32_t sourceFolder = FolderLength(source.Text(), source.Length());
+        const uint32_t sourceFolder = FolderLengthOf(source.Text(), source.Length());
         addName(2 * i, source.Text() + sourceFolder, source.Length() - sourceFolder, i);
         addName(2 * i + 1, output.FileName(), TextLength(output.FileName()), i);
     }

@@ -2,6 +2,8 @@
 #pragma once
 #include <cstdint>
 
+#include "foundation/path_parts.h"
+
 inline bool IsBlank(char16_t unit) {
     return unit == u' ';
 }
@@ -23,6 +25,6 @@ uint32_t DeviceNameLength(const char16_t* part, uint32_t length);
 
 // The folder of a path: everything before its last backslash.
 inline uint32_t FolderLength(const char16_t* path, uint32_t length) {
-    while (length > 0 && path[length - 1] != u'\\') --length;
-    return length > 0 ? length - 1 : 0;
+    const uint32_t withBackslash = FolderLengthOf(path, length);
+    return withBackslash > 0 ? withBackslash - 1 : 0;
 }
