@@ -152,7 +152,27 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FUZZ_CHECK(kTarget, line[pos] == u'\'', where());
     const auto command = ReadScriptLiteral(line, pos);
     FUZZ_CHECK(kTarget, command.has_value(), where() + ": the literal does not read");
-    FUZZ_CHECK(kTarget, pos == line.size() - suffix.size(), where() + ": text after the literal");
+    // The page's data after the command: the source's length, the source and the output as the
+    // command names them, and what the source is decoded from.
+    const auto skip = [&](const char16_t* text) {
+        const std::u16string expectedText = text;
+        FUZZ_CHECK(kTarget, line.compare(pos, expectedText.size(), expectedText) == 0,
+                   where() + ": no '" + Printable(expectedText) + "' after the literal");
+        pos += expectedText.size();
+    };
+    skip(u", ");
+    while (pos < line.size() && ((line[pos] >= u'0' && line[pos] <= u'9') || line[pos] == u'.'))
+        ++pos;
+    skip(u", ");
+    const auto source = ReadScriptLiteral(line, pos);
+    FUZZ_CHECK(kTarget, source.has_value(), where() + ": the source does not read");
+    skip(u", ");
+    const auto output = ReadScriptLiteral(line, pos);
+    FUZZ_CHECK(kTarget, output.has_value(), where() + ": the output does not read");
+    skip(u", ");
+    const auto from = ReadScriptLiteral(line, pos);
+    FUZZ_CHECK(kTarget, from.has_value(), where() + ": the label does not read");
+    FUZZ_CHECK(kTarget, pos == line.size() - suffix.size(), where() + ": text after the data");
 
     std::vector<std::u16string> expected = kCommonArguments;
     if (id3v2Only)
@@ -179,8 +199,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // After a successful run the launcher deletes exactly the source. Left out: a path ending
     // in a backslash (a folder, never a dropped file), whose last backslash is doubled.
     const std::u16string& path = values[kPath];
-    if (!path.empty() && path.back() != u'\\')
-        FUZZ_CHECK(kTarget, DeletedSource(*command) == ForFileCalls(path),
-                   withCommand() + ", deleted '" + Printable(DeletedSource(*command)) + "'");
+    if (!path.empty() && path.back() != u'\\') {
+        FUZZ_CHECK(kTarget, *source == ForFileCalls(path),
+                   withCommand() + ", deleted '" + Printable(*source) + "'");
+        FUZZ_CHECK(kTarget, DeletedSource(*command) == *source,
+                   withCommand() + ": the command names another source");
+    }
     return 0;
 }
