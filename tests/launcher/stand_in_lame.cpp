@@ -81,10 +81,15 @@ std::wstring LogPath() {
 }
 
 void AppendLine(const std::string& line) {
-    // Runs may end together, and the log may be read while it grows: append only.
-    HANDLE log =
-        CreateFileW(LogPath().c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                    nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    // Runs may end together, and the log may be read while it grows: append only, one writer
+    // at a time (Wine's appends from two processes at once may land at one offset, and a line
+    // is lost), the others trying again for up to ten seconds.
+    HANDLE log = INVALID_HANDLE_VALUE;
+    for (int tries = 0; tries < 2000 && log == INVALID_HANDLE_VALUE; ++tries) {
+        log = CreateFileW(LogPath().c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr,
+                          OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (log == INVALID_HANDLE_VALUE) Sleep(5);
+    }
     if (log == INVALID_HANDLE_VALUE) return;
     DWORD written = 0;
     WriteFile(log, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
