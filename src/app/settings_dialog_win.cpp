@@ -43,7 +43,7 @@ struct SettingsDialog {
     HWND window = nullptr;
     HWND besideSource = nullptr, ownFolder = nullptr, folder = nullptr, chooseFolder = nullptr;
     HWND keepSourceFolders = nullptr, pattern = nullptr, preview = nullptr;
-    HWND takeCover = nullptr;
+    HWND takeCover = nullptr, skipExisting = nullptr;
     bool decode = false;    // the main dialog's arguments decode: the preview's suffix
     int previewTrack = -1;  // the first selected track, or the first
 };
@@ -56,6 +56,7 @@ OutputSettings SettingsFromControls(const SettingsDialog& dialog) {
     settings.keepSourceFolders = IsChecked(dialog.keepSourceFolders);
     ReadField(dialog.pattern, settings.pattern);
     settings.cover = IsChecked(dialog.takeCover);
+    settings.skipExisting = IsChecked(dialog.skipExisting);
     return settings;
 }
 
@@ -197,6 +198,7 @@ BOOL StartSettingsDialog(HWND window, SettingsDialog& dialog) {
     dialog.pattern = GetDlgItem(window, IDE_NAME_PATTERN);
     dialog.preview = GetDlgItem(window, IDE_PREVIEW);
     dialog.takeCover = GetDlgItem(window, IDX_TAKE_COVER);
+    dialog.skipExisting = GetDlgItem(window, IDX_SKIP_EXISTING);
     const DialogState& main = *dialog.main;
     dialog.decode = IsDecodeRun(ComposeCommonArgumentsFromControls(main));
     dialog.previewTrack = FirstSelectedRow(main);
@@ -209,6 +211,8 @@ BOOL StartSettingsDialog(HWND window, SettingsDialog& dialog) {
     SendMessageW(dialog.keepSourceFolders, BM_SETCHECK,
                  settings.keepSourceFolders ? BST_CHECKED : BST_UNCHECKED, 0);
     SendMessageW(dialog.takeCover, BM_SETCHECK, settings.cover ? BST_CHECKED : BST_UNCHECKED, 0);
+    SendMessageW(dialog.skipExisting, BM_SETCHECK,
+                 settings.skipExisting ? BST_CHECKED : BST_UNCHECKED, 0);
     SetWindowTextW(dialog.pattern, AsWide(settings.pattern.Text()));
     EnableFolderChoice(dialog);
     ShowPreview(dialog);

@@ -30,6 +30,9 @@ const char16_t kOverwriteQuestion[] = u"Soll die bereits existierende Datei übe
 const char16_t kNotOpened[] = u"\r\nkonnte nicht zum Schreiben geöffnet werden!";
 const char16_t kNotWritten[] = u"\r\nkonnte nicht vollständig geschrieben werden!";
 const char16_t kWritten[] = u" wurde geschrieben.";
+const char16_t kLeftOut[] = u"\r\n\r\n%u Titel übersprungen: ihre MP3s gibt es schon.";
+const char16_t kAllLeftOut[] =
+    u"Alle Titel übersprungen: ihre MP3s gibt es schon. Es wird nichts gespeichert!";
 const char16_t kUnreadableIntro[] =
     u"Diese Dateien kann Lame.exe nicht lesen (es liest MP3, WAV, AIFF, FLAC, Ogg Vorbis und "
     u"Opus mit einem oder zwei Kanälen):\r\n";
@@ -49,10 +52,11 @@ void ShowPathMessage(HWND owner, const WideString& path, const char16_t* text) {
     ShowMessage(owner, message.Text());
 }
 
-void ShowWritten(HWND owner, const WideString& launcherPath) {
+void ShowWritten(HWND owner, const WideString& launcherPath, uint32_t leftOut) {
     WideString message;
     message.AssignText(FileNameOf(launcherPath.Text()));
     message.Append(kWritten);
+    if (leftOut > 0) message.Append(WideString().Format(kLeftOut, leftOut));
     ShowMessage(owner, message.Text());
 }
 
@@ -66,12 +70,13 @@ WideString ChooseLauncherPath(HWND owner, const WideString& firstTrackPath) {
     return FindNumberedLauncherPath(launcherPath, PathExists, nullptr);
 }
 
-// The tracks the launcher runs: those whose file the encoder can read. Holds the records of
-// the dialog's array without owning them.
+// The tracks the launcher runs: those whose file the encoder can read, less those left out
+// because their MP3 exists. Holds the records of the dialog's array without owning them.
 class WrittenTracks {
   public:
     ~WrittenTracks() {
         while (kept_.Count() > 0) kept_.RemoveAt(kept_.Count() - 1);
+        while (remaining_.Count() > 0) remaining_.RemoveAt(remaining_.Count() - 1);
     }
     // False when nothing is to be written: the user, told of the files the encoder cannot
     // read, chose not to save.
@@ -104,10 +109,19 @@ class WrittenTracks {
         tracks_ = &kept_;
         return true;
     }
+    // Leaves out the tracks flagged, one flag per track chosen; false when memory ran out.
+    // The array chosen before stays as it was for the output check made on it.
+    bool LeaveOut(const bool* leftOut) {
+        for (uint32_t i = 0; i < tracks_->Count(); ++i)
+            if (!leftOut[i] && !remaining_.Add(tracks_->GetAt(i))) return false;
+        tracks_ = &remaining_;
+        return true;
+    }
     const PointerArray<TrackRecord>& Tracks() const { return *tracks_; }
 
   private:
     PointerArray<TrackRecord> kept_;
+    PointerArray<TrackRecord> remaining_;
     const PointerArray<TrackRecord>* tracks_ = &kept_;
 };
 
@@ -148,8 +162,7 @@ void RunWrite(DialogState& state) {
     }
     WrittenTracks written;
     if (!written.Choose(owner, state.tracks)) return;
-    const PointerArray<TrackRecord>& tracks = written.Tracks();
-    const TrackRecord* first = tracks.GetAt(0);
+    const TrackRecord* first = written.Tracks().GetAt(0);
     if (!first || first->fields[kPath].IsEmpty()) {
         ShowMessage(owner, kListEmpty);
         return;
@@ -160,12 +173,25 @@ void RunWrite(DialogState& state) {
     const bool id3v2Only = IsChecked(state.controls.id3v2Only);
     // The folders are searched for existing outputs while the clashes are looked for and the
     // launcher's bytes are made.
-    OutputCheck check(tracks, decode, state.output);
+    OutputCheck check(written.Tracks(), decode, state.output);
     if (!Proceed(owner, check.RefuseClashes(owner), first->fields[kPath])) return;
     // A problem with the template file is shown later, where it always was: once the launcher
     // file is open.
     const LauncherTemplate launcherTemplate = ReadLauncherTemplate(TemplateFilePath());
-    if (!Proceed(owner, check.ConfirmExistingOutputs(owner), first->fields[kPath])) return;
+    const OutputCheckResult existing =
+        check.ConfirmExistingOutputs(owner, state.output.skipExisting);
+    if (existing == OutputCheckResult::kAllLeftOut) {
+        ShowMessage(owner, kAllLeftOut);
+        return;
+    }
+    if (!Proceed(owner, existing, first->fields[kPath])) return;
+    if (check.LeftOut() && !written.LeaveOut(check.LeftOut())) {
+        Proceed(owner, OutputCheckResult::kNoMemory, first->fields[kPath]);
+        return;
+    }
+    // The launcher stays in the first track's folder of the whole batch, where the first
+    // save put it, even when that track is left out.
+    const PointerArray<TrackRecord>& tracks = written.Tracks();
     const WideString launcherPath = ChooseLauncherPath(owner, first->fields[kPath]);
 
     // The pictures embedded in the sources are read again under a wait the user may end; they
@@ -203,7 +229,7 @@ void RunWrite(DialogState& state) {
 
     switch (FinishLauncherFile(file, bytes, complete)) {
         case LauncherWrite::kWritten:
-            ShowWritten(owner, launcherPath);
+            ShowWritten(owner, launcherPath, check.LeftOutCount());
             break;
         case LauncherWrite::kIncomplete:
             ShowPathMessage(owner, launcherPath, kNotWritten);

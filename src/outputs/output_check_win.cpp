@@ -61,7 +61,7 @@ OutputCheckResult OutputCheck::RefuseClashes(HWND owner) {
     return OutputCheckResult::kStopped;
 }
 
-OutputCheckResult OutputCheck::ConfirmExistingOutputs(HWND owner) {
+OutputCheckResult OutputCheck::ConfirmExistingOutputs(HWND owner, bool skipExisting) {
     if (!ready_) return OutputCheckResult::kNoMemory;
     const int64_t existing = search_->Finish();
     if (existing < 0 || search_->IdentityClashes() < 0) return OutputCheckResult::kNoMemory;
@@ -75,6 +75,11 @@ OutputCheckResult OutputCheck::ConfirmExistingOutputs(HWND owner) {
     }
     // With no clash, no output is a source of this batch: every file found is one of another.
     if (existing == 0) return OutputCheckResult::kClear;
+    if (skipExisting) {
+        leftOut_ = uint32_t(existing);
+        outputs_.LeaveOut(existing_.get());
+        return outputs_.Count() == 0 ? OutputCheckResult::kAllLeftOut : OutputCheckResult::kClear;
+    }
     const bool one = existing == 1;
     const int answer = ShowFramed(owner, one ? kExistingStartOne : kExistingStartMany,
                                   ListExistingOutputs(outputs_, existing_.get(), kShownTracks),

@@ -8,9 +8,10 @@
 #include "tracks/dialog_state_win.h"
 
 enum class OutputCheckResult {
-    kClear,     // go on
-    kStopped,   // a clash was shown, or the user kept the existing files
-    kNoMemory,  // the check could not be made
+    kClear,       // go on
+    kStopped,     // a clash was shown, or the user kept the existing files
+    kAllLeftOut,  // every output exists and existing ones are left out: nothing to write
+    kNoMemory,    // the check could not be made
 };
 
 // The check in the writer's order: the clashes, then (after the writer's own work) the
@@ -27,8 +28,13 @@ class OutputCheck {
     // Refuses a batch with a clash, with one message naming the tracks.
     OutputCheckResult RefuseClashes(HWND owner);
     // Waits for the search; refuses a batch whose outputs are, by identity, its sources or
-    // each other, as RefuseClashes does; else asks once about the outputs found.
-    OutputCheckResult ConfirmExistingOutputs(HWND owner);
+    // each other, as RefuseClashes does; else asks once about the outputs found, or, with
+    // skipExisting, leaves their tracks out of Outputs() without asking (see LeftOut()).
+    OutputCheckResult ConfirmExistingOutputs(HWND owner, bool skipExisting);
+    // The tracks left out because their output exists (one flag per track the check was made
+    // for), and how many; null and 0 when none was.
+    const bool* LeftOut() const { return leftOut_ > 0 ? existing_.get() : nullptr; }
+    uint32_t LeftOutCount() const { return leftOut_; }
     // Every track's output, named once for the save: for the folders made and the callRun
     // lines. Null when the check could not be made.
     const TrackOutputs* Outputs() const { return ready_ ? &outputs_ : nullptr; }
@@ -40,5 +46,6 @@ class OutputCheck {
     std::unique_ptr<bool[]> existing_;
     std::unique_ptr<bool[]> sameFiles_;  // the tracks that clash by the files' identity
     bool ready_ = false;
+    uint32_t leftOut_ = 0;
     std::unique_ptr<ExistingOutputsSearch> search_;
 };

@@ -56,6 +56,21 @@ bool TrackOutputs::Fill(const PointerArray<TrackRecord>& tracks, bool decode,
 
 // Names made from a pattern are not pieces of the sources' paths: each is made once and
 // appended to a block that grows by doubling.
+void TrackOutputs::LeaveOut(const bool* leftOut) {
+    // Moved down in place: each kept output starts no later than it did.
+    uint32_t kept = 0;
+    for (uint32_t i = 0; i < count_; ++i) {
+        const uint32_t start = starts_[i], end = starts_[i + 1];
+        if (leftOut[i]) continue;
+        if (starts_[kept] != start)
+            std::memmove(units_.get() + starts_[kept], units_.get() + start,
+                         (end - start) * sizeof(char16_t));
+        starts_[kept + 1] = starts_[kept] + (end - start);
+        ++kept;
+    }
+    count_ = kept;
+}
+
 bool TrackOutputs::FillFromPattern(const PointerArray<TrackRecord>& tracks, bool decode,
                                    OutputNamer& namer) {
     asBefore_ = false;

@@ -40,6 +40,9 @@ class TrackOutputs {
     // Whether the outputs lie beside their sources under their names, as the callRun rules
     // name them without being told.
     bool NamedAsBefore() const { return asBefore_; }
+    // Drops the outputs flagged (one flag per output), keeping the others' paths and order:
+    // each was named with the whole batch in view (its common folder), not only the rest.
+    void LeaveOut(const bool* leftOut);
     uint32_t Count() const { return count_; }
     // Empty for a missing record or one without a path.
     OutputPath Output(uint32_t track) const {

@@ -16,6 +16,7 @@ const wchar_t kFolderValue[] = L"Output-Folder";
 const wchar_t kKeepSourceFoldersValue[] = L"Output-Keep-Source-Folders";
 const wchar_t kPatternValue[] = L"Output-Name-Pattern";
 const wchar_t kCoverValue[] = L"Cover";
+const wchar_t kSkipExistingValue[] = L"Output-Skip-Existing";
 // Longer than any folder or pattern the dialog takes (4,096 units with the terminator).
 constexpr uint32_t kMostTextUnits = 4095;
 
@@ -53,6 +54,7 @@ OutputSettings ReadOutputSettings() {
         settings.ownFolder = ReadSwitch(key, kOwnFolderValue) && !settings.folder.IsEmpty();
         settings.keepSourceFolders = ReadSwitch(key, kKeepSourceFoldersValue);
         settings.cover = ReadSwitch(key, kCoverValue, true);
+        settings.skipExisting = ReadSwitch(key, kSkipExistingValue);
         if (ReadRegistryText(key, kPatternValue, kMostTextUnits, settings.pattern) &&
             CheckNamePattern(settings.pattern.Text()).problem != PatternProblem::kNone)
             settings.pattern.Clear();
@@ -78,7 +80,8 @@ bool StoreOutputSettings(const OutputSettings& settings) {
                         WriteText(key, kFolderValue, settings.folder) &&
                         WriteSwitch(key, kKeepSourceFoldersValue, settings.keepSourceFolders) &&
                         WriteText(key, kPatternValue, settings.pattern) &&
-                        WriteSwitch(key, kCoverValue, settings.cover);
+                        WriteSwitch(key, kCoverValue, settings.cover) &&
+                        WriteSwitch(key, kSkipExistingValue, settings.skipExisting);
     RegCloseKey(key);
     return stored;
 }

@@ -15,4 +15,7 @@ struct OutputSettings {
     // Whether each MP3 gets its source's picture, or its album folder's cover image, as its
     // front cover.
     bool cover = true;
+    // Whether a track whose MP3 exists already is left out of the launcher instead of asking
+    // to overwrite it.
+    bool skipExisting = false;
 };

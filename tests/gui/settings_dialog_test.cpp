@@ -122,7 +122,7 @@ void PressEscape(HWND dialog) {
 struct ShownSettings {
     bool besideSource, ownFolder, keep;
     std::u16string folder, pattern;
-    bool folderEnabled, cover;
+    bool folderEnabled, cover, skip;
 };
 ShownSettings ReadShown(HWND dialog) {
     return {IsDlgButtonChecked(dialog, IDO_BESIDE_SOURCE) == BST_CHECKED,
@@ -131,7 +131,8 @@ ShownSettings ReadShown(HWND dialog) {
             ControlText(dialog, IDE_OUTPUT_FOLDER),
             ControlText(dialog, IDE_NAME_PATTERN),
             IsWindowEnabled(GetDlgItem(dialog, IDE_OUTPUT_FOLDER)) != FALSE,
-            IsDlgButtonChecked(dialog, IDX_TAKE_COVER) == BST_CHECKED};
+            IsDlgButtonChecked(dialog, IDX_TAKE_COVER) == BST_CHECKED,
+            IsDlgButtonChecked(dialog, IDX_SKIP_EXISTING) == BST_CHECKED};
 }
 
 // The stored values as the registry holds them: "<none>" for a missing one.
@@ -201,6 +202,7 @@ TEST_F(SettingsDialogTest, OkStoresWhatIsShownAndTheNextStartReadsIt) {
         Click(dialog, IDX_KEEP_SOURCE_FOLDERS);
         SetText(dialog, IDE_NAME_PATTERN, u"<Interpret>\\<Album>\\<Nr> - <Titel>");
         Click(dialog, IDX_TAKE_COVER);
+        Click(dialog, IDX_SKIP_EXISTING);
         Click(dialog, IDOK);
     }});
     OpenSettings();
@@ -209,6 +211,7 @@ TEST_F(SettingsDialogTest, OkStoresWhatIsShownAndTheNextStartReadsIt) {
     EXPECT_EQ(owner, dialog_);
     EXPECT_TRUE(first.besideSource && !first.ownFolder && !first.keep && !first.folderEnabled);
     EXPECT_TRUE(first.cover) << "the cover comes along unless switched off";
+    EXPECT_FALSE(first.skip) << "existing MP3s are asked about unless switched on";
     EXPECT_EQ(first.folder, u"");
     EXPECT_EQ(first.pattern, u"<Quelldatei>");
 
@@ -217,6 +220,7 @@ TEST_F(SettingsDialogTest, OkStoresWhatIsShownAndTheNextStartReadsIt) {
     EXPECT_EQ(StoredText(L"Output-Keep-Source-Folders"), u"1");
     EXPECT_EQ(StoredText(L"Output-Name-Pattern"), u"<Interpret>\\<Album>\\<Nr> - <Titel>");
     EXPECT_EQ(StoredText(L"Cover"), u"0");
+    EXPECT_EQ(StoredText(L"Output-Skip-Existing"), u"1");
     EXPECT_EQ(StoredText(L"Lame-Path"), u"<none>");
 
     Reopen();
@@ -229,6 +233,8 @@ TEST_F(SettingsDialogTest, OkStoresWhatIsShownAndTheNextStartReadsIt) {
     EXPECT_TRUE(!again.besideSource && again.ownFolder && again.keep && again.folderEnabled);
     EXPECT_FALSE(again.cover);
     EXPECT_FALSE(OpenDialogState()->output.cover);
+    EXPECT_TRUE(again.skip);
+    EXPECT_TRUE(OpenDialogState()->output.skipExisting);
     EXPECT_EQ(again.folder, folder);
     EXPECT_EQ(again.pattern, u"<Interpret>\\<Album>\\<Nr> - <Titel>");
 }

@@ -4,6 +4,8 @@
 // Outputs that are sources or each other under other paths are refused whatever is answered.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "gui/harness.h"
 #include "gui/launcher_dialog.h"
 #include "gui/message_box_hook.h"
@@ -96,6 +98,54 @@ TEST_F(OutputClashRun, AnsweredYesTheExistingOutputIsReplacedAsBefore) {
     EXPECT_EQ(runs[0].back(), output);
     EXPECT_EQ(ReadBytes(output), "encoded by the stand-in") << "the older encode is replaced";
     EXPECT_FALSE(Exists(source)) << "the encoded source is deleted";
+}
+
+// "Vorhandene MP3s überspringen": a library encoded once, two tracks added, saved again: the
+// launcher runs only the new ones and the older encodes stay; saved a third time, every
+// output is there and nothing is written.
+TEST_F(OutputClashRun, SkippingExistingOutputsRunsOnlyTheNewTracks) {
+    ClickButton(dialog_, IDX_DELETE_ORIGINALS);  // the library keeps its sources
+    const std::u16string temp = folder_ + u"Temp\\";
+    MakeFolders(temp);
+    const auto encode = [&](const std::u16string& log) {
+        const ScriptResult result = RunLauncherScript(
+            ReadBytes(music_ + u"Lame-Aufruf.hta"), folder_,
+            {{u"TS_STANDIN_LOG", log}, {u"TEMP", temp}, {u"TMP", temp}}, Host::kWine);
+        EXPECT_TRUE(result.finished) << result.output;
+        std::vector<std::u16string> outputs;
+        for (const auto& run : ReadStandInLog(log)) outputs.push_back(run.back());
+        std::sort(outputs.begin(), outputs.end());
+        return outputs;
+    };
+    const auto drop = [&](const std::vector<std::u16string>& names) {
+        std::vector<std::u16string> paths;
+        for (const std::u16string& name : names) {
+            paths.push_back(music_ + name);
+            WriteBytes(paths.back(), AudioBytes(Utf8(name)));
+        }
+        DropFiles(dialog_, paths);
+    };
+    drop({u"A.wav", u"B.wav", u"C.wav"});
+    ASSERT_EQ(Press(IDYES), (std::vector<std::u16string>{u"Lame-Aufruf.hta wurde geschrieben."}));
+    ASSERT_EQ(encode(folder_ + u"first.log").size(), 3u);
+    WriteBytes(music_ + u"A.mp3", "older encode");
+
+    drop({u"D.wav", u"E.wav"});
+    OpenDialogState()->output.skipExisting = true;
+    const std::vector<std::u16string> shown = Press(IDYES);
+    ASSERT_EQ(shown.size(), 2u) << "the launcher's own question, then the result";
+    EXPECT_EQ(shown[1],
+              u"Lame-Aufruf.hta wurde geschrieben.\r\n\r\n3 Titel übersprungen: ihre MP3s gibt "
+              u"es schon.");
+    EXPECT_EQ(encode(folder_ + u"second.log"),
+              (std::vector<std::u16string>{music_ + u"D.mp3", music_ + u"E.mp3"}));
+    EXPECT_EQ(ReadBytes(music_ + u"A.mp3"), "older encode");
+
+    const auto before = FolderContents(music_);
+    EXPECT_EQ(Press(IDYES), (std::vector<std::u16string>{
+                                u"Alle Titel übersprungen: ihre MP3s gibt es schon. Es wird "
+                                u"nichts gespeichert!"}));
+    EXPECT_EQ(FolderContents(music_), before);
 }
 
 // A host symbolic link (Wine 8's CreateSymbolicLinkW makes none): `link`, a Unix path, to the
