@@ -98,7 +98,7 @@ int main() {
         const LONGLONG start = Now();
         OutputCheck outputCheck(OpenDialogState()->tracks, false, OpenDialogState()->output);
         if (outputCheck.RefuseClashes(dialog) != OutputCheckResult::kClear ||
-            outputCheck.ConfirmExistingOutputs(dialog) != OutputCheckResult::kClear)
+            outputCheck.ConfirmExistingOutputs(dialog, false) != OutputCheckResult::kClear)
             return 1;
         check.push_back(Milliseconds(Now() - start));
     }
