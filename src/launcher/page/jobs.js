@@ -163,9 +163,13 @@ function leftJob (track)
 // tracks are run here.
 function collectFromHelper (helper)
 {
+	// A virus scanner may hold the helper's hello for a moment: it is read again at a later turn.
 	if (!helper.answered && files.FileExists (helper.base + ".hello")) {
-		helper.answered = batch.answered = true;
-		batch.expands = readText (helper.base + ".hello") == "1";
+		try {
+			batch.expands = readText (helper.base + ".hello") == "1";
+			helper.answered = batch.answered = true;
+		} catch (e) {
+		}
 	}
 	// Looked at before the results: a helper leaves each result before it ends.
 	helper.gone = helper.gone || helper.answered && released (files, helper.base + ".lock");
