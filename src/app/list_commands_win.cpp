@@ -2,12 +2,14 @@
 
 #include "tracks/drop_names.h"
 #include "tracks/file_list_win.h"
+#include "tracks/folder_drop_win.h"
 #include "tracks/selection_win.h"
 #include "tracks/source_tags_win.h"
 #include "tracks/tag_editing_win.h"
 #include "tracks/tag_rules.h"
 #include "tracks/track_numbering.h"
 #include "tracks/track_removal.h"
+#include "win/file_calls_win.h"
 #include "win/utf16_cast.h"
 
 namespace {
@@ -21,26 +23,13 @@ void ResumeRedraw(HWND list) {
     InvalidateRect(list, nullptr, TRUE);
 }
 
-// One dropped name becomes a track and a row; names of 0 or 1 characters are skipped.
-void TakeDroppedName(DialogState& state, const WideString& name) {
-    if (name.Length() <= 1) return;
-    TrackRecord* record = MakeTrackRecord(name.Text());
-    if (record == nullptr) return;
-    if (!state.tracks.Add(record)) {
-        delete record;
-        return;
-    }
-    // The list and the array must stay in lockstep: a row the list refused takes its
-    // record back out.
-    if (!AddRecordToList(state.controls.files, record)) {
-        state.tracks.DeleteAt(state.tracks.Count() - 1);
-        return;
-    }
-    QueueTagsOfTrack(state, *record);
-}
+// What a walk over a drop's names does with each; false ends the walk.
+using NameVisitor = bool (*)(DialogState& state, const WideString& name, void* context);
 
-// The documented DROPFILES block behind the handle, read in one walk.
-bool TakeNamesFromDropBlock(DialogState& state, HDROP drop) {
+// The documented DROPFILES block behind the handle, read in one walk; false when the handle
+// holds none.
+bool VisitNamesInDropBlock(DialogState& state, HDROP drop, NameVisitor visit, void* context,
+                           bool prepare) {
     const void* block = GlobalLock(drop);
     if (block == nullptr) return false;
     DropNameCursor cursor;
@@ -48,18 +37,21 @@ bool TakeNamesFromDropBlock(DialogState& state, HDROP drop) {
         GlobalUnlock(drop);
         return false;
     }
-    const uint32_t names = CountDroppedNames(cursor);
-    SendMessageW(state.controls.files, LB_INITSTORAGE, names, 0);
-    state.tracks.ReserveRoom(names);  // one growth instead of one per 8 names
-    PrepareTagReading(state, names);
+    if (prepare) {
+        const uint32_t names = CountDroppedNames(cursor);
+        SendMessageW(state.controls.files, LB_INITSTORAGE, names, 0);
+        state.tracks.ReserveRoom(names);  // one growth instead of one per 8 names
+        PrepareTagReading(state, names);
+    }
     WideString name;
-    while (NextDroppedName(cursor, name)) TakeDroppedName(state, name);
+    while (NextDroppedName(cursor, name) && visit(state, name, context)) {
+    }
     GlobalUnlock(drop);
     return true;
 }
 
 // Any other drop handle: ask the shell for each name, its length first, so no name is cut.
-void TakeNamesFromShell(DialogState& state, HDROP drop) {
+void VisitNamesFromShell(DialogState& state, HDROP drop, NameVisitor visit, void* context) {
     const UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
     WideString name;
     for (UINT i = 0; i < count; ++i) {
@@ -67,16 +59,54 @@ void TakeNamesFromShell(DialogState& state, HDROP drop) {
         if (length <= 1 || !name.PrepareBuffer(length)) continue;
         const UINT got = DragQueryFileW(drop, i, AsWide(name.Buffer()), length + 1);
         name.Truncate(got);
-        TakeDroppedName(state, name);
+        if (!visit(state, name, context)) return;
     }
+}
+
+void VisitDroppedNames(DialogState& state, HDROP drop, NameVisitor visit, void* context = nullptr,
+                       bool prepare = false) {
+    if (!VisitNamesInDropBlock(state, drop, visit, context, prepare))
+        VisitNamesFromShell(state, drop, visit, context);
+}
+
+// One dropped name becomes a track and a row; names of 0 or 1 characters are skipped.
+bool TakeDroppedName(DialogState& state, const WideString& name, void*) {
+    AddDroppedTrack(state, name.Text(), 0);
+    return true;
+}
+
+// A folder's music comes from the listing thread, and so does every name of a drop that
+// holds a folder, so that each keeps its place.
+bool ListName(DialogState& state, const WideString& name, void*) {
+    if (name.Length() > 1 && !QueueForListing(state, name.Text(), name.Length()))
+        AddDroppedTrack(state, name.Text(), 0);
+    return true;
+}
+
+// Ends the walk at the first folder, which it reports in the context's bool.
+bool FindFolder(DialogState&, const WideString& name, void* context) {
+    const DWORD attributes = FileAttributesAt(name.Text());
+    const bool folder =
+        attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    *static_cast<bool*>(context) = folder;
+    return !folder;
 }
 
 }  // namespace
 
 void TakeDroppedFiles(DialogState& state, HDROP drop) {
+    // While a listing runs, later drops queue behind it.
+    bool holdsFolder = false;
+    if (!IsListingFolders(state)) VisitDroppedNames(state, drop, FindFolder, &holdsFolder);
+    if (IsListingFolders(state) || holdsFolder) {
+        VisitDroppedNames(state, drop, ListName);
+        StartListingFolders(state);
+        DragFinish(drop);
+        return;
+    }
     HWND list = state.controls.files;
     SuspendRedraw(list);
-    if (!TakeNamesFromDropBlock(state, drop)) TakeNamesFromShell(state, drop);
+    VisitDroppedNames(state, drop, TakeDroppedName, nullptr, true);
     ResumeRedraw(list);
     // The rows are painted first; their tags follow from the reader, which would otherwise
     // compete with the paint from the start.

@@ -17,7 +17,9 @@
 #include "outputs/output_settings_win.h"
 #include "options/options_win.h"
 #include "resources/control_ids.h"
+#include "sources/folder_listing_win.h"
 #include "tracks/file_list_win.h"
+#include "tracks/folder_drop_win.h"
 #include "tracks/genre_menu_win.h"
 #include "tracks/path_menu_win.h"
 #include "tracks/selection_win.h"
@@ -91,6 +93,7 @@ BOOL InitializeMainDialog(HWND dialog, HINSTANCE instance) {
 void ForgetState(HWND dialog) {
     DialogState* state = MainDialogState(dialog);
     if (state) {
+        StopListingFolders(*state);
         StopReadingTags(*state);
         ReleaseDisplayScale(*state);
     }
@@ -162,8 +165,11 @@ void RouteCommand(DialogState& state, int id, HWND control, UINT code) {
         case IDM_SELECT_ALL:
             SelectAllTracks(state);
             break;
+        case IDCANCEL:
+            EndListingFolders(state);  // Escape keeps what was found
+            break;
         default:
-            break;  // IDCANCEL (Escape), IDM_NOTHING (Alt+'/', Alt+'?'), check boxes: nothing
+            break;  // IDM_NOTHING (Alt+'/', Alt+'?'), check boxes: nothing
     }
 }
 
@@ -242,6 +248,12 @@ INT_PTR CALLBACK MainDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
             return ShowWaitCursor(dialog);
         case kSourceTagsArrived:
             TakeArrivedTags(*state);
+            return FALSE;
+        case kFolderListingEnded:
+            TakeListedFiles(*state);
+            return FALSE;
+        case WM_TIMER:
+            if (wParam == kListingTimer) TakeListedFiles(*state);
             return FALSE;
         case WM_DRAWITEM:
             if (wParam != IDL_FILES) return FALSE;

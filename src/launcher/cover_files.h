@@ -6,10 +6,7 @@
 
 #include "foundation/pointer_array.h"
 #include "foundation/wide_string.h"
-
-// The folder beside the launcher that holds the pictures embedded in the sources, written
-// out once per picture so that the encoder can be given them by name.
-inline constexpr char16_t kCoverFolderName[] = u"Lame-Aufruf-Cover";
+#include "sources/program_files.h"
 
 class TrackCoverFiles {
   public:

@@ -155,7 +155,8 @@ void RunWrite(DialogState& state) {
     // a relative path such as "Lame.exe" still names that file there.
     const WideString lameFullPath = FullPathOf(lamePath);
 
-    if (!AwaitTagsForSave(state)) return;  // no launcher with half the tags unasked
+    if (!AwaitListingForSave(state)) return;  // no launcher with half a folder
+    if (!AwaitTagsForSave(state)) return;     // no launcher with half the tags unasked
     if (!state.tracks.GetAt(0) || state.tracks.GetAt(0)->fields[kPath].IsEmpty()) {
         ShowMessage(owner, kListEmpty);
         return;

@@ -1,8 +1,11 @@
 #include "launcher/tag_wait_win.h"
 
+#include "foundation/grouped_number.h"
 #include "sources/cover_reading_win.h"
 #include "tracks/source_tags_win.h"
 #include "sources/tag_reader_win.h"
+#include "tracks/folder_drop_win.h"
+#include "win/control_text_win.h"
 #include "win/message_win.h"
 #include "win/utf16_cast.h"
 
@@ -21,34 +24,6 @@ struct WaitSubject {
 // The loop wakes at least this often to count the quiet time and show the progress.
 constexpr DWORD kWakeInterval = 100;
 constexpr uint32_t kNamesShown = 10;
-
-// "1.234.567": digits in groups of three, as German text writes numbers.
-void AppendGroupedNumber(WideString& text, uint32_t number) {
-    char16_t digits[16];
-    int count = 0;
-    do {
-        digits[count++] = static_cast<char16_t>(u'0' + number % 10);
-        number /= 10;
-    } while (number > 0);
-    char16_t grouped[24];
-    int length = 0;
-    for (int i = count; i-- > 0;) {
-        grouped[length++] = digits[i];
-        if (i > 0 && i % 3 == 0) grouped[length++] = u'.';
-    }
-    grouped[length] = u'\0';
-    text.Append(grouped);
-}
-
-WideString WindowText(HWND window) {
-    WideString text;
-    const int length = GetWindowTextLengthW(window);
-    if (length > 0 && text.PrepareBuffer(static_cast<uint32_t>(length))) {
-        const int copied = GetWindowTextW(window, AsWide(text.Buffer()), length + 1);
-        text.Truncate(copied > 0 ? static_cast<uint32_t>(copied) : 0);
-    }
-    return text;
-}
 
 void ShowProgress(HWND dialog, const char16_t* doing, uint32_t read, uint32_t queued) {
     WideString title;
@@ -134,7 +109,7 @@ TagWait WaitFor(DialogState& state, const WaitSubject& subject) {
 
 // The wait with the wait cursor, the title given back afterwards.
 TagWait WaitShowingProgress(DialogState& state, const WaitSubject& subject) {
-    const WideString title = WindowText(state.dialog);
+    const WideString title = ReadWindowText(state.dialog);
     const HCURSOR previous = SetCursor(LoadCursorW(nullptr, IDC_WAIT));
     state.save.waitingForTags = true;
     const TagWait outcome = WaitFor(state, subject);
@@ -218,6 +193,20 @@ bool AskToSaveWithoutTags(DialogState& state) {
 }
 
 }  // namespace
+
+bool AwaitListingForSave(DialogState& state) {
+    if (!IsListingFolders(state)) return true;
+    // The listing's own title shows its count meanwhile.
+    const HCURSOR previous = SetCursor(LoadCursorW(nullptr, IDC_WAIT));
+    state.save.waitingForTags = true;
+    while (IsListingFolders(state) && !state.save.cancelled) {
+        MsgWaitForMultipleObjectsEx(0, nullptr, kWakeInterval, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+        PumpDuringWait(state);
+    }
+    state.save.waitingForTags = false;
+    SetCursor(previous);
+    return !state.save.cancelled;
+}
 
 bool AwaitTagsForSave(DialogState& state) {
     if (state.tagReader == nullptr) return true;

@@ -6,6 +6,10 @@
 
 struct CoverReading;
 
+// Waits until the files of dropped folders are all rows; false when the user pressed Escape
+// or closed the window (the listing goes on then).
+bool AwaitListingForSave(DialogState& state);
+
 // Waits until every track's tags are in; false when nothing is to be written: the user pressed
 // Escape or closed the window, or the reading made no progress for state.save.quietLimit and
 // the user, shown the tracks still without tags, chose not to save.

@@ -11,7 +11,12 @@ WideString CommonFolderOf(const PointerArray<TrackRecord>& tracks) {
         const TrackRecord* record = tracks.GetAt(i);
         if (!record || record->fields[kPath].IsEmpty()) continue;
         const char16_t* path = record->fields[kPath].Text();
-        const uint32_t length = FolderLength(path, record->fields[kPath].Length());
+        // A file found in a dropped folder counts as that folder, so that the folders below
+        // it are kept even when all its music lies deeper.
+        const uint32_t length =
+            record->rootLength > 0 && record->rootLength < record->fields[kPath].Length()
+                ? record->rootLength
+                : FolderLength(path, record->fields[kPath].Length());
         if (!common) {
             common = path;
             commonLength = length;

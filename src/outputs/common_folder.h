@@ -6,5 +6,6 @@
 #include "tracks/track_record.h"
 
 // The common folder of the sources, letter case aside: the longest run of whole folder
-// names every source's folder starts with, without a backslash at its end.
+// names every source's folder starts with, without a backslash at its end. A file found in
+// a dropped folder counts as lying in that folder.
 WideString CommonFolderOf(const PointerArray<TrackRecord>& tracks);

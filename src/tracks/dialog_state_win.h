@@ -16,6 +16,7 @@ constexpr int kTagFieldCount = kLastTag - kFirstTag + 1;
 // for every frame and the two then take turns at the heap (figures in docs/performance.md).
 constexpr int kTagReaderThreads = 1;
 struct TagReader;
+struct FolderListing;
 // The controls that keep their distance from the right edge, and the buttons that keep
 // theirs from the bottom edge, when the dialog is resized.
 constexpr int kRightColumnCount = 32;
@@ -113,6 +114,13 @@ struct DialogState {
     uint32_t lastTrackId = 0;
     uint32_t tagResultCursor = 0;
     SaveRun save;
+    // Lists dropped folders; from such a drop until the last file found is a row.
+    FolderListing* folderListing = nullptr;
+    // Called on the listing's thread before each folder (sources/folder_listing_win.h); tests
+    // make a folder slow with it.
+    void (*folderVisit)(const char16_t* folder) = nullptr;
+    WideString titleBeforeListing;
+    uint32_t titleCount = UINT32_MAX;  // the count the title shows
     // Outer size of the dialog as created; the window never becomes smaller.
     SIZE minimumSize = {0, 0};
     LayoutAnchors anchors;

@@ -18,6 +18,10 @@ struct TrackRecord {
     // The source's length as read at the drop, in milliseconds; 0 when unknown. The launcher
     // deletes a source only beside an output of about this length.
     uint32_t milliseconds = 0;
+    // The length of the dropped folder the file was found in, a leading part of its path
+    // (without a backslash at its end); 0 for a file dropped by itself. Outputs keep the
+    // folders below it.
+    uint32_t rootLength = 0;
     // Not the picture itself: the save reads it again (10,000 tracks hold no pictures).
     TrackCover cover;
 };

@@ -17,3 +17,13 @@ uint32_t ReadField(HWND control, WideString& text) {
 bool IsChecked(HWND box) {
     return SendMessageW(box, BM_GETCHECK, 0, 0) == BST_CHECKED;
 }
+
+WideString ReadWindowText(HWND window) {
+    WideString text;
+    const int length = GetWindowTextLengthW(window);
+    if (length > 0 && text.PrepareBuffer(static_cast<uint32_t>(length))) {
+        const int copied = GetWindowTextW(window, AsWide(text.Buffer()), length + 1);
+        text.Truncate(copied > 0 ? static_cast<uint32_t>(copied) : 0);
+    }
+    return text;
+}

@@ -8,3 +8,5 @@
 uint32_t ReadField(HWND control, WideString& text);
 // Whether the check box or radio button is checked.
 bool IsChecked(HWND box);
+// The window's whole text (a dialog's title), untrimmed.
+WideString ReadWindowText(HWND window);

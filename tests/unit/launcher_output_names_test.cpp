@@ -266,11 +266,24 @@ TEST(OutputNamer, KeepsEachSourcesFolderBelowTheCommonFolder) {
          {u"ab\\1.mp3", u"a\\2.mp3"}},
         {"a folder and its own", {u"D:\\M\\1.wav", u"D:\\M\\x\\2.wav"}, {u"1.mp3", u"x\\2.mp3"}},
         {"two drives", {u"C:\\a\\1.wav", u"D:\\b\\2.wav"}, {u"C\\a\\1.mp3", u"D\\b\\2.mp3"}},
+        // '|' ends the dropped folder a source was found in.
+        {"a dropped folder keeps the folders below it",
+         {u"D:\\Musik|\\A\\B\\1.wav", u"D:\\Musik|\\A\\B\\2.wav"},
+         {u"A\\B\\1.mp3", u"A\\B\\2.mp3"}},
+        {"a dropped folder and a dropped file",
+         {u"D:\\Musik|\\A\\1.wav", u"D:\\Andere\\2.wav"},
+         {u"Musik\\A\\1.mp3", u"Andere\\2.mp3"}},
+        {"a dropped drive", {u"D:|\\A\\1.wav"}, {u"A\\1.mp3"}},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
         PointerArray<TrackRecord> tracks;
-        for (const std::u16string& source : row.sources) tracks.Add(Record(source));
+        for (std::u16string source : row.sources) {
+            const size_t root = source.find(u'|');
+            if (root != std::u16string::npos) source.erase(root, 1);
+            tracks.Add(Record(source));
+            if (root != std::u16string::npos) tracks.GetAt(tracks.Count() - 1)->rootLength = root;
+        }
         std::vector<std::u16string> expected;
         for (const std::u16string& name : row.expected) expected.push_back(u"E:\\MP3\\" + name);
         EXPECT_EQ(Names(Settings(u"<Quelldatei>", u"E:\\MP3\\", true), tracks), expected);

@@ -1,0 +1,416 @@
+#include "sources/folder_listing_win.h"
+
+#include <shlwapi.h>
+
+#include <algorithm>
+#include <cstring>
+#include <new>
+
+#include "foundation/pointer_array.h"
+#include "foundation/wide_string.h"
+#include "sources/encoder_input.h"
+#include "sources/identity_set.h"
+#include "sources/listed_names.h"
+#include "sources/source_file.h"
+#include "win/file_calls_win.h"
+#include "win/utf16_cast.h"
+
+namespace {
+
+// A growable block of units; false when memory ran out.
+bool Reserve(char16_t*& units, uint32_t& capacity, uint32_t used, uint64_t more) {
+    if (used + more <= capacity) return true;
+    uint64_t grown = capacity < 4096 ? 4096 : uint64_t(capacity) * 2;
+    while (grown < used + more) grown *= 2;
+    if (grown > UINT32_MAX / 2) return false;
+    char16_t* bigger = new (std::nothrow) char16_t[grown];
+    if (bigger == nullptr) return false;
+    if (units != nullptr) std::memcpy(bigger, units, used * sizeof(char16_t));
+    delete[] units;
+    units = bigger;
+    capacity = uint32_t(grown);
+    return true;
+}
+
+// One folder's entries as read: their names in one block, each with what the walk needs.
+struct Entry {
+    uint32_t name;  // offset of its NUL-ended name in the block
+    uint32_t length;
+    bool folder;
+};
+
+struct FolderEntries {
+    char16_t* names = nullptr;
+    uint32_t namesUsed = 0, namesCapacity = 0;
+    Entry* entries = nullptr;
+    uint32_t count = 0, capacity = 0;
+
+    FolderEntries() = default;
+    FolderEntries(const FolderEntries&) = delete;
+    FolderEntries& operator=(const FolderEntries&) = delete;
+    ~FolderEntries() {
+        delete[] names;
+        delete[] entries;
+    }
+    bool Add(const char16_t* name, uint32_t length, bool folder) {
+        if (!Reserve(names, namesCapacity, namesUsed, uint64_t(length) + 1)) return false;
+        if (count == capacity) {
+            const uint32_t grown = capacity == 0 ? 64 : capacity * 2;
+            Entry* bigger = new (std::nothrow) Entry[grown];
+            if (bigger == nullptr) return false;
+            if (entries != nullptr) std::memcpy(bigger, entries, count * sizeof(Entry));
+            delete[] entries;
+            entries = bigger;
+            capacity = grown;
+        }
+        std::memcpy(names + namesUsed, name, length * sizeof(char16_t));
+        names[namesUsed + length] = u'\0';
+        entries[count++] = Entry{namesUsed, length, folder};
+        namesUsed += length + 1;
+        return true;
+    }
+    const char16_t* NameOf(const Entry& entry) const { return names + entry.name; }
+};
+
+}  // namespace
+
+struct FolderListing {
+    HWND notify = nullptr;
+    FolderVisit visit = nullptr;
+    CRITICAL_SECTION lock;
+    HANDLE wake = nullptr;
+    LONG references = 2;  // the dialog's and the thread's
+    volatile LONG stop = 0;
+    // Guarded by the lock: the dropped names not yet listed, and what was found.
+    char16_t* input = nullptr;
+    uint32_t inputUsed = 0, inputCapacity = 0, inputRead = 0;
+    FoundFiles found;
+    uint32_t foundTotal = 0;
+    bool ended = false;
+    // The thread's own.
+    IdentitySet folders;
+    IdentitySet files;
+    FolderEntries entries;
+    PointerArray<WideString> waiting;           // folders still to list, the next one last
+    WideString path;                            // the file being judged or found
+    alignas(8) unsigned char block[64 * 1024];  // a folder's entries as read
+
+    FolderListing() { InitializeCriticalSection(&lock); }
+    FolderListing(const FolderListing&) = delete;
+    FolderListing& operator=(const FolderListing&) = delete;
+    ~FolderListing() {
+        DeleteCriticalSection(&lock);
+        if (wake != nullptr) CloseHandle(wake);
+        delete[] input;
+    }
+};
+
+namespace {
+
+void Release(FolderListing* listing) {
+    if (InterlockedDecrement(&listing->references) == 0) delete listing;
+}
+
+bool Stopped(const FolderListing& listing) {
+    return listing.stop != 0;
+}
+
+// Hands a found file to the dialog's side.
+void PutFound(FolderListing& listing, const char16_t* path, uint32_t length, uint32_t root) {
+    EnterCriticalSection(&listing.lock);
+    FoundFiles& found = listing.found;
+    if (Reserve(found.units, found.capacity, found.used, uint64_t(length) + 3)) {
+        found.units[found.used++] = char16_t(root & 0xFFFF);
+        found.units[found.used++] = char16_t(root >> 16);
+        std::memcpy(found.units + found.used, path, length * sizeof(char16_t));
+        found.used += length;
+        found.units[found.used++] = u'\0';
+        ++found.count;
+        ++listing.foundTotal;
+    }
+    LeaveCriticalSection(&listing.lock);
+}
+
+uint32_t ReadFromFile(void* context, uint64_t offset, void* buffer, uint32_t count) {
+    return ReadSourceFile(*static_cast<SourceFile*>(context), offset, buffer, count);
+}
+
+// A file whose name says nothing: listed when its first bytes are music lame.exe reads.
+bool HoldsMusic(const char16_t* path) {
+    SourceFile* file = OpenSourceFile(path);
+    if (file == nullptr) return false;
+    const EncoderInput input = JudgeEncoderInput(SourceFileSize(*file), ReadFromFile, file);
+    CloseSourceFile(file);
+    return IsListedContent(input);
+}
+
+// The identity of what a path leads to (a link's target); false when it cannot be opened.
+bool IdentityAt(const char16_t* path, uint32_t& volume, uint64_t& file) {
+    HANDLE handle = OpenFileAt(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                               OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS);
+    if (handle == INVALID_HANDLE_VALUE) return false;
+    BY_HANDLE_FILE_INFORMATION info;
+    const bool known = GetFileInformationByHandle(handle, &info) != 0;
+    CloseHandle(handle);
+    volume = info.dwVolumeSerialNumber;
+    file = (uint64_t(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
+    return known;
+}
+
+bool IsDotName(const char16_t* name, uint32_t length) {
+    return (length == 1 && name[0] == u'.') || (length == 2 && name[0] == u'.' && name[1] == u'.');
+}
+
+// The path of an entry of the folder into listing.path.
+const WideString& PathOfEntry(FolderListing& listing, const WideString& folder,
+                              const char16_t* name) {
+    listing.path = folder;
+    if (folder.Length() > 0 && folder.Text()[folder.Length() - 1] != u'\\')
+        listing.path.Append(u"\\");
+    listing.path.Append(name);
+    return listing.path;
+}
+
+// One directory entry: kept in the folder's entries when the listing takes it.
+void TakeEntry(FolderListing& listing, const WideString& folder, uint32_t volume,
+               const char16_t* name, uint32_t length, DWORD attributes, uint64_t fileId) {
+    if (IsDotName(name, length)) return;
+    if (attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) return;
+    if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
+        if (!IsLeftOutFolder(name, length)) listing.entries.Add(name, length, true);
+        return;
+    }
+    const ListedName kind = JudgeListedName(name, length);
+    if (kind == ListedName::kNotAudio) return;
+    const bool link = (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+    if (kind == ListedName::kAskContent || link) {
+        WideString nameText;
+        nameText.AssignText(name, length);
+        const char16_t* path = PathOfEntry(listing, folder, nameText.Text()).Text();
+        if (kind == ListedName::kAskContent && !HoldsMusic(path)) return;
+        // A link's entry carries its own ID: its target's counts.
+        if (link && !IdentityAt(path, volume, fileId)) fileId = 0;
+    }
+    // File systems without IDs give 0: such files are listed whatever.
+    if (fileId != 0 && !listing.files.Add(volume, fileId)) return;
+    listing.entries.Add(name, length, false);
+}
+
+// Reads the folder's entries with their file IDs in large blocks; false when the file system
+// cannot give them that way (the caller then asks FindFirstFile).
+bool ReadEntriesWithIds(FolderListing& listing, HANDLE folder, const WideString& path,
+                        uint32_t volume) {
+    unsigned char* block = listing.block;
+    bool first = true;
+    for (;;) {
+        if (Stopped(listing)) return true;
+        if (!GetFileInformationByHandleEx(
+                folder, first ? FileIdBothDirectoryRestartInfo : FileIdBothDirectoryInfo, block,
+                sizeof listing.block))
+            return !first || GetLastError() == ERROR_NO_MORE_FILES ||
+                   GetLastError() == ERROR_FILE_NOT_FOUND;
+        first = false;
+        for (DWORD offset = 0;;) {
+            const auto* info = reinterpret_cast<const FILE_ID_BOTH_DIR_INFO*>(block + offset);
+            TakeEntry(listing, path, volume, reinterpret_cast<const char16_t*>(info->FileName),
+                      info->FileNameLength / sizeof(char16_t), info->FileAttributes,
+                      uint64_t(info->FileId.QuadPart));
+            if (info->NextEntryOffset == 0) break;
+            offset += info->NextEntryOffset;
+        }
+    }
+}
+
+void ReadEntriesByName(FolderListing& listing, const WideString& path) {
+    WideString pattern = path;
+    if (pattern.Length() > 0 && pattern.Text()[pattern.Length() - 1] != u'\\')
+        pattern.Append(u"\\");
+    pattern.Append(u"*");
+    WIN32_FIND_DATAW data;
+    HANDLE find = FindFirstFileAt(pattern.Text(), &data);
+    if (find == INVALID_HANDLE_VALUE) return;
+    do {
+        const auto* name = reinterpret_cast<const char16_t*>(data.cFileName);
+        uint32_t length = 0;
+        while (name[length] != u'\0') ++length;
+        TakeEntry(listing, path, 0, name, length, data.dwFileAttributes, 0);
+    } while (!Stopped(listing) && FindNextFileW(find, &data));
+    FindClose(find);
+}
+
+// Lists one folder: its files found, its subfolders put on the waiting stack, both in
+// natural order (the subfolders in reverse, so the first is taken next).
+void ListFolder(FolderListing& listing, const WideString& path, uint32_t root) {
+    if (listing.visit != nullptr) listing.visit(path.Text());
+    HANDLE folder = OpenFileAt(path.Text(), FILE_LIST_DIRECTORY,
+                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                               OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS);
+    if (folder == INVALID_HANDLE_VALUE) return;
+    BY_HANDLE_FILE_INFORMATION info;
+    uint32_t volume = 0;
+    if (GetFileInformationByHandle(folder, &info)) {
+        volume = info.dwVolumeSerialNumber;
+        // Reached before through a link or a junction (or as its own parent): listed once.
+        if (!listing.folders.Add(volume,
+                                 (uint64_t(info.nFileIndexHigh) << 32) | info.nFileIndexLow)) {
+            CloseHandle(folder);
+            return;
+        }
+    }
+    FolderEntries& entries = listing.entries;
+    entries.count = 0;
+    entries.namesUsed = 0;
+    const bool read = ReadEntriesWithIds(listing, folder, path, volume);
+    CloseHandle(folder);
+    if (!read) ReadEntriesByName(listing, path);
+    if (Stopped(listing)) return;
+
+    std::sort(entries.entries, entries.entries + entries.count,
+              [&entries](const Entry& a, const Entry& b) {
+                  if (a.folder != b.folder) return !a.folder;
+                  return StrCmpLogicalW(AsWide(entries.NameOf(a)), AsWide(entries.NameOf(b))) < 0;
+              });
+    uint32_t files = 0;
+    while (files < entries.count && !entries.entries[files].folder) ++files;
+    for (uint32_t i = 0; i < files; ++i) {
+        const WideString& file = PathOfEntry(listing, path, entries.NameOf(entries.entries[i]));
+        PutFound(listing, file.Text(), file.Length(), root);
+    }
+    for (uint32_t i = entries.count; i-- > files;) {
+        auto* subfolder = new (std::nothrow)
+            WideString(PathOfEntry(listing, path, entries.NameOf(entries.entries[i])));
+        if (subfolder == nullptr || !listing.waiting.Add(subfolder)) delete subfolder;
+    }
+}
+
+// A dropped folder and everything below it; the stack of waiting folders keeps the walk off
+// the thread's stack, however deep the folders go.
+void ListDroppedFolder(FolderListing& listing, const WideString& folder) {
+    uint32_t root = folder.Length();
+    while (root > 0 && folder.Text()[root - 1] == u'\\') --root;
+    auto* first = new (std::nothrow) WideString(folder);
+    if (first == nullptr || !listing.waiting.Add(first)) {
+        delete first;
+        return;
+    }
+    while (listing.waiting.Count() > 0 && !Stopped(listing)) {
+        const uint32_t last = listing.waiting.Count() - 1;
+        const WideString next = *listing.waiting.GetAt(last);
+        listing.waiting.DeleteAt(last);
+        ListFolder(listing, next, root);
+    }
+    listing.waiting.DeleteAll();
+}
+
+// The next dropped name into name; false when none is left (the listing has ended then).
+bool NextDroppedName(FolderListing& listing, WideString& name) {
+    EnterCriticalSection(&listing.lock);
+    const bool any = listing.inputRead < listing.inputUsed;
+    if (any) {
+        name.AssignText(listing.input + listing.inputRead);
+        listing.inputRead += name.Length() + 1;
+    } else {
+        listing.ended = true;
+    }
+    LeaveCriticalSection(&listing.lock);
+    return any;
+}
+
+DWORD WINAPI ListingThread(void* parameter) {
+    auto* listing = static_cast<FolderListing*>(parameter);
+    WaitForSingleObject(listing->wake, INFINITE);
+    WideString name;
+    while (!Stopped(*listing) && NextDroppedName(*listing, name)) {
+        const DWORD attributes = FileAttributesAt(name.Text());
+        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+            ListDroppedFolder(*listing, name);
+        } else {
+            // A dropped file is taken whatever it is, as it always was.
+            PutFound(*listing, name.Text(), name.Length(), 0);
+        }
+    }
+    if (Stopped(*listing)) {
+        EnterCriticalSection(&listing->lock);
+        listing->ended = true;
+        LeaveCriticalSection(&listing->lock);
+    } else {
+        PostMessageW(listing->notify, kFolderListingEnded, 0, 0);
+    }
+    Release(listing);
+    return 0;
+}
+
+}  // namespace
+
+bool NextFoundFile(const FoundFiles& found, uint32_t& at, const char16_t*& path, uint32_t& length,
+                   uint32_t& rootLength) {
+    if (at + 3 > found.used) return false;
+    rootLength = uint32_t(found.units[at]) | (uint32_t(found.units[at + 1]) << 16);
+    path = found.units + at + 2;
+    length = 0;
+    while (path[length] != u'\0') ++length;
+    at += length + 3;
+    return true;
+}
+
+FolderListing* StartFolderListing(HWND notify, FolderVisit visit) {
+    auto* listing = new (std::nothrow) FolderListing;
+    if (listing == nullptr) return nullptr;
+    listing->notify = notify;
+    listing->visit = visit;
+    listing->wake = CreateEventW(nullptr, FALSE, FALSE, nullptr);
+    HANDLE thread = listing->wake != nullptr
+                        ? CreateThread(nullptr, 0, ListingThread, listing, 0, nullptr)
+                        : nullptr;
+    if (thread == nullptr) {
+        delete listing;
+        return nullptr;
+    }
+    CloseHandle(thread);
+    return listing;
+}
+
+bool ListDroppedName(FolderListing& listing, const char16_t* name, uint32_t length) {
+    EnterCriticalSection(&listing.lock);
+    const bool taken = !listing.ended && Reserve(listing.input, listing.inputCapacity,
+                                                 listing.inputUsed, uint64_t(length) + 1);
+    if (taken) {
+        std::memcpy(listing.input + listing.inputUsed, name, length * sizeof(char16_t));
+        listing.inputUsed += length;
+        listing.input[listing.inputUsed++] = u'\0';
+    }
+    LeaveCriticalSection(&listing.lock);
+    return taken;
+}
+
+void WakeFolderListing(FolderListing& listing) {
+    SetEvent(listing.wake);
+}
+
+bool TakeFoundFiles(FolderListing& listing, FoundFiles& found) {
+    found.used = 0;
+    found.count = 0;
+    EnterCriticalSection(&listing.lock);
+    // The two blocks change places: the thread goes on in the emptied one.
+    std::swap(found.units, listing.found.units);
+    std::swap(found.used, listing.found.used);
+    std::swap(found.capacity, listing.found.capacity);
+    std::swap(found.count, listing.found.count);
+    const bool ended = listing.ended;
+    LeaveCriticalSection(&listing.lock);
+    return ended;
+}
+
+uint32_t CountFoundFiles(FolderListing& listing) {
+    EnterCriticalSection(&listing.lock);
+    const uint32_t total = listing.foundTotal;
+    LeaveCriticalSection(&listing.lock);
+    return total;
+}
+
+void StopFolderListing(FolderListing* listing) {
+    if (listing == nullptr) return;
+    InterlockedExchange(&listing->stop, 1);
+    SetEvent(listing->wake);
+    Release(listing);
+}
