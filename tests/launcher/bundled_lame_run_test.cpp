@@ -26,6 +26,7 @@
 #include "resources/control_ids.h"
 #include "support/files_win.h"
 #include "support/tagged_files.h"
+#include "tracks/folder_drop_win.h"
 
 using namespace support;
 
@@ -522,3 +523,70 @@ TEST_F(BundledLame, AnAlbumGoesIntoFoldersMadeFromItsTags) {
 }
 
 }  // namespace
+
+// A library dropped as its root folder, "Vorhandene MP3s überspringen" and the sources' folders
+// kept: the outputs follow the dropped folder's tree. Two albums added and the root dropped
+// again, the launcher encodes exactly the new tracks and the message counts the others; dropped
+// a third time, every output is there and nothing is written.
+TEST_F(BundledLame, ALibraryDroppedAgainEncodesOnlyItsNewAlbums) {
+    const std::u16string library = music_ + u"Bibliothek";
+    const auto album = [&](const std::u16string& folder) {
+        MakeFolders(library + u"\\" + folder);
+        for (const char16_t* name : {u"\\01 Eins.wav", u"\\02 Zwei.wav"})
+            Wave(u"Bibliothek\\" + folder + name);
+    };
+    const std::u16string target = folder_ + u"MP3 fürs Auto";
+    OutputSettings& settings = MainDialogState(dialog_)->output;
+    settings.ownFolder = true;
+    settings.folder.AssignText(target.c_str());
+    settings.keepSourceFolders = true;
+    settings.skipExisting = true;
+    const std::u16string launcher = library + u"\\Alpha\\Erstes\\Lame-Aufruf.hta";
+    // Drops the library into an emptied list and saves; yields the messages shown.
+    const auto dropAndSave = [&] {
+        SendMessageW(dialog_, WM_COMMAND, IDM_SELECT_ALL, 0);
+        ClickButton(dialog_, IDB_REMOVE);
+        DropFiles(dialog_, {library});
+        EXPECT_TRUE(PumpUntil([] { return !IsListingFolders(*OpenDialogState()); }, 20000));
+        DeleteFileW(W(launcher));
+        MessageBoxRecorder recorder;
+        PressBatchButton(dialog_);
+        return recorder.Texts();
+    };
+    const auto run = [&](const std::u16string& work, size_t encodes) {
+        MakeFolders(folder_ + work);
+        const ScriptResult result = RunLauncherScript(ReadBytes(launcher), folder_ + work,
+                                                      {{u"OS", u"Windows_NT"}}, Host::kWine, 180);
+        ASSERT_TRUE(result.finished) << "cscript output:\n" << result.output;
+        ExpectEncoderRunsWentWell(result, encodes);
+    };
+
+    album(u"Alpha\\Erstes");
+    ASSERT_TRUE(WriteBytes(library + u"\\Alpha\\Erstes\\cover.jpg", "\xFF\xD8\xFF"));
+    EXPECT_EQ(dropAndSave(), std::vector<std::u16string>{u"Lame-Aufruf.hta wurde geschrieben."});
+    run(u"Lauf 1", 2);
+    const std::u16string first = target + u"\\Alpha\\Erstes\\01 Eins.mp3";
+    ASSERT_TRUE(Exists(first)) << "the tree below the dropped folder";
+    const std::string firstBytes = ReadBytes(first);
+
+    album(u"Alpha\\Zweites");
+    album(u"Beta\\Drittes");
+    EXPECT_EQ(dropAndSave(),
+              std::vector<std::u16string>{u"Lame-Aufruf.hta wurde geschrieben.\r\n\r\n2 Titel "
+                                          u"übersprungen: ihre MP3s gibt es schon."});
+    run(u"Lauf 2", 4);
+    for (const char16_t* output :
+         {u"\\Alpha\\Zweites\\01 Eins.mp3", u"\\Alpha\\Zweites\\02 Zwei.mp3",
+          u"\\Beta\\Drittes\\01 Eins.mp3", u"\\Beta\\Drittes\\02 Zwei.mp3"}) {
+        TagLib::MPEG::File file(W(target + output));
+        EXPECT_TRUE(file.isValid()) << PrintableText(output);
+    }
+    EXPECT_EQ(ReadBytes(first), firstBytes) << "the earlier encode stays as it was";
+
+    EXPECT_EQ(dropAndSave(), std::vector<std::u16string>{
+                                 u"Alle Titel übersprungen: ihre MP3s gibt es schon. Es wird "
+                                 u"nichts gespeichert!"});
+    EXPECT_EQ(FolderNames(library + u"\\Alpha\\Erstes\\"),
+              (std::vector<std::u16string>{u"01 Eins.wav", u"02 Zwei.wav", u"cover.jpg"}))
+        << "no launcher";
+}
