@@ -1,8 +1,10 @@
 #!/bin/sh
-# Takes the screenshot of a tagged album just dropped (docs/tags.png).
-# Usage: bench/win/tags-shot.sh OUT.png   (after building tags_screenshot)
+# Takes the screenshot of a tagged album just dropped (docs/tags.png), or of another pose.
+# Usage: bench/win/tags-shot.sh OUT.png [PROGRAM]   (after building tags_screenshot, or
+# PROGRAM: folder_drop_screenshot for docs/folder-drop.png)
 set -eu
 out=$1
+program_name=${2:-tags_screenshot}
 root=$(cd "$(dirname "$0")/../.." && pwd)
 build="$root/build/windows"
 fifo=$(mktemp -u)
@@ -17,7 +19,7 @@ trap 'kill $xvfb 2>/dev/null || true; rm -f "$rect"' EXIT
 # Wine's virtual desktop draws the window frame (Xvfb has no window manager).
 # A prefix of its own: no Lame.exe path stored by the tests.
 "$root/tools/wine-run" --prefix "$build/wineprefix-shot" explorer /desktop=Tonschleuder,1280x800 \
-    "$build/bench/win/tags_screenshot.exe" 40 >"$rect" &
+    "$build/bench/win/$program_name.exe" 40 >"$rect" &
 program=$!
 i=0
 while [ ! -s "$rect" ] && [ $i -lt 120 ]; do

@@ -28,7 +28,11 @@ void TakeFound(DialogState& state, const FoundFiles& found) {
     if (found.count == 0) return;
     HWND list = state.controls.files;
     SendMessageW(list, WM_SETREDRAW, FALSE, 0);
-    state.tracks.ReserveRoom(found.count);
+    // Grown by half at least: a slow share brings a few files per take, each take growing
+    // the array once.
+    const uint32_t count = state.tracks.Count();
+    if (state.tracks.Capacity() <= count + found.count)
+        state.tracks.ReserveRoom(found.count > count / 2 ? found.count : count / 2);
     PrepareTagReading(state, found.count);
     uint32_t at = 0, length = 0, root = 0;
     const char16_t* path = nullptr;
