@@ -10,6 +10,7 @@
 
 #include "gui/harness.h"
 #include "gui/launcher_dialog.h"
+#include "gui/message_box_hook.h"
 #include "resources/control_ids.h"
 #include "support/files_win.h"
 #include "support/tagged_files.h"
@@ -185,6 +186,39 @@ TEST_F(FolderDrop, EscapeEndsAStalledListingAndKeepsWhatWasFound) {
     PumpUntil([] { return false; }, 300);
     EXPECT_EQ(Rows(), (std::vector<std::u16string>{u"A\\1.mp3", u"A\\2.mp3"}));
     CloseHandle(g_gate);
+}
+
+// "Batch (.hta) speichern" while a folder is still being listed waits for the listing: the
+// launcher holds every track, also those found after the press.
+TEST_F(FolderDrop, TheSaveWaitsForTheListing) {
+    Lay({{u"B\\1.mp3", kMusic}, {u"B\\Stau\\2.mp3", kMusic}});
+    g_gate = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    g_waitingAtGate = 0;
+    OpenDialogState()->folderVisit = StallAtGate;
+    DropFiles(dialog_, {music_ + u"B"});
+    ASSERT_TRUE(PumpUntil([&] { return g_waitingAtGate == 1; }, 20000));
+    // The gate opens while the save waits.
+    HANDLE opener = CreateThread(
+        nullptr, 0,
+        [](void*) -> DWORD {
+            Sleep(300);
+            SetEvent(g_gate);
+            return 0;
+        },
+        nullptr, 0, nullptr);
+    {
+        MessageBoxRecorder recorder;
+        PressBatchButton(dialog_);
+        EXPECT_EQ(recorder.Texts(),
+                  std::vector<std::u16string>{u"Lame-Aufruf.hta wurde geschrieben."});
+    }
+    WaitForSingleObject(opener, 5000);
+    CloseHandle(opener);
+    CloseHandle(g_gate);
+    const std::string launcher = ReadBytes(music_ + u"B\\Lame-Aufruf.hta");
+    size_t runs = 0;
+    for (size_t at = 0; (at = launcher.find("callRun ('", at)) != std::string::npos; ++at) ++runs;
+    EXPECT_EQ(runs, 2u);
 }
 
 }  // namespace
