@@ -11,14 +11,6 @@
 
 namespace {
 
-// FILE_ID_INFO and its class, from Windows 8 on; the headers show them only to programs that
-// need Windows 8. On Windows 7 the call fails and the older 64-bit index is read.
-struct FileIdInformation {
-    ULONGLONG volumeSerialNumber;
-    BYTE identifier[16];
-};
-constexpr auto kFileIdInfo = static_cast<FILE_INFO_BY_HANDLE_CLASS>(18);
-
 WideString IdentityText(const FileIdentity& identity) {
     WideString text;
     if (text.PrepareBuffer(kIdentityTextLength)) {
@@ -42,32 +34,6 @@ uint32_t RootLength(const char16_t* full, uint32_t length) {
 }
 
 }  // namespace
-
-bool ReadIdentity(const char16_t* path, FileIdentity& identity) {
-    // No access asked beyond the attributes: a file another program holds is still known.
-    HANDLE file = OpenFileAt(path, FILE_READ_ATTRIBUTES,
-                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, OPEN_EXISTING,
-                             FILE_FLAG_BACKUP_SEMANTICS);
-    if (file == INVALID_HANDLE_VALUE) return false;
-    FileIdInformation info;
-    bool read = GetFileInformationByHandleEx(file, kFileIdInfo, &info, sizeof(info));
-    if (read) {
-        identity.volume = info.volumeSerialNumber;
-        std::memcpy(identity.id, info.identifier, sizeof(identity.id));
-    } else {
-        // Before Windows 8, and on file systems without 128-bit IDs.
-        BY_HANDLE_FILE_INFORMATION older;
-        read = GetFileInformationByHandle(file, &older);
-        identity = {};
-        identity.volume = older.dwVolumeSerialNumber;
-        const uint64_t index = (uint64_t(older.nFileIndexHigh) << 32) | older.nFileIndexLow;
-        std::memcpy(identity.id, &index, sizeof(index));
-    }
-    const DWORD error = GetLastError();
-    CloseHandle(file);
-    SetLastError(error);
-    return read;
-}
 
 WideString TextSlice(const char16_t* text, uint32_t length) {
     WideString slice;

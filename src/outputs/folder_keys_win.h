@@ -7,9 +7,7 @@
 
 #include "foundation/wide_string.h"
 #include "outputs/output_identity.h"
-
-// The file's or folder's identity; false with the system's error when it cannot be opened.
-bool ReadIdentity(const char16_t* path, FileIdentity& identity);
+#include "win/file_identity_win.h"
 
 // The first `length` units of text, as a string of its own.
 WideString TextSlice(const char16_t* text, uint32_t length);

@@ -4,12 +4,7 @@
 #pragma once
 #include <cstdint>
 
-// A volume serial number and a 128-bit file ID (FILE_ID_INFO; the older 64-bit index fills
-// the lower half).
-struct FileIdentity {
-    uint64_t volume = 0;
-    uint8_t id[16] = {};
-};
+#include "foundation/file_identity.h"
 
 // The text of an identity: hexadecimal digits in capitals, which compare alike in any letter
 // case, so keys made of it group under the file system's name comparison.

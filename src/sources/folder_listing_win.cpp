@@ -13,6 +13,7 @@
 #include "sources/listed_names.h"
 #include "sources/source_file.h"
 #include "win/file_calls_win.h"
+#include "win/file_identity_win.h"
 #include "win/utf16_cast.h"
 
 namespace {
@@ -72,6 +73,30 @@ struct FolderEntries {
     const char16_t* NameOf(const Entry& entry) const { return names + entry.name; }
 };
 
+// Which blocks of entries a folder is read in (ReadEntriesWithIds).
+enum class EntryBlocks { kExtended, kBoth };
+
+// FILE_ID_EXTD_DIR_INFO and its classes, from Windows 8 on; the headers show them only to
+// programs that need Windows 8. On Windows 7 the call fails and the 64-bit IDs are read.
+struct ExtendedEntry {
+    ULONG NextEntryOffset;
+    ULONG FileIndex;
+    LARGE_INTEGER CreationTime;
+    LARGE_INTEGER LastAccessTime;
+    LARGE_INTEGER LastWriteTime;
+    LARGE_INTEGER ChangeTime;
+    LARGE_INTEGER EndOfFile;
+    LARGE_INTEGER AllocationSize;
+    ULONG FileAttributes;
+    ULONG FileNameLength;
+    ULONG EaSize;
+    ULONG ReparsePointTag;
+    BYTE FileId[16];
+    WCHAR FileName[1];
+};
+constexpr auto kExtendedEntries = static_cast<FILE_INFO_BY_HANDLE_CLASS>(19);
+constexpr auto kExtendedEntriesRestart = static_cast<FILE_INFO_BY_HANDLE_CLASS>(20);
+
 }  // namespace
 
 struct FolderListing {
@@ -91,9 +116,10 @@ struct FolderListing {
     IdentitySet folders;
     IdentitySet files;
     FolderEntries entries;
-    PointerArray<WideString> waiting;           // folders still to list, the next one last
-    WideString path;                            // the file being judged or found
-    alignas(8) unsigned char block[64 * 1024];  // a folder's entries as read
+    PointerArray<WideString> waiting;             // folders still to list, the next one last
+    WideString path;                              // the file being judged or found
+    alignas(8) unsigned char block[64 * 1024];    // a folder's entries as read
+    EntryBlocks blocks = EntryBlocks::kExtended;  // what worked for the last folder
 
     FolderListing() { InitializeCriticalSection(&lock); }
     FolderListing(const FolderListing&) = delete;
@@ -144,19 +170,6 @@ bool HoldsMusic(const char16_t* path) {
     return IsListedContent(input);
 }
 
-// The identity of what a path leads to (a link's target); false when it cannot be opened.
-bool IdentityAt(const char16_t* path, uint32_t& volume, uint64_t& file) {
-    HANDLE handle = OpenFileAt(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                               OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS);
-    if (handle == INVALID_HANDLE_VALUE) return false;
-    BY_HANDLE_FILE_INFORMATION info;
-    const bool known = GetFileInformationByHandle(handle, &info) != 0;
-    CloseHandle(handle);
-    volume = info.dwVolumeSerialNumber;
-    file = (uint64_t(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
-    return known;
-}
-
 bool IsDotName(const char16_t* name, uint32_t length) {
     return (length == 1 && name[0] == u'.') || (length == 2 && name[0] == u'.' && name[1] == u'.');
 }
@@ -171,9 +184,10 @@ const WideString& PathOfEntry(FolderListing& listing, const WideString& folder,
     return listing.path;
 }
 
-// One directory entry: kept in the folder's entries when the listing takes it.
-void TakeEntry(FolderListing& listing, const WideString& folder, uint32_t volume,
-               const char16_t* name, uint32_t length, DWORD attributes, uint64_t fileId) {
+// One directory entry: kept in the folder's entries when the listing takes it. identity: the
+// entry's own (the volume its folder's), null where the file system gave none.
+void TakeEntry(FolderListing& listing, const WideString& folder, const char16_t* name,
+               uint32_t length, DWORD attributes, FileIdentity* identity) {
     if (IsDotName(name, length)) return;
     if (attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) return;
     if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
@@ -189,34 +203,67 @@ void TakeEntry(FolderListing& listing, const WideString& folder, uint32_t volume
         const char16_t* path = PathOfEntry(listing, folder, nameText.Text()).Text();
         if (kind == ListedName::kAskContent && !HoldsMusic(path)) return;
         // A link's entry carries its own ID: its target's counts.
-        if (link && !IdentityAt(path, volume, fileId)) fileId = 0;
+        if (link && (identity == nullptr || !ReadIdentity(path, *identity))) identity = nullptr;
     }
-    // File systems without IDs give 0: such files are listed whatever.
-    if (fileId != 0 && !listing.files.Add(volume, fileId)) return;
+    if (identity != nullptr && !listing.files.Add(*identity)) return;
     listing.entries.Add(name, length, false);
 }
 
-// Reads the folder's entries with their file IDs in large blocks; false when the file system
-// cannot give them that way (the caller then asks FindFirstFile).
+// An entry's file ID as a whole identity on the folder's volume.
+FileIdentity EntryIdentity(uint64_t volume, const void* id, size_t size) {
+    FileIdentity identity;
+    identity.volume = volume;
+    std::memcpy(identity.id, id, size);
+    return identity;
+}
+
+// File systems give 0, or all ones, where they know no ID: such files are listed whatever.
+bool IsKnownId(const unsigned char* id, size_t size) {
+    bool zero = true, ones = true;
+    for (size_t i = 0; i < size; ++i) {
+        zero = zero && id[i] == 0;
+        ones = ones && id[i] == 0xFF;
+    }
+    return !zero && !ones;
+}
+
+// Reads the folder's entries with their file IDs in large blocks: the 128-bit IDs where the
+// system gives them (ReFS's are unique only whole), else the 64-bit ones. False when the file
+// system gives neither this way (the caller then asks FindFirstFile).
 bool ReadEntriesWithIds(FolderListing& listing, HANDLE folder, const WideString& path,
-                        uint32_t volume) {
-    unsigned char* block = listing.block;
+                        uint64_t volume, EntryBlocks blocks) {
+    const bool extended = blocks == EntryBlocks::kExtended;
     bool first = true;
     for (;;) {
         if (Stopped(listing)) return true;
-        if (!GetFileInformationByHandleEx(
-                folder, first ? FileIdBothDirectoryRestartInfo : FileIdBothDirectoryInfo, block,
-                sizeof listing.block))
-            return !first || GetLastError() == ERROR_NO_MORE_FILES ||
-                   GetLastError() == ERROR_FILE_NOT_FOUND;
+        const FILE_INFO_BY_HANDLE_CLASS kind =
+            extended ? (first ? kExtendedEntriesRestart : kExtendedEntries)
+                     : (first ? FileIdBothDirectoryRestartInfo : FileIdBothDirectoryInfo);
+        if (!GetFileInformationByHandleEx(folder, kind, listing.block, sizeof listing.block)) {
+            const DWORD error = GetLastError();
+            return !first || error == ERROR_NO_MORE_FILES || error == ERROR_FILE_NOT_FOUND;
+        }
         first = false;
         for (DWORD offset = 0;;) {
-            const auto* info = reinterpret_cast<const FILE_ID_BOTH_DIR_INFO*>(block + offset);
-            TakeEntry(listing, path, volume, reinterpret_cast<const char16_t*>(info->FileName),
-                      info->FileNameLength / sizeof(char16_t), info->FileAttributes,
-                      uint64_t(info->FileId.QuadPart));
-            if (info->NextEntryOffset == 0) break;
-            offset += info->NextEntryOffset;
+            const unsigned char* at = listing.block + offset;
+            DWORD next = 0;
+            if (extended) {
+                const auto* info = reinterpret_cast<const ExtendedEntry*>(at);
+                FileIdentity identity = EntryIdentity(volume, &info->FileId, sizeof info->FileId);
+                TakeEntry(listing, path, reinterpret_cast<const char16_t*>(info->FileName),
+                          info->FileNameLength / sizeof(char16_t), info->FileAttributes,
+                          IsKnownId(identity.id, sizeof identity.id) ? &identity : nullptr);
+                next = info->NextEntryOffset;
+            } else {
+                const auto* info = reinterpret_cast<const FILE_ID_BOTH_DIR_INFO*>(at);
+                FileIdentity identity = EntryIdentity(volume, &info->FileId, sizeof info->FileId);
+                TakeEntry(listing, path, reinterpret_cast<const char16_t*>(info->FileName),
+                          info->FileNameLength / sizeof(char16_t), info->FileAttributes,
+                          IsKnownId(identity.id, 8) ? &identity : nullptr);
+                next = info->NextEntryOffset;
+            }
+            if (next == 0) break;
+            offset += next;
         }
     }
 }
@@ -233,7 +280,7 @@ void ReadEntriesByName(FolderListing& listing, const WideString& path) {
         const auto* name = reinterpret_cast<const char16_t*>(data.cFileName);
         uint32_t length = 0;
         while (name[length] != u'\0') ++length;
-        TakeEntry(listing, path, 0, name, length, data.dwFileAttributes, 0);
+        TakeEntry(listing, path, name, length, data.dwFileAttributes, nullptr);
     } while (!Stopped(listing) && FindNextFileW(find, &data));
     FindClose(find);
 }
@@ -246,21 +293,23 @@ void ListFolder(FolderListing& listing, const WideString& path, uint32_t root) {
                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS);
     if (folder == INVALID_HANDLE_VALUE) return;
-    BY_HANDLE_FILE_INFORMATION info;
-    uint32_t volume = 0;
-    if (GetFileInformationByHandle(folder, &info)) {
-        volume = info.dwVolumeSerialNumber;
-        // Reached before through a link or a junction (or as its own parent): listed once.
-        if (!listing.folders.Add(volume,
-                                 (uint64_t(info.nFileIndexHigh) << 32) | info.nFileIndexLow)) {
-            CloseHandle(folder);
-            return;
-        }
+    FileIdentity identity;
+    const bool known = ReadHandleIdentity(folder, identity);
+    // Reached before through a link or a junction (or as its own parent): listed once.
+    if (known && !listing.folders.Add(identity)) {
+        CloseHandle(folder);
+        return;
     }
     FolderEntries& entries = listing.entries;
     entries.count = 0;
     entries.namesUsed = 0;
-    const bool read = ReadEntriesWithIds(listing, folder, path, volume);
+    // The blocks that worked for the last folder are asked first.
+    bool read = ReadEntriesWithIds(listing, folder, path, identity.volume, listing.blocks);
+    if (!read && entries.count == 0) {
+        listing.blocks =
+            listing.blocks == EntryBlocks::kExtended ? EntryBlocks::kBoth : EntryBlocks::kExtended;
+        read = ReadEntriesWithIds(listing, folder, path, identity.volume, listing.blocks);
+    }
     CloseHandle(folder);
     if (!read) ReadEntriesByName(listing, path);
     if (Stopped(listing)) return;

@@ -3,6 +3,8 @@
 #pragma once
 #include <cstdint>
 
+#include "foundation/file_identity.h"
+
 class IdentitySet {
   public:
     IdentitySet() = default;
@@ -12,13 +14,12 @@ class IdentitySet {
 
     // True when the identity is new (and is kept now); false when it was there, or when
     // memory ran out (then nothing is listed twice: the caller leaves it out).
-    bool Add(uint32_t volume, uint64_t file);
+    bool Add(const FileIdentity& identity);
     uint32_t Count() const { return count_; }
 
   private:
     struct Slot {
-        uint64_t file;
-        uint32_t volume;
+        FileIdentity identity;
         bool used;
     };
     bool Grow();
