@@ -83,22 +83,49 @@ bool ListName(DialogState& state, const WideString& name, void*) {
     return true;
 }
 
-// Ends the walk at the first folder, which it reports in the context's bool.
+// What the walk over a drop's names found: whether the listing thread must take the drop, and
+// each drive letter's kind (plus one; 0 not yet asked).
+struct FolderSearch {
+    bool listing = false;
+    UINT driveKinds[26] = {};
+};
+
+// Whether the name's attributes may be asked on the dialog's thread: a fixed or RAM disk
+// answers at once; a share, a removable or an optical drive may keep the call waiting long.
+bool AnswersAtOnce(FolderSearch& search, const WideString& name) {
+    const char16_t* path = name.Text();
+    if (path[0] == u'\\' && path[1] == u'\\' && path[2] == u'?' && path[3] == u'\\') path += 4;
+    const char16_t letter = path[0] | 0x20;
+    if (letter < u'a' || letter > u'z' || path[1] != u':') return false;
+    UINT& kind = search.driveKinds[letter - u'a'];
+    if (kind == 0) {
+        const wchar_t root[] = {wchar_t(letter), L':', L'\\', L'\0'};
+        kind = GetDriveTypeW(root) + 1;
+    }
+    return kind == DRIVE_FIXED + 1 || kind == DRIVE_RAMDISK + 1;
+}
+
+// Ends the walk at the first folder, or at the first name whose attributes are for the listing
+// thread to ask.
 bool FindFolder(DialogState&, const WideString& name, void* context) {
+    FolderSearch& search = *static_cast<FolderSearch*>(context);
+    if (!AnswersAtOnce(search, name)) {
+        search.listing = true;
+        return false;
+    }
     const DWORD attributes = FileAttributesAt(name.Text());
-    const bool folder =
+    search.listing =
         attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-    *static_cast<bool*>(context) = folder;
-    return !folder;
+    return !search.listing;
 }
 
 }  // namespace
 
 void TakeDroppedFiles(DialogState& state, HDROP drop) {
     // While a listing runs, later drops queue behind it.
-    bool holdsFolder = false;
-    if (!IsListingFolders(state)) VisitDroppedNames(state, drop, FindFolder, &holdsFolder);
-    if (IsListingFolders(state) || holdsFolder) {
+    FolderSearch search;
+    if (!IsListingFolders(state)) VisitDroppedNames(state, drop, FindFolder, &search);
+    if (IsListingFolders(state) || search.listing) {
         VisitDroppedNames(state, drop, ListName);
         StartListingFolders(state);
         DragFinish(drop);
