@@ -35,18 +35,12 @@
 #include "outputs/folder_keys_win.h"
 #include "outputs/folder_keys_win.h"
 #include "resources/control_ids.h"
+#include "sources/folder_listing_win.h"
+#include "sources/source_tags.h"
 #include "sources/tag_reader_win.h"
 #include "support/files_win.h"
 #include "support/tagged_files.h"
-#if __has_include("tracks/folder_drop_win.h")
 #include "tracks/folder_drop_win.h"
-#define TS_FOLDER_DROP 1
-#else
-// Until the folder drop is in: every file dropped by name.
-bool IsListingFolders(const DialogState&) {
-    return false;
-}
-#endif
 
 using namespace support;
 
@@ -282,14 +276,7 @@ Run DropOnce(int tracks, const std::u16string& lame, bool keepLauncher) {
     const std::u16string title = WindowTitle(dialog);
     DialogState& state = *OpenDialogState();
     const LONGLONG start = Now();
-#ifdef TS_FOLDER_DROP
-    const std::vector<std::u16string> dropped{root};
-#else
-    std::vector<std::u16string> dropped;
-    for (int i = 0; i < tracks; ++i)
-        dropped.push_back(PlaceOf(i).AlbumFolder(root) + PlaceOf(i).FileName());
-#endif
-    SendMessageW(dialog, WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDropHandle(dropped)), 0);
+    SendMessageW(dialog, WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDropHandle({root})), 0);
     bool listing = true, typed = false;
     while (Milliseconds(Now() - start) < 300000) {
         MSG msg;
@@ -465,6 +452,42 @@ double ReadAlbumIdentities(int tracks) {
     return milliseconds;
 }
 
+// The listing thread alone: the library's root handed to it, taken until it has ended, with no
+// dialog (its end is posted to a window of no use here).
+double ListAlone(int tracks) {
+    HWND sink =
+        CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+    const std::u16string root = LibraryRoot(tracks);
+    const LONGLONG start = Now();
+    FolderListing* listing = StartFolderListing(sink);
+    ListDroppedName(*listing, root.c_str(), static_cast<uint32_t>(root.size()));
+    WakeFolderListing(*listing);
+    uint32_t count = 0;
+    for (bool ended = false; !ended;) {
+        FoundFiles found;
+        ended = TakeFoundFiles(*listing, found);
+        count += found.count;
+        if (!ended) Sleep(1);
+    }
+    const double milliseconds = Milliseconds(Now() - start);
+    StopFolderListing(listing);
+    DestroyWindow(sink);
+    Expect(count == static_cast<uint32_t>(tracks), "the listing alone finds every track");
+    return milliseconds;
+}
+
+// Every track's tags read on this thread alone, as the reading thread reads them, no dialog.
+double ReadTagsAlone(int tracks) {
+    const LONGLONG start = Now();
+    SourceTags tags;
+    for (int i = 0; i < tracks; ++i) {
+        const std::u16string path =
+            PlaceOf(i).AlbumFolder(LibraryRoot(tracks)) + PlaceOf(i).FileName();
+        ReadSourceTags(path.c_str(), tags);
+    }
+    return Milliseconds(Now() - start);
+}
+
 // The host's load average (1, 5 and 15 minutes), read through Wine's drive of the host's root.
 std::string LoadAverage() {
     const std::string text = ReadBytes(u"Z:\\proc\\loadavg");
@@ -529,8 +552,12 @@ int main(int argc, char** argv) {
     for (int r = 0; r < repetitions; ++r) runs.push_back(DropOnce(tracks, lame, r == 0));
     std::vector<PageRun> pages;
     for (int r = 0; r < repetitions; ++r) pages.push_back(RunPage(runs[0].launcher, work));
-    std::vector<double> identities;
-    for (int r = 0; r < repetitions; ++r) identities.push_back(ReadAlbumIdentities(tracks));
+    std::vector<double> identities, listings;
+    for (int r = 0; r < repetitions; ++r) {
+        identities.push_back(ReadAlbumIdentities(tracks));
+        listings.push_back(ListAlone(tracks));
+    }
+    const double tagsAlone = ReadTagsAlone(tracks);
 
     std::printf(
         "\n%d tracks in %d album folders, each with a cover.jpg; median of %d runs, each "
@@ -538,7 +565,9 @@ int main(int argc, char** argv) {
         tracks, tracks / kTracksPerAlbum, repetitions, loadBefore.c_str(), LoadAverage().c_str());
     std::printf("| measure | median | range | aim | |\n|---|--:|--:|--:|---|\n");
     PrintRow("drop of the folder to the last row listed", Figures(runs, &Run::listed), 3000);
+    PrintRow("  the listing thread alone, no dialog", listings, 0);
     PrintRow("drop of the folder to every track's tags", Figures(runs, &Run::tagged), 15000);
+    PrintRow("  every track's tags read alone, one thread, no dialog (once)", {tagsAlone}, 0);
     PrintRow("keystroke in \"Album:\" while listing", Figures(runs, &Run::keystroke), 50);
     PrintRow("longest message while listing", Figures(runs, &Run::longestTurn), 0);
     PrintRow("\"Batch (.hta) &speichern\" to its message", Figures(runs, &Run::save), 1000);
