@@ -80,15 +80,7 @@ Run ReadOnce(const std::vector<std::u16string>& names, int threads) {
         if (!typed && Track(count / 4) != nullptr && !Track(count / 4)->fields[kTitle].IsEmpty()) {
             typed = true;
             const double key = Now();
-            // Selected as a click does, without the harness's pump that would also take in
-            // every result arriving meanwhile.
-            HWND list = GetDlgItem(dialog, IDL_FILES);
-            SendMessageW(list, LB_SETSEL, TRUE, 0);
-            SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDL_FILES, LBN_SELCHANGE),
-                         reinterpret_cast<LPARAM>(list));
-            HWND album = GetDlgItem(dialog, IDE_ALBUM);
-            SetFocus(album);
-            SendMessageW(album, WM_CHAR, u'x', 1);
+            SelectAndTypeWithoutPumping(dialog, 0, IDE_ALBUM, u"x");
             UpdateWindow(dialog);
             run.keystroke = Now() - key;
         }

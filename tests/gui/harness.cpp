@@ -136,6 +136,16 @@ void SelectRows(HWND dialog, const std::vector<int>& rows) {
     PumpMessages();
 }
 
+void SelectAndTypeWithoutPumping(HWND dialog, int row, int editId, const std::u16string& text) {
+    HWND list = GetDlgItem(dialog, IDL_FILES);
+    SendMessageW(list, LB_SETSEL, TRUE, row);
+    SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDL_FILES, LBN_SELCHANGE),
+                 reinterpret_cast<LPARAM>(list));
+    HWND edit = GetDlgItem(dialog, editId);
+    SetFocus(edit);
+    for (char16_t unit : text) SendMessageW(edit, WM_CHAR, unit, 1);
+}
+
 std::vector<int> SelectedRows(HWND dialog) {
     HWND list = GetDlgItem(dialog, IDL_FILES);
     const int count = static_cast<int>(SendMessageW(list, LB_GETSELCOUNT, 0, 0));

@@ -27,6 +27,9 @@ void DropFiles(HWND dialog, const std::vector<std::u16string>& names);
 // Sets exactly these rows selected (LB_SETSEL) and sends LBN_SELCHANGE as a click does;
 // the list gets the focus, as it would from the click.
 void SelectRows(HWND dialog, const std::vector<int>& rows);
+// Adds the row to the selection as a click does and types the text into the edit (one WM_CHAR
+// per unit), without pumping: what arrives meanwhile (rows listed, tags read) waits its turn.
+void SelectAndTypeWithoutPumping(HWND dialog, int row, int editId, const std::u16string& text);
 // Ascending indices of the selected rows, as the list box reports them.
 std::vector<int> SelectedRows(HWND dialog);
 

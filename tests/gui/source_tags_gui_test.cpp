@@ -131,13 +131,7 @@ TEST_F(SourceTagsGui, ValuesSetBeforeTheTagsArriveAreKept) {
     const Album album = MakeAlbum(music_, 3);
     DropWithoutPumping(dialog_, album.paths);
     // Typed into track 1's title, and a number for all, while their tags are still out.
-    HWND list = GetDlgItem(dialog_, IDL_FILES);
-    SendMessageW(list, LB_SETSEL, TRUE, 1);
-    SendMessageW(dialog_, WM_COMMAND, MAKEWPARAM(IDL_FILES, LBN_SELCHANGE),
-                 reinterpret_cast<LPARAM>(list));
-    HWND title = GetDlgItem(dialog_, IDE_TITLE);
-    SetFocus(title);
-    for (char16_t unit : std::u16string(u"Mein Titel")) SendMessageW(title, WM_CHAR, unit, 1);
+    SelectAndTypeWithoutPumping(dialog_, 1, IDE_TITLE, u"Mein Titel");
     SendMessageW(dialog_, WM_COMMAND, MAKEWPARAM(IDB_NUMBER, BN_CLICKED),
                  reinterpret_cast<LPARAM>(GetDlgItem(dialog_, IDB_NUMBER)));
     ASSERT_TRUE(WaitForReaderIdle());
