@@ -38,6 +38,15 @@ struct Entry {
     uint32_t name;  // offset of its NUL-ended name in the block
     uint32_t length;
     bool folder;
+    bool known;             // a folder's identity as its parent's entry gave it
+    FileIdentity identity;  // (not for a link: that entry is the link's own)
+};
+
+// A folder still to list, with its identity where its parent's entry gave it.
+struct WaitingFolder {
+    WideString path;
+    bool known = false;
+    FileIdentity identity;
 };
 
 struct FolderEntries {
@@ -53,7 +62,8 @@ struct FolderEntries {
         delete[] names;
         delete[] entries;
     }
-    bool Add(const char16_t* name, uint32_t length, bool folder) {
+    bool Add(const char16_t* name, uint32_t length, bool folder,
+             const FileIdentity* identity = nullptr) {
         if (!Reserve(names, namesCapacity, namesUsed, uint64_t(length) + 1)) return false;
         if (count == capacity) {
             const uint32_t grown = capacity == 0 ? 64 : capacity * 2;
@@ -66,7 +76,8 @@ struct FolderEntries {
         }
         std::memcpy(names + namesUsed, name, length * sizeof(char16_t));
         names[namesUsed + length] = u'\0';
-        entries[count++] = Entry{namesUsed, length, folder};
+        entries[count++] = Entry{namesUsed, length, folder, identity != nullptr,
+                                 identity ? *identity : FileIdentity{}};
         namesUsed += length + 1;
         return true;
     }
@@ -116,7 +127,7 @@ struct FolderListing {
     IdentitySet folders;
     IdentitySet files;
     FolderEntries entries;
-    PointerArray<WideString> waiting;             // folders still to list, the next one last
+    PointerArray<WaitingFolder> waiting;          // folders still to list, the next one last
     WideString path;                              // the file being judged or found
     alignas(8) unsigned char block[64 * 1024];    // a folder's entries as read
     EntryBlocks blocks = EntryBlocks::kExtended;  // what worked for the last folder
@@ -191,7 +202,10 @@ void TakeEntry(FolderListing& listing, const WideString& folder, const char16_t*
     if (IsDotName(name, length)) return;
     if (attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) return;
     if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
-        if (!IsLeftOutFolder(name, length)) listing.entries.Add(name, length, true);
+        // A link's or junction's entry is its own: its target's identity is read when it is
+        // listed.
+        if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) identity = nullptr;
+        if (!IsLeftOutFolder(name, length)) listing.entries.Add(name, length, true, identity);
         return;
     }
     const ListedName kind = JudgeListedName(name, length);
@@ -287,16 +301,18 @@ void ReadEntriesByName(FolderListing& listing, const WideString& path) {
 
 // Lists one folder: its files found, its subfolders put on the waiting stack, both in
 // natural order (the subfolders in reverse, so the first is taken next).
-void ListFolder(FolderListing& listing, const WideString& path, uint32_t root) {
+void ListFolder(FolderListing& listing, const WaitingFolder& waiting, uint32_t root) {
+    const WideString& path = waiting.path;
+    // Reached before through a link or a junction (or as its own parent): listed once. Most
+    // folders' identities came with their parent's entries; the others' are read here.
+    if (waiting.known && !listing.folders.Add(waiting.identity)) return;
     if (listing.visit != nullptr) listing.visit(path.Text());
     HANDLE folder = OpenFileAt(path.Text(), FILE_LIST_DIRECTORY,
                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS);
     if (folder == INVALID_HANDLE_VALUE) return;
-    FileIdentity identity;
-    const bool known = ReadHandleIdentity(folder, identity);
-    // Reached before through a link or a junction (or as its own parent): listed once.
-    if (known && !listing.folders.Add(identity)) {
+    FileIdentity identity = waiting.identity;
+    if (!waiting.known && ReadHandleIdentity(folder, identity) && !listing.folders.Add(identity)) {
         CloseHandle(folder);
         return;
     }
@@ -326,9 +342,15 @@ void ListFolder(FolderListing& listing, const WideString& path, uint32_t root) {
         PutFound(listing, file.Text(), file.Length(), root);
     }
     for (uint32_t i = entries.count; i-- > files;) {
-        auto* subfolder = new (std::nothrow)
-            WideString(PathOfEntry(listing, path, entries.NameOf(entries.entries[i])));
-        if (subfolder == nullptr || !listing.waiting.Add(subfolder)) delete subfolder;
+        const Entry& entry = entries.entries[i];
+        auto* subfolder = new (std::nothrow) WaitingFolder;
+        if (subfolder == nullptr || !listing.waiting.Add(subfolder)) {
+            delete subfolder;
+            continue;
+        }
+        subfolder->path = PathOfEntry(listing, path, entries.NameOf(entry));
+        subfolder->known = entry.known;
+        subfolder->identity = entry.identity;
     }
 }
 
@@ -337,16 +359,18 @@ void ListFolder(FolderListing& listing, const WideString& path, uint32_t root) {
 void ListDroppedFolder(FolderListing& listing, const WideString& folder) {
     uint32_t root = folder.Length();
     while (root > 0 && folder.Text()[root - 1] == u'\\') --root;
-    auto* first = new (std::nothrow) WideString(folder);
+    auto* first = new (std::nothrow) WaitingFolder;
     if (first == nullptr || !listing.waiting.Add(first)) {
         delete first;
         return;
     }
+    first->path = folder;
     while (listing.waiting.Count() > 0 && !Stopped(listing)) {
         const uint32_t last = listing.waiting.Count() - 1;
-        const WideString next = *listing.waiting.GetAt(last);
-        listing.waiting.DeleteAt(last);
-        ListFolder(listing, next, root);
+        WaitingFolder* next = listing.waiting.GetAt(last);
+        listing.waiting.RemoveAt(last);
+        ListFolder(listing, *next, root);
+        delete next;
     }
     listing.waiting.DeleteAll();
 }

@@ -134,7 +134,9 @@ TEST_F(FolderDrop, FilesAndFoldersKeepTheirPlacesInTheDrop) {
 // A link back to a parent folder is not followed twice, and a file reached through a second
 // name is listed once (host links: Wine 8's CreateSymbolicLinkW makes none).
 TEST_F(FolderDrop, LinksBackToAFolderOrFileAlreadyListedAreFollowedOnce) {
-    Lay({{u"Sammlung\\Album\\a.mp3", kMusic}, {u"Sammlung\\Album\\c.mp3", kMusic}});
+    Lay({{u"Sammlung\\Lose.mp3", kMusic},
+         {u"Sammlung\\Album\\a.mp3", kMusic},
+         {u"Sammlung\\Album\\c.mp3", kMusic}});
     const std::string album = UnixPathOf(music_ + u"Sammlung\\Album");
     ASSERT_TRUE(RunHostProgram({"/bin/ln", "-s", UnixPathOf(music_ + u"Sammlung"),
                                 album + "/Zur\xc3\xbc"
@@ -145,7 +147,8 @@ TEST_F(FolderDrop, LinksBackToAFolderOrFileAlreadyListedAreFollowedOnce) {
                Exists(music_ + u"Sammlung\\Album\\b.mp3");
     }));
     EXPECT_EQ(DropAndList({music_ + u"Sammlung"}),
-              (std::vector<std::u16string>{u"Sammlung\\Album\\a.mp3", u"Sammlung\\Album\\c.mp3"}));
+              (std::vector<std::u16string>{u"Sammlung\\Lose.mp3", u"Sammlung\\Album\\a.mp3",
+                                           u"Sammlung\\Album\\c.mp3"}));
 }
 
 HANDLE g_gate = nullptr;
