@@ -14,6 +14,7 @@
 #include "sources/source_file.h"
 #include "win/file_calls_win.h"
 #include "win/file_identity_win.h"
+#include "win/folder_entries_win.h"
 #include "win/utf16_cast.h"
 
 namespace {
@@ -84,30 +85,6 @@ struct FolderEntries {
     const char16_t* NameOf(const Entry& entry) const { return names + entry.name; }
 };
 
-// Which blocks of entries a folder is read in (ReadEntriesWithIds).
-enum class EntryBlocks { kExtended, kBoth };
-
-// FILE_ID_EXTD_DIR_INFO and its classes, from Windows 8 on; the headers show them only to
-// programs that need Windows 8. On Windows 7 the call fails and the 64-bit IDs are read.
-struct ExtendedEntry {
-    ULONG NextEntryOffset;
-    ULONG FileIndex;
-    LARGE_INTEGER CreationTime;
-    LARGE_INTEGER LastAccessTime;
-    LARGE_INTEGER LastWriteTime;
-    LARGE_INTEGER ChangeTime;
-    LARGE_INTEGER EndOfFile;
-    LARGE_INTEGER AllocationSize;
-    ULONG FileAttributes;
-    ULONG FileNameLength;
-    ULONG EaSize;
-    ULONG ReparsePointTag;
-    BYTE FileId[16];
-    WCHAR FileName[1];
-};
-constexpr auto kExtendedEntries = static_cast<FILE_INFO_BY_HANDLE_CLASS>(19);
-constexpr auto kExtendedEntriesRestart = static_cast<FILE_INFO_BY_HANDLE_CLASS>(20);
-
 }  // namespace
 
 struct FolderListing {
@@ -127,10 +104,9 @@ struct FolderListing {
     IdentitySet folders;
     IdentitySet files;
     FolderEntries entries;
-    PointerArray<WaitingFolder> waiting;          // folders still to list, the next one last
-    WideString path;                              // the file being judged or found
-    alignas(8) unsigned char block[64 * 1024];    // a folder's entries as read
-    EntryBlocks blocks = EntryBlocks::kExtended;  // what worked for the last folder
+    PointerArray<WaitingFolder> waiting;  // folders still to list, the next one last
+    WideString path;                      // the file being judged or found
+    FolderEntryReader reader;
 
     FolderListing() { InitializeCriticalSection(&lock); }
     FolderListing(const FolderListing&) = delete;
@@ -223,63 +199,19 @@ void TakeEntry(FolderListing& listing, const WideString& folder, const char16_t*
     listing.entries.Add(name, length, false);
 }
 
-// An entry's file ID as a whole identity on the folder's volume.
-FileIdentity EntryIdentity(uint64_t volume, const void* id, size_t size) {
+// Where a folder's entries go as they are read.
+struct EntriesOf {
+    FolderListing& listing;
+    const WideString& folder;
+};
+
+bool TakeReadEntry(void* context, const FolderEntry& entry) {
+    auto& of = *static_cast<EntriesOf*>(context);
     FileIdentity identity;
-    identity.volume = volume;
-    std::memcpy(identity.id, id, size);
-    return identity;
-}
-
-// File systems give 0, or all ones, where they know no ID: such files are listed whatever.
-bool IsKnownId(const unsigned char* id, size_t size) {
-    bool zero = true, ones = true;
-    for (size_t i = 0; i < size; ++i) {
-        zero = zero && id[i] == 0;
-        ones = ones && id[i] == 0xFF;
-    }
-    return !zero && !ones;
-}
-
-// Reads the folder's entries with their file IDs in large blocks: the 128-bit IDs where the
-// system gives them (ReFS's are unique only whole), else the 64-bit ones. False when the file
-// system gives neither this way (the caller then asks FindFirstFile).
-bool ReadEntriesWithIds(FolderListing& listing, HANDLE folder, const WideString& path,
-                        uint64_t volume, EntryBlocks blocks) {
-    const bool extended = blocks == EntryBlocks::kExtended;
-    bool first = true;
-    for (;;) {
-        if (Stopped(listing)) return true;
-        const FILE_INFO_BY_HANDLE_CLASS kind =
-            extended ? (first ? kExtendedEntriesRestart : kExtendedEntries)
-                     : (first ? FileIdBothDirectoryRestartInfo : FileIdBothDirectoryInfo);
-        if (!GetFileInformationByHandleEx(folder, kind, listing.block, sizeof listing.block)) {
-            const DWORD error = GetLastError();
-            return !first || error == ERROR_NO_MORE_FILES || error == ERROR_FILE_NOT_FOUND;
-        }
-        first = false;
-        for (DWORD offset = 0;;) {
-            const unsigned char* at = listing.block + offset;
-            DWORD next = 0;
-            if (extended) {
-                const auto* info = reinterpret_cast<const ExtendedEntry*>(at);
-                FileIdentity identity = EntryIdentity(volume, &info->FileId, sizeof info->FileId);
-                TakeEntry(listing, path, reinterpret_cast<const char16_t*>(info->FileName),
-                          info->FileNameLength / sizeof(char16_t), info->FileAttributes,
-                          IsKnownId(identity.id, sizeof identity.id) ? &identity : nullptr);
-                next = info->NextEntryOffset;
-            } else {
-                const auto* info = reinterpret_cast<const FILE_ID_BOTH_DIR_INFO*>(at);
-                FileIdentity identity = EntryIdentity(volume, &info->FileId, sizeof info->FileId);
-                TakeEntry(listing, path, reinterpret_cast<const char16_t*>(info->FileName),
-                          info->FileNameLength / sizeof(char16_t), info->FileAttributes,
-                          IsKnownId(identity.id, 8) ? &identity : nullptr);
-                next = info->NextEntryOffset;
-            }
-            if (next == 0) break;
-            offset += next;
-        }
-    }
+    if (entry.identity != nullptr) identity = *entry.identity;
+    TakeEntry(of.listing, of.folder, entry.name, entry.length, entry.attributes,
+              entry.identity != nullptr ? &identity : nullptr);
+    return !Stopped(of.listing);
 }
 
 void ReadEntriesByName(FolderListing& listing, const WideString& path) {
@@ -319,13 +251,8 @@ void ListFolder(FolderListing& listing, const WaitingFolder& waiting, uint32_t r
     FolderEntries& entries = listing.entries;
     entries.count = 0;
     entries.namesUsed = 0;
-    // The blocks that worked for the last folder are asked first.
-    bool read = ReadEntriesWithIds(listing, folder, path, identity.volume, listing.blocks);
-    if (!read && entries.count == 0) {
-        listing.blocks =
-            listing.blocks == EntryBlocks::kExtended ? EntryBlocks::kBoth : EntryBlocks::kExtended;
-        read = ReadEntriesWithIds(listing, folder, path, identity.volume, listing.blocks);
-    }
+    EntriesOf of{listing, path};
+    const bool read = listing.reader.Read(folder, identity.volume, TakeReadEntry, &of);
     CloseHandle(folder);
     if (!read) ReadEntriesByName(listing, path);
     if (Stopped(listing)) return;
