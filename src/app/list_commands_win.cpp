@@ -94,15 +94,23 @@ struct FolderSearch {
 // answers at once; a share, a removable or an optical drive may keep the call waiting long.
 bool AnswersAtOnce(FolderSearch& search, const WideString& name) {
     const char16_t* path = name.Text();
-    if (path[0] == u'\\' && path[1] == u'\\' && path[2] == u'?' && path[3] == u'\\') path += 4;
+    if (path[0] == u'\\' && path[1] == u'\\' && path[2] == u'?' && path[3] == u'\\') {
+        path += 4;
+        if ((path[0] | 0x20) == u'u' && (path[1] | 0x20) == u'n' && (path[2] | 0x20) == u'c' &&
+            path[3] == u'\\')
+            return false;
+    }
+    if (path[0] == u'\\' && path[1] == u'\\') return false;  // a share
     const char16_t letter = path[0] | 0x20;
-    if (letter < u'a' || letter > u'z' || path[1] != u':') return false;
+    // A name without a drive (the shell gives none such) is asked here.
+    if (letter < u'a' || letter > u'z' || path[1] != u':') return true;
     UINT& kind = search.driveKinds[letter - u'a'];
     if (kind == 0) {
         const wchar_t root[] = {wchar_t(letter), L':', L'\\', L'\0'};
         kind = GetDriveTypeW(root) + 1;
     }
-    return kind == DRIVE_FIXED + 1 || kind == DRIVE_RAMDISK + 1;
+    // No drive there: the call fails at once.
+    return kind == DRIVE_FIXED + 1 || kind == DRIVE_RAMDISK + 1 || kind == DRIVE_NO_ROOT_DIR + 1;
 }
 
 // Ends the walk at the first folder, or at the first name whose attributes are for the listing
