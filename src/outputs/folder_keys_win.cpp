@@ -47,12 +47,8 @@ WideString FolderKeys::KeyOf(const char16_t* full, uint32_t length, bool& missin
         missing = known->missing;
         return known->key;
     }
-    FileIdentity identity;
-    bool identified = false;
-    WideString key = Resolve(full, length, missing, identity, identified);
-    if (key.IsEmpty() ||
-        !Remember(full, length, hash, key, missing, identified ? &identity : nullptr))
-        return {};
+    WideString key = Resolve(full, length, missing);
+    if (key.IsEmpty() || !Remember(full, length, hash, key, missing)) return {};
     return key;
 }
 
@@ -66,70 +62,26 @@ FolderKeys::Entry* FolderKeys::Find(const char16_t* full, uint32_t length, uint6
     }
 }
 
-FolderKeys::Entry* FolderKeys::Remember(const char16_t* full, uint32_t length, uint64_t hash,
-                                        const WideString& key, bool missing,
-                                        const FileIdentity* identity) {
+bool FolderKeys::Remember(const char16_t* full, uint32_t length, uint64_t hash,
+                          const WideString& key, bool missing) {
     if (2 * (used_ + 1) > capacity_) {
         const uint32_t grown = capacity_ ? 2 * capacity_ : 64;
         std::unique_ptr<Entry[]> old(std::move(table_));
         table_.reset(new (std::nothrow) Entry[grown]);
-        if (!table_) return nullptr;
+        if (!table_) return false;
         const uint32_t oldCapacity = capacity_;
         capacity_ = grown;
         for (uint32_t i = 0; i < oldCapacity; ++i)
             if (old[i].used) *Find(old[i].path.Text(), old[i].path.Length(), old[i].hash) = old[i];
     }
     Entry& entry = *Find(full, length, hash);
-    if (!entry.used) ++used_;
-    entry = {true,    hash,  TextSlice(full, length), key,
-             missing, false, identity != nullptr,     identity ? *identity : FileIdentity{}};
-    return entry.path.IsEmpty() ? nullptr : &entry;
+    entry = {true, hash, TextSlice(full, length), key, missing};
+    ++used_;
+    return !entry.path.IsEmpty();
 }
 
-// The folder being listed for its subfolders, and where their full paths are made.
-struct SubfolderListing {
-    FolderKeys* keys;
-    WideString path;  // the folder's full path, ending in a backslash
-    uint32_t length;  // of the folder's own path in it
-};
-
-bool FolderKeys::TakeSubfolder(void* context, const FolderEntry& entry) {
-    auto& listing = *static_cast<SubfolderListing*>(context);
-    // A link's or junction's entry is its own identity, not its target's: opened when asked.
-    if ((entry.attributes & FILE_ATTRIBUTE_DIRECTORY) == 0 ||
-        (entry.attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 || entry.identity == nullptr)
-        return true;
-    if ((entry.length == 1 && entry.name[0] == u'.') ||
-        (entry.length == 2 && entry.name[0] == u'.' && entry.name[1] == u'.'))
-        return true;
-    WideString& path = listing.path;
-    path.Truncate(listing.length);
-    path.Append(TextSlice(entry.name, entry.length)).Append(u"\\");
-    const uint64_t hash = FileNameKey(path.Text(), path.Length());
-    FolderKeys& keys = *listing.keys;
-    if (const Entry* known = keys.Find(path.Text(), path.Length(), hash); known && known->used)
-        return true;
-    return keys.Remember(path.Text(), path.Length(), hash, IdentityText(*entry.identity), false,
-                         entry.identity) != nullptr;
-}
-
-void FolderKeys::ListSubfolders(const char16_t* full, uint32_t length,
-                                const FileIdentity& identity) {
-    const uint32_t root = RootLength(full, length);
-    const WideString opened = TextSlice(full, length > root ? length - 1 : length);
-    HANDLE folder = OpenFileAt(opened.Text(), FILE_LIST_DIRECTORY,
-                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                               OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS);
-    if (folder == INVALID_HANDLE_VALUE) return;
-    SubfolderListing listing{this, TextSlice(full, length), length};
-    reader_.Read(folder, identity.volume, TakeSubfolder, &listing);
-    CloseHandle(folder);
-}
-
-WideString FolderKeys::Resolve(const char16_t* full, uint32_t length, bool& missing,
-                               FileIdentity& identity, bool& identified) {
+WideString FolderKeys::Resolve(const char16_t* full, uint32_t length, bool& missing) {
     missing = false;
-    identified = false;
     const uint32_t root = RootLength(full, length);
     const uint32_t parent = FolderLengthOf(full, length - 1);
     // A missing folder is its nearest existing ancestor's identity and the rest of its path.
@@ -142,26 +94,11 @@ WideString FolderKeys::Resolve(const char16_t* full, uint32_t length, bool& miss
             missing = true;
             return parentKey.Append(TextSlice(full + parent, length - parent));
         }
-        // The parent's entries tell its subfolders' identities, this one's among them.
-        Entry* above = Find(full, parent, FileNameKey(full, parent));
-        if (above && above->used && above->identified && !above->listed) {
-            above->listed = true;
-            const FileIdentity aboveIdentity = above->identity;
-            ListSubfolders(full, parent, aboveIdentity);
-            const Entry* self = Find(full, length, FileNameKey(full, length));
-            if (self && self->used) {
-                identity = self->identity;
-                identified = self->identified;
-                return self->key;
-            }
-        }
     }
     // A root is opened with its backslash, any other folder without.
     const WideString opened = TextSlice(full, length > root ? length - 1 : length);
-    if (ReadIdentity(opened.Text(), identity)) {
-        identified = true;
-        return IdentityText(identity);
-    }
+    FileIdentity identity;
+    if (ReadIdentity(opened.Text(), identity)) return IdentityText(identity);
     const DWORD error = GetLastError();
     if ((error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) && !parentKey.IsEmpty()) {
         missing = true;

@@ -8,16 +8,13 @@
 #include "foundation/wide_string.h"
 #include "outputs/output_identity.h"
 #include "win/file_identity_win.h"
-#include "win/folder_entries_win.h"
 
 // The first `length` units of text, as a string of its own.
 WideString TextSlice(const char16_t* text, uint32_t length);
 
 // Each full folder path (ending in a backslash) resolved once, its ancestors first, in a table
 // open-addressed by the path's key. A folder under a missing one is missing too and is not
-// looked for: the folders a pattern names are mostly still to be made. A folder's subfolders
-// are known from its entries, read once (an album's folder is not opened for its identity);
-// links, short names and names not found there are opened.
+// looked for: the folders a pattern names are mostly still to be made.
 class FolderKeys {
   public:
     // The folder's key (full: its full path, ending in a backslash); empty when memory ran
@@ -30,19 +27,12 @@ class FolderKeys {
         uint64_t hash = 0;
         WideString path, key;
         bool missing = false;
-        bool listed = false;  // its subfolders are in the table
-        bool identified = false;
-        FileIdentity identity;
     };
     std::unique_ptr<Entry[]> table_;
     uint32_t capacity_ = 0, used_ = 0;
-    FolderEntryReader reader_;
 
     Entry* Find(const char16_t* full, uint32_t length, uint64_t hash) const;
-    Entry* Remember(const char16_t* full, uint32_t length, uint64_t hash, const WideString& key,
-                    bool missing, const FileIdentity* identity);
-    WideString Resolve(const char16_t* full, uint32_t length, bool& missing, FileIdentity& identity,
-                       bool& identified);
-    void ListSubfolders(const char16_t* full, uint32_t length, const FileIdentity& identity);
-    static bool TakeSubfolder(void* context, const FolderEntry& entry);
+    bool Remember(const char16_t* full, uint32_t length, uint64_t hash, const WideString& key,
+                  bool missing);
+    WideString Resolve(const char16_t* full, uint32_t length, bool& missing);
 };
