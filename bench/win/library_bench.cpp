@@ -438,6 +438,13 @@ struct PageRun {
     std::map<std::wstring, Memory> memory;
 };
 
+unsigned long long Since1601() {
+    FILETIME now;
+    GetSystemTimeAsFileTime(&now);
+    return ((static_cast<unsigned long long>(now.dwHighDateTime) << 32) | now.dwLowDateTime) /
+           10000;
+}
+
 // The page of the launcher the save wrote, the user stopping it once two encodes have reported.
 PageRun RunPage(const std::string& launcher, const std::u16string& work) {
     PageRun run;
@@ -448,17 +455,25 @@ PageRun RunPage(const std::string& launcher, const std::u16string& work) {
                                {u"TS_STANDIN_BURN_MS", Decimal(kEncodeMs)},
                                {u"TS_CLICK_STOP_AFTER", u"2"}};
     ScriptHostMemory memory;
+    const unsigned long long prepared = Since1601();
     const ScriptResult result = RunLauncherScript(launcher, work, settings, Host::kWine, 900);
     WaitForNoProcess(u"wscript.exe", 60000);
-    const unsigned long long began = memory.HostStarted();
+    unsigned long long began = memory.HostStarted();
     run.memory = memory.Stop();
-    Expect(began != 0, "the script host's start is known");
     std::vector<unsigned long long> starts;
     for (const auto& [start, end] : ReadStandInTimes(log)) starts.push_back(start);
     std::sort(starts.begin(), starts.end());
     Expect(result.finished, "the page ends once stopped");
     Expect(starts.size() >= 2, "the page runs two encodes");
     if (starts.size() >= 2) {
+        // A start time Wine did not give (or gave for another process) counts the harness's
+        // preparation too: the figure errs on the long side.
+        if (began < prepared || began > starts[0]) {
+            std::printf(
+                "page: the script host's start was not read; timed from before the "
+                "harness wrote its script\n");
+            began = prepared;
+        }
         run.untilSecond = static_cast<double>(starts[1] - began);
         run.pageUntilSecond = result.beginTime != 0 ? static_cast<double>(starts[1]) -
                                                           static_cast<double>(result.beginTime)
