@@ -486,8 +486,8 @@ PageRun RunPage(const std::string& launcher, const std::u16string& work) {
     return run;
 }
 
-// The save's check reads the identity of every folder its sources and outputs lie in (one per
-// album here): the same reads on their own.
+// Every album folder opened for its identity, as the save's check read them before it took
+// them from their parents' entries: what one opened folder costs under Wine.
 double ReadAlbumIdentities(int tracks) {
     std::vector<std::u16string> folders;
     for (int i = 0; i < tracks; i += kTracksPerAlbum) {
@@ -631,7 +631,7 @@ int main(int argc, char** argv) {
     PrintRow("keystroke in \"Album:\" while listing", Figures(runs, &Run::keystroke), 50);
     PrintRow("longest message while listing", Figures(runs, &Run::longestTurn), 0);
     PrintRow("\"Batch (.hta) &speichern\" to its message", Figures(runs, &Run::save), 1000);
-    PrintRow("  every album folder's identity read alone, no dialog", identities, 0);
+    PrintRow("  every album folder opened for its identity, no dialog", identities, 0);
     PrintRow("page: the script host created to the second encode",
              Figures(pages, &PageRun::untilSecond), 2000);
     PrintRow("page: its onload handler to the second encode",
