@@ -4,6 +4,7 @@
 #include <new>
 
 #include "foundation/text.h"
+#include "foundation/unit_buffer.h"
 #include "outputs/common_folder.h"
 #include "outputs/default_output.h"
 #include "outputs/name_pattern.h"
@@ -40,21 +41,6 @@ struct OutputNamer::Folder {
 };
 
 namespace {
-
-// Growable buffers of the namer: sized by the longest name so far, so a save allocates a few
-// times, not once per track.
-bool Reserve(char16_t*& buffer, uint32_t& capacity, uint64_t needed) {
-    if (needed <= capacity) return true;
-    if (needed >= UINT32_MAX / 2) return false;
-    const uint32_t grown = uint32_t(needed * 2);
-    char16_t* bigger = new (std::nothrow) char16_t[grown];
-    if (!bigger) return false;
-    if (buffer) std::memcpy(bigger, buffer, capacity * sizeof(char16_t));
-    delete[] buffer;
-    buffer = bigger;
-    capacity = grown;
-    return true;
-}
 
 // Puts units into a namer buffer, cleaned as a name's units are.
 struct CleanWriter {
@@ -101,7 +87,8 @@ const char16_t* OutputNamer::NameBesideSource(const TrackRecord& record, bool de
     Compiled& c = *compiled_;
     const OutputPathParts parts = OutputPathPartsOf(record, decode);
     const uint32_t suffixLength = TextLength(parts.suffix);
-    if (!Reserve(c.path, c.pathCapacity, uint64_t(parts.baseLength) + suffixLength + 1)) return u"";
+    if (!ReserveUnits(c.path, c.pathCapacity, uint64_t(parts.baseLength) + suffixLength + 1))
+        return u"";
     std::memcpy(c.path, record.fields[kPath].Text(), parts.baseLength * sizeof(char16_t));
     std::memcpy(c.path + parts.baseLength, parts.suffix, (suffixLength + 1) * sizeof(char16_t));
     length = parts.baseLength + suffixLength;
@@ -131,7 +118,7 @@ bool OutputNamer::BuildParts(const TrackRecord& record) {
             lastField = int(t);
             if (value.length > 0) lastKept = int(t);
         }
-        if (!Reserve(c.built, c.builtCapacity, c.builtUsed + most + 1)) return false;
+        if (!ReserveUnits(c.built, c.builtCapacity, c.builtUsed + most + 1)) return false;
         const uint32_t start = c.builtUsed;
         CleanWriter writer{c.built, c.builtUsed};
         const char16_t* pattern = c.pattern.text.Text();
@@ -289,7 +276,8 @@ const char16_t* OutputNamer::Name(const TrackRecord& record, bool decode, uint32
                            c.suffixLength;
     uint64_t wanted = 0;
     CapParts(fixed, wanted);
-    if (!Reserve(c.path, c.pathCapacity, fixed + wanted + 11 * uint64_t(c.pattern.partCount) + 16))
+    if (!ReserveUnits(c.path, c.pathCapacity,
+                      fixed + wanted + 11 * uint64_t(c.pattern.partCount) + 16))
         return u"";
     return Join(folder, suffix, length);
 }

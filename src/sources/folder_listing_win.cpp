@@ -7,6 +7,7 @@
 #include <new>
 
 #include "foundation/pointer_array.h"
+#include "foundation/unit_buffer.h"
 #include "foundation/wide_string.h"
 #include "sources/encoder_input.h"
 #include "sources/identity_set.h"
@@ -18,21 +19,6 @@
 #include "win/utf16_cast.h"
 
 namespace {
-
-// A growable block of units; false when memory ran out.
-bool Reserve(char16_t*& units, uint32_t& capacity, uint32_t used, uint64_t more) {
-    if (used + more <= capacity) return true;
-    uint64_t grown = capacity < 4096 ? 4096 : uint64_t(capacity) * 2;
-    while (grown < used + more) grown *= 2;
-    if (grown > UINT32_MAX / 2) return false;
-    char16_t* bigger = new (std::nothrow) char16_t[grown];
-    if (bigger == nullptr) return false;
-    if (units != nullptr) std::memcpy(bigger, units, used * sizeof(char16_t));
-    delete[] units;
-    units = bigger;
-    capacity = uint32_t(grown);
-    return true;
-}
 
 // One folder's entries as read: their names in one block, each with what the walk needs.
 struct Entry {
@@ -65,7 +51,7 @@ struct FolderEntries {
     }
     bool Add(const char16_t* name, uint32_t length, bool folder,
              const FileIdentity* identity = nullptr) {
-        if (!Reserve(names, namesCapacity, namesUsed, uint64_t(length) + 1)) return false;
+        if (!ReserveUnits(names, namesCapacity, uint64_t(namesUsed) + length + 1)) return false;
         if (count == capacity) {
             const uint32_t grown = capacity == 0 ? 64 : capacity * 2;
             Entry* bigger = new (std::nothrow) Entry[grown];
@@ -132,7 +118,7 @@ bool Stopped(const FolderListing& listing) {
 void PutFound(FolderListing& listing, const char16_t* path, uint32_t length, uint32_t root) {
     EnterCriticalSection(&listing.lock);
     FoundFiles& found = listing.found;
-    if (Reserve(found.units, found.capacity, found.used, uint64_t(length) + 3)) {
+    if (ReserveUnits(found.units, found.capacity, uint64_t(found.used) + length + 3)) {
         found.units[found.used++] = char16_t(root & 0xFFFF);
         found.units[found.used++] = char16_t(root >> 16);
         std::memcpy(found.units + found.used, path, length * sizeof(char16_t));
@@ -372,8 +358,8 @@ FolderListing* StartFolderListing(HWND notify, FolderVisit visit) {
 
 bool ListDroppedName(FolderListing& listing, const char16_t* name, uint32_t length) {
     EnterCriticalSection(&listing.lock);
-    const bool taken = !listing.ended && Reserve(listing.input, listing.inputCapacity,
-                                                 listing.inputUsed, uint64_t(length) + 1);
+    const bool taken = !listing.ended && ReserveUnits(listing.input, listing.inputCapacity,
+                                                      uint64_t(listing.inputUsed) + length + 1);
     if (taken) {
         std::memcpy(listing.input + listing.inputUsed, name, length * sizeof(char16_t));
         listing.inputUsed += length;
