@@ -17,6 +17,8 @@
 namespace {
 
 constexpr uint32_t kReadFolderFrom = 3;  // outputs in one folder
+constexpr uint32_t kSearchHelpers = 2;   // threads besides the caller's
+constexpr uint32_t kFoldersForHelpers = 64;
 
 uint32_t FolderLength(const OutputPath& path) {
     return uint32_t(path.FileName() - path.Text());
@@ -98,12 +100,55 @@ HANDLE FindFirstOutputName(const char16_t* pattern, WIN32_FIND_DATAW* found) {
     return FindFirstFileAt(pattern, found);
 }
 
+namespace {
+
+// The folders of a search, each group read by whichever thread takes it next.
+struct FolderGroups {
+    const TrackOutputs& outputs;
+    bool* existing;
+    const std::atomic<bool>* stop;
+    FindFirstName findFirst;
+    const NamedItem* folders;
+    const uint32_t* starts;  // each group's first folder; one more for the end
+    uint32_t count;
+    std::atomic<uint32_t> next{0};
+    std::atomic<bool> noMemory{false};
+};
+
+void SearchGroups(FolderGroups& groups) {
+    for (;;) {
+        if ((groups.stop && groups.stop->load()) || groups.noMemory.load()) return;
+        const uint32_t group = groups.next.fetch_add(1);
+        if (group >= groups.count) return;
+        const uint32_t start = groups.starts[group], end = groups.starts[group + 1];
+        const NamedItem* folder = groups.folders + start;
+        FolderRead read = FolderRead::kFailed;
+        if (end - start >= kReadFolderFrom && folder->length > 0)
+            read = SearchFolder(groups.outputs, folder, end - start, groups.findFirst,
+                                groups.existing);
+        if (read == FolderRead::kNoMemory) groups.noMemory = true;
+        // A folder that could not be read whole is asked about per output.
+        if (read == FolderRead::kFailed)
+            for (uint32_t k = 0; k < end - start; ++k)
+                groups.existing[folder[k].item] =
+                    FileExists(groups.outputs.Output(folder[k].item).Text());
+    }
+}
+
+DWORD WINAPI SearchGroupsThread(void* context) {
+    SearchGroups(*static_cast<FolderGroups*>(context));
+    return 0;
+}
+
+}  // namespace
+
 int64_t FindExistingOutputs(const TrackOutputs& outputs, bool* existing,
                             const std::atomic<bool>* stop, FindFirstName findFirst) {
     // The outputs grouped by folder: each name is an output's text up to its last backslash.
     const uint32_t count = outputs.Count();
     std::unique_ptr<NamedItem[]> folders(new (std::nothrow) NamedItem[count > 0 ? count : 1]);
-    if (!folders) return -1;
+    std::unique_ptr<uint32_t[]> starts(new (std::nothrow) uint32_t[count + 1]);
+    if (!folders || !starts) return -1;
     uint32_t used = 0;
     for (uint32_t i = 0; i < count; ++i) {
         existing[i] = false;
@@ -111,19 +156,26 @@ int64_t FindExistingOutputs(const TrackOutputs& outputs, bool* existing,
         if (!output.IsEmpty()) folders[used++] = {output.Text(), FolderLength(output), i};
     }
     GroupSameFileNames(folders.get(), used, SameFileName);
+    uint32_t groupCount = 0;
+    for (uint32_t start = 0; start < used; start = GroupEnd(folders.get(), used, start))
+        starts[groupCount++] = start;
+    starts[groupCount] = used;
 
-    for (uint32_t start = 0; start < used && !(stop && stop->load());) {
-        const uint32_t end = GroupEnd(folders.get(), used, start);
-        FolderRead read = FolderRead::kFailed;
-        if (end - start >= kReadFolderFrom && folders[start].length > 0)
-            read = SearchFolder(outputs, folders.get() + start, end - start, findFirst, existing);
-        if (read == FolderRead::kNoMemory) return -1;
-        // A folder that could not be read whole is asked about per output.
-        if (read == FolderRead::kFailed)
-            for (uint32_t k = start; k < end; ++k)
-                existing[folders[k].item] = FileExists(outputs.Output(folders[k].item).Text());
-        start = end;
+    // Under Wine a folder's reading mostly waits for the system: many folders are read by
+    // several threads at once (three read 5,000 folders about twice as fast as one).
+    FolderGroups groups{outputs,       existing,     stop,      findFirst,
+                        folders.get(), starts.get(), groupCount};
+    HANDLE helpers[kSearchHelpers] = {};
+    for (uint32_t h = 0; h < kSearchHelpers && groupCount >= kFoldersForHelpers; ++h)
+        helpers[h] = CreateThread(nullptr, 256 * 1024, SearchGroupsThread, &groups,
+                                  STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr);
+    SearchGroups(groups);
+    for (HANDLE helper : helpers) {
+        if (helper == nullptr) continue;
+        WaitForSingleObject(helper, INFINITE);
+        CloseHandle(helper);
     }
+    if (groups.noMemory) return -1;
     int64_t found = 0;
     for (uint32_t i = 0; i < count; ++i) found += existing[i] ? 1 : 0;
     return found;
@@ -151,12 +203,39 @@ void ExistingOutputsSearch::Abandon() {
     Finish();
 }
 
+// The existing outputs' search on a thread of its own while this one keys the folders.
+struct OutputSearchRun {
+    ExistingOutputsSearch* search;
+    const TrackOutputs& outputs;
+    bool* existing;
+    const std::atomic<bool>* stop;
+    int64_t found;
+};
+
+DWORD WINAPI ExistingOutputsSearch::SearchOutputs(void* context) {
+    auto* run = static_cast<OutputSearchRun*>(context);
+    run->found = FindExistingOutputs(run->outputs, run->existing, run->stop);
+    return 0;
+}
+
 DWORD WINAPI ExistingOutputsSearch::Run(void* context) {
     auto* search = static_cast<ExistingOutputsSearch*>(context);
-    search->found_ = FindExistingOutputs(search->outputs_, search->existing_, &search->stop_);
-    if (search->found_ >= 0 && search->tracks_)
-        search->clashes_ =
-            FindIdentityClashes(*search->tracks_, search->outputs_, search->existing_,
-                                search->clashing_, &search->stop_);
+    if (!search->tracks_) {
+        search->found_ = FindExistingOutputs(search->outputs_, search->existing_, &search->stop_);
+        return 0;
+    }
+    OutputSearchRun run{search, search->outputs_, search->existing_, &search->stop_, -1};
+    HANDLE searching = CreateThread(nullptr, 256 * 1024, SearchOutputs, &run,
+                                    STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr);
+    if (searching == nullptr) SearchOutputs(&run);
+    IdentityClashFinder clashes(*search->tracks_, search->outputs_, &search->stop_);
+    const bool keyed = clashes.KeyFolders();
+    if (searching != nullptr) {
+        WaitForSingleObject(searching, INFINITE);
+        CloseHandle(searching);
+    }
+    search->found_ = run.found;
+    if (search->found_ >= 0)
+        search->clashes_ = keyed ? clashes.Find(search->existing_, search->clashing_) : -1;
     return 0;
 }

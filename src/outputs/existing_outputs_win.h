@@ -19,11 +19,11 @@ int64_t FindExistingOutputs(const TrackOutputs& outputs, bool* existing,
                             const std::atomic<bool>* stop = nullptr,
                             FindFirstName findFirst = FindFirstOutputName);
 
-// FindExistingOutputs on a thread of its own, started at once, then, given the tracks,
-// FindIdentityClashes over what it found; on the caller's thread, also at once, when no
-// thread can be made. The worker reads only the outputs' block and writes only
-// the flags: it never copies a WideString the dialog holds, whose count is not atomic. The
-// outputs and flags must outlive it.
+// FindExistingOutputs on a thread of its own, started at once, and, given the tracks,
+// IdentityClashFinder keying the folders meanwhile on another, then finding the clashes with
+// what the search found; on the caller's thread, also at once, when no thread can be made. The
+// worker reads only the outputs' block and writes only the flags: it never copies a WideString the
+// dialog holds, whose count is not atomic. The outputs and flags must outlive it.
 class ExistingOutputsSearch {
   public:
     ExistingOutputsSearch(const TrackOutputs& outputs, bool* existing,
@@ -42,6 +42,7 @@ class ExistingOutputsSearch {
 
   private:
     static DWORD WINAPI Run(void* context);
+    static DWORD WINAPI SearchOutputs(void* context);
 
     const TrackOutputs& outputs_;
     bool* existing_;
