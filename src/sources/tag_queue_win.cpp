@@ -35,6 +35,15 @@ uint32_t ShareLengthOf(const char16_t* path) {
     return at;
 }
 
+// How many threads may read the volume at once: more than one only on a fixed or RAM disk,
+// where no read stalls for long (asking a drive letter's kind does not touch the drive).
+int MostReadersOf(const char16_t* path, uint32_t shareLength) {
+    if (shareLength < 2 || path[shareLength - 1] != u':') return 1;
+    const wchar_t root[] = {wchar_t(path[shareLength - 2]), L':', L'\\', L'\0'};
+    const UINT kind = GetDriveTypeW(root);
+    return kind == DRIVE_FIXED || kind == DRIVE_RAMDISK ? kLocalDiskReaders : 1;
+}
+
 // The index of the path's share queue, made when new; -1 when memory ran out.
 int ShareOf(TagQueue& queue, const char16_t* path) {
     const uint32_t length = ShareLengthOf(path);
@@ -50,7 +59,8 @@ int ShareOf(TagQueue& queue, const char16_t* path) {
             return static_cast<int>(i);
         }
     }
-    auto* share = new (std::nothrow) ShareQueue{path, length, kNoJob, kNoJob, false};
+    auto* share =
+        new (std::nothrow) ShareQueue{path, length, kNoJob, kNoJob, 0, MostReadersOf(path, length)};
     if (share == nullptr || !queue.shares.Add(share)) {
         delete share;
         return -1;
@@ -134,12 +144,13 @@ int ClaimShare(TagQueue& queue) {
     uint32_t first = kNoJob;
     for (uint32_t i = 0; i < queue.shares.Count(); ++i) {
         const ShareQueue* share = queue.shares.GetAt(i);
-        if (!share->held && share->head < queue.released && share->head < first) {
+        if (share->readers < share->mostReaders && share->head < queue.released &&
+            share->head < first) {
             first = share->head;
             chosen = static_cast<int>(i);
         }
     }
-    if (chosen >= 0) queue.shares.GetAt(static_cast<uint32_t>(chosen))->held = true;
+    if (chosen >= 0) ++queue.shares.GetAt(static_cast<uint32_t>(chosen))->readers;
     return chosen;
 }
 
@@ -147,7 +158,7 @@ int UnclaimedShares(const TagQueue& queue) {
     int unclaimed = 0;
     for (uint32_t i = 0; i < queue.shares.Count(); ++i) {
         const ShareQueue* share = queue.shares.GetAt(i);
-        if (!share->held && share->head < queue.released) ++unclaimed;
+        if (share->head < queue.released) unclaimed += share->mostReaders - share->readers;
     }
     return unclaimed;
 }

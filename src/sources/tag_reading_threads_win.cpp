@@ -10,7 +10,7 @@ constexpr ULONGLONG kNotifyInterval = 50;
 
 void ReleaseShareLocked(TagReader& reader, ReadingThread& thread) {
     if (thread.share < 0) return;
-    reader.queue.shares.GetAt(static_cast<uint32_t>(thread.share))->held = false;
+    --reader.queue.shares.GetAt(static_cast<uint32_t>(thread.share))->readers;
     thread.share = -1;
     // Another thread may go on with the share's later files.
     WakeAllConditionVariable(&reader.jobsQueued);
@@ -26,8 +26,8 @@ int WorkingLocked(const TagReader& reader) {
 }
 
 // The threads the reading needs: the number asked for, or, where more shares have files to
-// read, one for each of them (a share is read by one thread at a time, so a share that
-// stalls holds back only its own files while the others go on at once); the slots limit it.
+// read, as many as they take (one for each share, so that a share that stalls holds back only
+// its own files while the others go on at once; two for a fixed disk); the slots limit it.
 int NeededLocked(const TagReader& reader) {
     int needed = UnclaimedShares(reader.queue);
     for (const ReadingThread& thread : reader.threads) {
@@ -178,6 +178,14 @@ DWORD WINAPI WatchReaders(void* parameter) {
                 thread.givenUp = true;
         }
         StartNeededThreadsLocked(reader);
+        // Results kept back by the notices' interval are told now: the thread that would have
+        // told them with its next file may be in one that stalls.
+        if (!reader.notified && reader.results.Count() > 0 &&
+            now - reader.lastNotice >= kNotifyInterval) {
+            reader.notified = true;
+            reader.lastNotice = now;
+            PostMessageW(reader.notify, kSourceTagsArrived, 0, 0);
+        }
         LeaveCriticalSection(&reader.lock);
     }
 }

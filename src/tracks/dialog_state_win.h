@@ -12,8 +12,8 @@
 #include "win/output_settings.h"
 
 constexpr int kTagFieldCount = kLastTag - kFirstTag + 1;
-// Threads that read dropped files' tags. One: a second reads no faster, since TagLib allocates
-// for every frame and the two then take turns at the heap (figures in docs/performance.md).
+// Threads that read dropped files' tags, at the least: more start where the files call for them
+// (two for a fixed disk, one for each share; sources/tag_queue_win.h).
 constexpr int kTagReaderThreads = 1;
 struct TagReader;
 struct FolderListing;

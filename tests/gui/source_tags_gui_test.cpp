@@ -233,14 +233,13 @@ TEST_F(SourceTagsGui, FilesAfterOneThatEndsOrHangsTheReadingThreadStillGetTheirT
     DropFiles(dialog_, names);
     EXPECT_TRUE(PumpUntil([] { return TrackField(1, kTitle) == u"Danach"; }, 20000));
     EXPECT_EQ(TrackField(0, kTitle), u"");
-    // The hanging file is still being read: its result can still come, and the file behind
-    // it on the same volume waits for it.
+    // The hanging file is still being read, and its result can still come; a fixed disk is
+    // read by two threads, so the file behind it does not wait for it.
+    EXPECT_TRUE(PumpUntil([] { return TrackField(3, kTitle) == u"Zuletzt"; }, 20000));
     EXPECT_EQ(TrackField(2, kTitle), u"");
-    EXPECT_EQ(TrackField(3, kTitle), u"");
     EXPECT_FALSE(IsTagReaderIdle(*state->tagReader));
     SetEvent(g_release);
     EXPECT_TRUE(PumpUntil([] { return TrackField(2, kTitle) == u"Hängt"; }, 20000));
-    EXPECT_TRUE(PumpUntil([] { return TrackField(3, kTitle) == u"Zuletzt"; }, 20000));
     EXPECT_TRUE(WaitForReaderIdle());
     CloseHandle(g_release);
 }
