@@ -2,6 +2,7 @@
 #include <cstdint>
 
 #include "foundation/narrow_string.h"
+#include "foundation/side_by_side.h"
 #include "foundation/text_services.h"
 #include "foundation/utf8.h"
 #include "foundation/wide_string.h"
@@ -105,16 +106,85 @@ class Utf8Encoder {
 
 }  // namespace
 
-NarrowString JoinAsUtf8(const TextPiece* pieces, uint32_t count) {
-    NarrowString result;
+namespace {
+
+// Some of the pieces' units, from one place to another: counted, then written from out on.
+struct Utf8Part {
+    const TextPiece* pieces;
+    uint32_t firstPiece, firstUnit;  // where it starts
+    uint32_t endPiece, endUnit;      // where the next part starts
+    uint64_t bytes;
+    char* out;
+
+    template <bool Writing>
+    void Encode(Utf8Encoder<Writing>& encoder) const {
+        for (uint32_t p = firstPiece; p <= endPiece && pieces; ++p) {
+            const uint32_t from = p == firstPiece ? firstUnit : 0;
+            const uint32_t to = p == endPiece ? endUnit : pieces[p].length;
+            if (to > from) encoder.Encode(pieces[p].text + from, to - from);
+        }
+    }
+};
+
+void CountUtf8(void* context) {
+    auto& part = *static_cast<Utf8Part*>(context);
     Utf8Encoder<false> counter(nullptr);
-    for (uint32_t i = 0; i < count; ++i) counter.Encode(pieces[i].text, pieces[i].length);
-    const uint64_t bytes = counter.Finish();
+    part.Encode(counter);
+    part.bytes = counter.Finish();
+}
+
+void WriteUtf8(void* context) {
+    auto& part = *static_cast<Utf8Part*>(context);
+    Utf8Encoder<true> writer(part.out);
+    part.Encode(writer);
+    writer.Finish();
+}
+
+// The piece and unit the middle unit of the pieces is, moved on past a low surrogate that
+// ends a pair: each half then converts as it would in the whole.
+void FindMiddle(const TextPiece* pieces, uint32_t count, uint32_t& piece, uint32_t& unit) {
+    uint64_t total = 0;
+    for (uint32_t p = 0; p < count; ++p) total += pieces[p].length;
+    uint64_t left = total / 2;
+    piece = 0;
+    while (piece < count && left >= pieces[piece].length) left -= pieces[piece++].length;
+    unit = uint32_t(left);
+    if (piece == count) {
+        piece = count > 0 ? count - 1 : 0;
+        unit = count > 0 ? pieces[piece].length : 0;
+        return;
+    }
+    // The unit before the middle: in this piece, or the last of an earlier one.
+    char16_t before = 0;
+    if (unit > 0) {
+        before = pieces[piece].text[unit - 1];
+    } else {
+        for (uint32_t p = piece; p > 0 && before == 0; --p)
+            if (pieces[p - 1].length > 0) before = pieces[p - 1].text[pieces[p - 1].length - 1];
+    }
+    if (IsHighSurrogate(before) && IsLowSurrogate(pieces[piece].text[unit])) ++unit;
+}
+
+}  // namespace
+
+NarrowString JoinAsUtf8(const TextPiece* pieces, uint32_t count, SideBySide sideBySide) {
+    NarrowString result;
+    uint32_t middlePiece = 0, middleUnit = 0;
+    FindMiddle(pieces, count, middlePiece, middleUnit);
+    const uint32_t lastPiece = count > 0 ? count - 1 : 0;
+    Utf8Part halves[2] = {
+        {pieces, 0, 0, middlePiece, middleUnit, 0, nullptr},
+        {pieces, middlePiece, middleUnit, lastPiece, count > 0 ? pieces[lastPiece].length : 0, 0,
+         nullptr},
+    };
+    if (count == 0) halves[0].pieces = halves[1].pieces = nullptr;
+    RunBoth(sideBySide, CountUtf8, &halves[0], &halves[1]);
+    const uint64_t bytes = halves[0].bytes + halves[1].bytes;
     if (bytes >= INT32_MAX || !result.PrepareBuffer(static_cast<uint32_t>(bytes + 1)))
         return result;
-    Utf8Encoder<true> writer(result.Buffer());
-    for (uint32_t i = 0; i < count; ++i) writer.Encode(pieces[i].text, pieces[i].length);
-    writer.Finish();
+    halves[0].out = result.Buffer();
+    halves[1].out = result.Buffer() + halves[0].bytes;
+    RunBoth(sideBySide, WriteUtf8, &halves[0], &halves[1]);
     result.Truncate(static_cast<uint32_t>(bytes));
     return result;
 }

@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "foundation/narrow_string.h"
+#include "foundation/side_by_side.h"
 
 struct TextPiece {
     const char16_t* text;
@@ -13,4 +14,5 @@ struct TextPiece {
 // The bytes of the pieces joined, without the joined text ever being made: a pair of
 // surrogates split between two pieces is still one character. Empty when memory runs out or
 // the bytes would pass 2 GB. The block is sized as for the text with a terminator converted.
-NarrowString JoinAsUtf8(const TextPiece* pieces, uint32_t count);
+// sideBySide: how the two halves of the text are converted at once; null: one after the other.
+NarrowString JoinAsUtf8(const TextPiece* pieces, uint32_t count, SideBySide sideBySide = nullptr);

@@ -262,12 +262,55 @@ WideString BuildCallRunLine(const TrackRecord& record, bool id3v2, bool id3v2Onl
     return line;
 }
 
+namespace {
+
+// One walk over some of the tracks, measuring (count) or writing (from out on).
+struct CallRunsPart {
+    const PointerArray<TrackRecord>* tracks;
+    bool id3v2, id3v2Only, decode;
+    const TrackOutputs* outputs;
+    const TrackCoverFiles* covers;
+    uint32_t first, end;  // the tracks walked
+    uint64_t count;
+    char16_t* out;
+
+    template <class Sink>
+    void Walk(Sink& sink) const {
+        for (uint32_t i = first; i < end; ++i) {
+            const TrackRecord* record = tracks->GetAt(i);
+            if (!record) continue;
+            const WideString* cover = covers ? covers->Of(i) : nullptr;
+            const OutputPath output = outputs->Output(i);
+            if (!output.IsEmpty()) {
+                PutCallRunLine(sink, *record, id3v2, id3v2Only, decode, output, cover);
+                continue;
+            }
+            // A track without a path has an output of its suffix alone.
+            const char16_t* suffix = OutputPathPartsOf(*record, decode).suffix;
+            PutCallRunLine(sink, *record, id3v2, id3v2Only, decode,
+                           OutputPath(suffix, TextLength(suffix)), cover);
+        }
+    }
+};
+
+void CountCallRuns(void* context) {
+    auto& part = *static_cast<CallRunsPart*>(context);
+    CountingSink counter;
+    part.Walk(counter);
+    part.count = counter.Count();
+}
+
+void WriteCallRuns(void* context) {
+    auto& part = *static_cast<CallRunsPart*>(context);
+    WritingSink writer(part.out);
+    part.Walk(writer);
+}
+
+}  // namespace
+
 WideString BuildCallRunsBlock(const PointerArray<TrackRecord>& tracks, bool id3v2, bool id3v2Only,
                               bool decode, const TrackOutputs* outputs,
-                              const TrackCoverFiles* covers) {
-    // Two walks over the tracks, the first only measuring: one block of the final size and
-    // no string per line.
-    CountingSink counter;
+                              const TrackCoverFiles* covers, SideBySide sideBySide) {
     const uint32_t count = tracks.Count();
     // Each line names its track's output as the save decided it, in the tracks' order.
     TrackOutputs besideSources;
@@ -275,25 +318,21 @@ WideString BuildCallRunsBlock(const PointerArray<TrackRecord>& tracks, bool id3v
         if (!besideSources.Fill(tracks, decode)) return WideString();
         outputs = &besideSources;
     }
-    const auto put = [&](auto& sink, uint32_t i, const TrackRecord& record) {
-        const WideString* cover = covers ? covers->Of(i) : nullptr;
-        const OutputPath output = outputs->Output(i);
-        if (!output.IsEmpty())
-            return PutCallRunLine(sink, record, id3v2, id3v2Only, decode, output, cover);
-        // A track without a path has an output of its suffix alone.
-        const char16_t* suffix = OutputPathPartsOf(record, decode).suffix;
-        PutCallRunLine(sink, record, id3v2, id3v2Only, decode,
-                       OutputPath(suffix, TextLength(suffix)), cover);
-    };
-    for (uint32_t i = 0; i < count; ++i)
-        if (const TrackRecord* record = tracks.GetAt(i)) put(counter, i, *record);
+    // Two walks over each half of the tracks, the first only measuring: one block of the
+    // final size and no string per line; the halves side by side where the caller can.
+    CallRunsPart halves[2];
+    for (int h = 0; h < 2; ++h)
+        halves[h] = {&tracks, id3v2,  id3v2Only,       decode,
+                     outputs, covers, h * (count / 2), h ? count : count / 2,
+                     0,       nullptr};
+    RunBoth(sideBySide, CountCallRuns, &halves[0], &halves[1]);
+    const uint64_t total = halves[0].count + halves[1].count;
     WideString block;
-    if (counter.Count() == 0 || counter.Count() >= kLongestText ||
-        !block.PrepareBuffer(static_cast<uint32_t>(counter.Count())))
+    if (total == 0 || total >= kLongestText || !block.PrepareBuffer(static_cast<uint32_t>(total)))
         return block;
-    WritingSink writer(block.Buffer());
-    for (uint32_t i = 0; i < count; ++i)
-        if (const TrackRecord* record = tracks.GetAt(i)) put(writer, i, *record);
-    *writer.End() = 0;
+    halves[0].out = block.Buffer();
+    halves[1].out = block.Buffer() + halves[0].count;
+    RunBoth(sideBySide, WriteCallRuns, &halves[0], &halves[1]);
+    block.Buffer()[total] = 0;
     return block;
 }

@@ -119,9 +119,9 @@ WideString FillLauncherTemplate(const WideString& templ, bool deleteOriginals,
 NarrowString FillLauncherTemplateAsUtf8(const WideString& templ, bool deleteOriginals,
                                         const WideString& lamePath,
                                         const WideString& commonArguments,
-                                        const WideString& callRuns) {
+                                        const WideString& callRuns, SideBySide sideBySide) {
     const FilledValues values(deleteOriginals, lamePath, commonArguments, callRuns);
     std::vector<TextPiece> pieces = FilledPieces(templ, values.placeholders, 4);
     if (pieces.empty()) pieces.push_back({templ.Text(), templ.Length()});
-    return JoinAsUtf8(pieces.data(), uint32_t(pieces.size()));
+    return JoinAsUtf8(pieces.data(), uint32_t(pieces.size()), sideBySide);
 }

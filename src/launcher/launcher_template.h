@@ -2,6 +2,7 @@
 // file's bytes, and the filling in of its four placeholders.
 #pragma once
 #include "foundation/narrow_string.h"
+#include "foundation/side_by_side.h"
 #include "foundation/wide_string.h"
 
 // The built-in template, kept in parts under launcher/page/ (ASCII, each line ended by CR LF)
@@ -35,8 +36,9 @@ WideString FillLauncherTemplate(const WideString& templ, bool deleteOriginals,
 
 // The same filled text as UTF-8 bytes, made without the text itself: a launcher's text is
 // megabytes, and each block of that size is paid for in page faults. Empty when memory ran
-// out or the bytes would pass 2 GB.
+// out or the bytes would pass 2 GB. sideBySide: as JoinAsUtf8 takes it.
 NarrowString FillLauncherTemplateAsUtf8(const WideString& templ, bool deleteOriginals,
                                         const WideString& lamePath,
                                         const WideString& commonArguments,
-                                        const WideString& callRuns);
+                                        const WideString& callRuns,
+                                        SideBySide sideBySide = nullptr);
