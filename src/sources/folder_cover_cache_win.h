@@ -3,6 +3,9 @@
 #pragma once
 #include <windows.h>
 
+#include <cstdint>
+#include <memory>
+
 #include "foundation/pointer_array.h"
 #include "sources/source_facts.h"
 
@@ -13,6 +16,10 @@ struct FolderCoverCache {
     CRITICAL_SECTION lock;
     CONDITION_VARIABLE found;
     PointerArray<FolderCoverEntry> entries;
+    // The entries by their folder's hash, open-addressed: a library's listing hands over
+    // thousands of folders before their tracks are read.
+    std::unique_ptr<FolderCoverEntry*[]> index;
+    uint32_t indexCapacity = 0;
 
     FolderCoverCache();
     FolderCoverCache(const FolderCoverCache&) = delete;
@@ -25,5 +32,10 @@ struct FolderCoverCache {
 // the same folder waits for its answer, as long as patience (ms), then lists on its own.
 void GiveFolderCover(FolderCoverCache& cache, const char16_t* path, TrackCover& cover,
                      DWORD patience);
+// Keeps the names a listing of the folder (its path ending in a backslash) found that could be
+// its cover (each ended by a NUL, the last by two): the first thread to need the folder's cover
+// judges those instead of listing the folder again.
+void KnowFolderCoverNames(FolderCoverCache& cache, const char16_t* folder, uint32_t length,
+                          const char16_t* names);
 // Forgets every folder's cover; only while no thread is in GiveFolderCover.
 void ForgetFolderCovers(FolderCoverCache& cache);

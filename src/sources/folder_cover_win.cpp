@@ -81,10 +81,10 @@ bool JudgeImage(const WideString& path, TrackCover& cover) {
 
 }  // namespace
 
-TrackCover FindFolderCover(const WideString& folder) {
+namespace {
+
+TrackCover ChooseAmong(const WideString& folder, FolderNames& list) {
     TrackCover cover;
-    FolderNames list;
-    if (folder.IsEmpty() || !ListFolder(folder, list)) return cover;
     for (;;) {
         const int chosen = ChooseFolderCover(list.names.get(), list.count);
         if (chosen < 0) break;
@@ -98,4 +98,20 @@ TrackCover FindFolderCover(const WideString& folder) {
         list.names[chosen].Clear();
     }
     return cover;
+}
+
+}  // namespace
+
+TrackCover FindFolderCover(const WideString& folder) {
+    FolderNames list;
+    if (folder.IsEmpty() || !ListFolder(folder, list)) return TrackCover();
+    return ChooseAmong(folder, list);
+}
+
+TrackCover FindFolderCoverAmong(const WideString& folder, const char16_t* names) {
+    FolderNames list;
+    for (; *names != u'\0'; names += TextLength(names) + 1)
+        if (TextLength(names) <= kFolderCoverNameMaxLength && !list.Add(names))
+            return FindFolderCover(folder);
+    return ChooseAmong(folder, list);
 }

@@ -9,3 +9,6 @@
 // picks, in their order, by their bytes: the first that is a picture gives kFolder with its full
 // path. None when the folder cannot be listed or holds no such image.
 TrackCover FindFolderCover(const WideString& folder);
+// The same among the names a listing of the folder found (each ended by a NUL, the last by
+// two), the folder not listed again.
+TrackCover FindFolderCoverAmong(const WideString& folder, const char16_t* names);

@@ -10,6 +10,7 @@
 #include "foundation/unit_buffer.h"
 #include "foundation/wide_string.h"
 #include "sources/encoder_input.h"
+#include "sources/cover_picture.h"
 #include "sources/identity_set.h"
 #include "sources/listed_names.h"
 #include "sources/source_file.h"
@@ -90,6 +91,9 @@ struct FolderListing {
     IdentitySet folders;
     IdentitySet files;
     FolderEntries entries;
+    // The folder's file names that could be its cover, each ended by a NUL.
+    char16_t* coverNames = nullptr;
+    uint32_t coverNamesUsed = 0, coverNamesCapacity = 0;
     PointerArray<WaitingFolder> waiting;  // folders still to list, the next one last
     WideString path;                      // the file being judged or found
     FolderEntryReader reader;
@@ -101,6 +105,7 @@ struct FolderListing {
         DeleteCriticalSection(&lock);
         if (wake != nullptr) CloseHandle(wake);
         delete[] input;
+        delete[] coverNames;
     }
 };
 
@@ -126,6 +131,28 @@ void PutFound(FolderListing& listing, const char16_t* path, uint32_t length, uin
         found.units[found.used++] = u'\0';
         ++found.count;
         ++listing.foundTotal;
+    }
+    LeaveCriticalSection(&listing.lock);
+}
+
+// Hands the dialog's side the folder's possible cover names, ahead of its files: the tag reader
+// then need not list the folder again for its cover.
+void PutFolderCoverNames(FolderListing& listing, const WideString& folder) {
+    const bool slash = folder.Length() > 0 && folder.Text()[folder.Length() - 1] == u'\\';
+    const uint64_t need = uint64_t(folder.Length()) + (slash ? 0 : 1) + listing.coverNamesUsed + 4;
+    EnterCriticalSection(&listing.lock);
+    FoundFiles& found = listing.found;
+    if (ReserveUnits(found.units, found.capacity, uint64_t(found.used) + need)) {
+        found.units[found.used++] = kFolderCoverNamesMark;
+        found.units[found.used++] = kFolderCoverNamesMark;
+        std::memcpy(found.units + found.used, folder.Text(), folder.Length() * sizeof(char16_t));
+        found.used += folder.Length();
+        if (!slash) found.units[found.used++] = u'\\';
+        found.units[found.used++] = u'\0';
+        std::memcpy(found.units + found.used, listing.coverNames,
+                    listing.coverNamesUsed * sizeof(char16_t));
+        found.used += listing.coverNamesUsed;
+        found.units[found.used++] = u'\0';
     }
     LeaveCriticalSection(&listing.lock);
 }
@@ -162,6 +189,14 @@ const WideString& PathOfEntry(FolderListing& listing, const WideString& folder,
 void TakeEntry(FolderListing& listing, const WideString& folder, const char16_t* name,
                uint32_t length, DWORD attributes, FileIdentity* identity) {
     if (IsDotName(name, length)) return;
+    // Any file may be the cover, a hidden one too, as the reader's own look would find it.
+    if ((attributes & FILE_ATTRIBUTE_DIRECTORY) == 0 && length <= kFolderCoverNameMaxLength &&
+        ReserveUnits(listing.coverNames, listing.coverNamesCapacity,
+                     uint64_t(listing.coverNamesUsed) + length + 1)) {
+        std::memcpy(listing.coverNames + listing.coverNamesUsed, name, length * sizeof(char16_t));
+        listing.coverNamesUsed += length;
+        listing.coverNames[listing.coverNamesUsed++] = u'\0';
+    }
     if (attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) return;
     if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
         // A link's or junction's entry is its own: its target's identity is read when it is
@@ -237,6 +272,7 @@ void ListFolder(FolderListing& listing, const WaitingFolder& waiting, uint32_t r
     FolderEntries& entries = listing.entries;
     entries.count = 0;
     entries.namesUsed = 0;
+    listing.coverNamesUsed = 0;
     EntriesOf of{listing, path};
     const bool read = listing.reader.Read(folder, identity.volume, TakeReadEntry, &of);
     CloseHandle(folder);
@@ -250,6 +286,7 @@ void ListFolder(FolderListing& listing, const WaitingFolder& waiting, uint32_t r
               });
     uint32_t files = 0;
     while (files < entries.count && !entries.entries[files].folder) ++files;
+    if (files > 0) PutFolderCoverNames(listing, path);
     for (uint32_t i = 0; i < files; ++i) {
         const WideString& file = PathOfEntry(listing, path, entries.NameOf(entries.entries[i]));
         PutFound(listing, file.Text(), file.Length(), root);
@@ -329,14 +366,32 @@ DWORD WINAPI ListingThread(void* parameter) {
 }  // namespace
 
 bool NextFoundFile(const FoundFiles& found, uint32_t& at, const char16_t*& path, uint32_t& length,
-                   uint32_t& rootLength) {
-    if (at + 3 > found.used) return false;
-    rootLength = uint32_t(found.units[at]) | (uint32_t(found.units[at + 1]) << 16);
-    path = found.units + at + 2;
-    length = 0;
-    while (path[length] != u'\0') ++length;
-    at += length + 3;
-    return true;
+                   uint32_t& rootLength, const char16_t** coverNames) {
+    for (;;) {
+        if (at + 3 > found.used) return false;
+        const bool folder = found.units[at] == kFolderCoverNamesMark &&
+                            found.units[at + 1] == kFolderCoverNamesMark;
+        rootLength = uint32_t(found.units[at]) | (uint32_t(found.units[at + 1]) << 16);
+        path = found.units + at + 2;
+        length = 0;
+        while (path[length] != u'\0') ++length;
+        at += length + 3;
+        if (!folder) {
+            if (coverNames != nullptr) *coverNames = nullptr;
+            return true;
+        }
+        // A folder's cover names: up to the empty name that ends them.
+        const char16_t* names = found.units + at;
+        while (found.units[at] != u'\0') {
+            while (found.units[at] != u'\0') ++at;
+            ++at;
+        }
+        ++at;
+        if (coverNames == nullptr) continue;
+        rootLength = 0;
+        *coverNames = names;
+        return true;
+    }
 }
 
 FolderListing* StartFolderListing(HWND notify, FolderVisit visit) {

@@ -30,10 +30,15 @@ struct FoundFiles {
     ~FoundFiles() { delete[] units; }
 };
 
+// Marks a folder's record among the found files: both units of its dropped folder's length.
+constexpr char16_t kFolderCoverNamesMark = 0xFFFF;
+
 // Walks the next found file: its path, the path's length and its dropped folder's length.
-// False at the end.
+// False at the end. Given coverNames, also the folders, each ahead of its files: the folder's
+// path (ending in a backslash) and, in *coverNames, the names of its files that could be its
+// cover, each ended by a NUL, the last by two; for a file *coverNames is null.
 bool NextFoundFile(const FoundFiles& found, uint32_t& at, const char16_t*& path, uint32_t& length,
-                   uint32_t& rootLength);
+                   uint32_t& rootLength, const char16_t** coverNames = nullptr);
 
 // Called on the thread before each folder is listed: tests make a folder slow with it.
 using FolderVisit = void (*)(const char16_t* folder);

@@ -69,6 +69,11 @@ void StopTagReader(TagReader* reader) {
     delete reader;
 }
 
+void KnowFolderCoverNames(TagReader& reader, const char16_t* folder, uint32_t length,
+                          const char16_t* names) {
+    KnowFolderCoverNames(reader.folderCovers, folder, length, names);
+}
+
 bool QueueTagJob(TagReader& reader, uint32_t id, const WideString& path) {
     // A copy of the characters, not a shared reference to the dialog's string.
     EnterCriticalSection(&reader.lock);

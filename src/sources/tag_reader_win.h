@@ -18,6 +18,10 @@ TagReader* StartTagReader(HWND notify, int threads);
 // thread stuck in a file for seconds is left to the process's end, with the reader.
 void StopTagReader(TagReader* reader);
 
+// Hands the folder cover cache the names a folder listing found that could be the folder's
+// cover (KnowFolderCoverNames), ahead of the folder's files.
+void KnowFolderCoverNames(TagReader& reader, const char16_t* folder, uint32_t length,
+                          const char16_t* names);
 // Queues the reading of a file for the record with the given id; false when memory ran out.
 bool QueueTagJob(TagReader& reader, uint32_t id, const WideString& path);
 // Room for that many further jobs in one growth (a drop's names).

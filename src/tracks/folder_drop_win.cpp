@@ -2,6 +2,7 @@
 
 #include "foundation/grouped_number.h"
 #include "sources/folder_listing_win.h"
+#include "sources/tag_reader_win.h"
 #include "tracks/file_list_win.h"
 #include "tracks/source_tags_win.h"
 #include "win/control_text_win.h"
@@ -36,7 +37,15 @@ void TakeFound(DialogState& state, const FoundFiles& found) {
     PrepareTagReading(state, found.count);
     uint32_t at = 0, length = 0, root = 0;
     const char16_t* path = nullptr;
-    while (NextFoundFile(found, at, path, length, root)) AddDroppedTrack(state, path, root);
+    const char16_t* coverNames = nullptr;
+    while (NextFoundFile(found, at, path, length, root, &coverNames)) {
+        if (coverNames == nullptr) {
+            AddDroppedTrack(state, path, root);
+        } else if (state.tagReader != nullptr) {
+            // The listing read the folder: the reader takes its cover from what it found.
+            KnowFolderCoverNames(*state.tagReader, path, length, coverNames);
+        }
+    }
     SendMessageW(list, WM_SETREDRAW, TRUE, 0);
     InvalidateRect(list, nullptr, TRUE);
     StartReadingTags(state);

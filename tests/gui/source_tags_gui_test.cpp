@@ -20,6 +20,7 @@
 #include "support/files_win.h"
 #include "support/tagged_files.h"
 #include "sources/cover_picture.h"
+#include "tracks/folder_drop_win.h"
 #include "tracks/source_tags_win.h"
 #include "sources/tag_reader_win.h"
 
@@ -355,7 +356,8 @@ TEST_F(SourceTagsGui, LauncherWrittenRightAfterTheDropCarriesEveryTracksTags) {
 }
 
 // A WAV without a picture takes its folder's cover image, judged by its bytes, and an image of
-// another name is never taken.
+// another name is never taken: dropped as a file, and found in a dropped folder (whose listing
+// hands the reader the folder's names).
 TEST_F(SourceTagsGui, WavTakesTheCoverImageBesideIt) {
     const std::string jpeg = MakeJpeg(900);
     const std::string png = MakePng(700);
@@ -383,10 +385,16 @@ TEST_F(SourceTagsGui, WavTakesTheCoverImageBesideIt) {
     }
     DropFiles(dialog_, names);
     ASSERT_TRUE(WaitForReaderIdle());
+    std::vector<std::u16string> folders;
+    for (const Row& row : rows) folders.push_back(music_ + row.folder);
+    DropFiles(dialog_, folders);
+    ASSERT_TRUE(PumpUntil([] { return !IsListingFolders(*OpenDialogState()); }, 20000));
+    ASSERT_TRUE(WaitForReaderIdle());
     PumpMessages();
-    for (size_t i = 0; i < std::size(rows); ++i) {
-        const Row& row = rows[i];
-        SCOPED_TRACE(Utf8(row.folder));
+    ASSERT_EQ(ListCount(dialog_), int(2 * std::size(rows)));
+    for (size_t i = 0; i < 2 * std::size(rows); ++i) {
+        const Row& row = rows[i % std::size(rows)];
+        SCOPED_TRACE(Utf8(row.folder) + (i < std::size(rows) ? " dropped" : " listed"));
         const TrackCover& cover = Track(static_cast<int>(i))->cover;
         if (row.cover.empty()) {
             EXPECT_EQ(CoverSource::kNone, cover.source);
