@@ -35,13 +35,13 @@ uint32_t ShareLengthOf(const char16_t* path) {
     return at;
 }
 
-// How many threads may read the volume at once: more than one only on a fixed or RAM disk,
-// where no read stalls for long (asking a drive letter's kind does not touch the drive).
-int MostReadersOf(const char16_t* path, uint32_t shareLength) {
-    if (shareLength < 2 || path[shareLength - 1] != u':') return 1;
+// Whether more than one thread may read the volume: a fixed or RAM disk, where no read stalls
+// for long (asking a drive letter's kind does not touch the drive).
+bool IsFixedDisk(const char16_t* path, uint32_t shareLength) {
+    if (shareLength < 2 || path[shareLength - 1] != u':') return false;
     const wchar_t root[] = {wchar_t(path[shareLength - 2]), L':', L'\\', L'\0'};
     const UINT kind = GetDriveTypeW(root);
-    return kind == DRIVE_FIXED || kind == DRIVE_RAMDISK ? kLocalDiskReaders : 1;
+    return kind == DRIVE_FIXED || kind == DRIVE_RAMDISK;
 }
 
 // The index of the path's share queue, made when new; -1 when memory ran out.
@@ -60,7 +60,7 @@ int ShareOf(TagQueue& queue, const char16_t* path) {
         }
     }
     auto* share =
-        new (std::nothrow) ShareQueue{path, length, kNoJob, kNoJob, 0, MostReadersOf(path, length)};
+        new (std::nothrow) ShareQueue{path, length, kNoJob, kNoJob, 0, IsFixedDisk(path, length)};
     if (share == nullptr || !queue.shares.Add(share)) {
         delete share;
         return -1;
@@ -144,7 +144,7 @@ int ClaimShare(TagQueue& queue) {
     uint32_t first = kNoJob;
     for (uint32_t i = 0; i < queue.shares.Count(); ++i) {
         const ShareQueue* share = queue.shares.GetAt(i);
-        if (share->readers < share->mostReaders && share->head < queue.released &&
+        if (share->readers < MostReadersOf(queue, *share) && share->head < queue.released &&
             share->head < first) {
             first = share->head;
             chosen = static_cast<int>(i);
@@ -158,7 +158,8 @@ int UnclaimedShares(const TagQueue& queue) {
     int unclaimed = 0;
     for (uint32_t i = 0; i < queue.shares.Count(); ++i) {
         const ShareQueue* share = queue.shares.GetAt(i);
-        if (share->head < queue.released) unclaimed += share->mostReaders - share->readers;
+        const int room = MostReadersOf(queue, *share) - share->readers;
+        if (share->head < queue.released && room > 0) unclaimed += room;
     }
     return unclaimed;
 }

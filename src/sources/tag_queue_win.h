@@ -17,15 +17,15 @@ struct TagJob {
 
 // The jobs of one volume or share not yet taken, in queue order, and how many threads read
 // them: one on a share or a removable drive, so that one that stalls holds back its own files
-// and no others; up to kLocalDiskReaders on a fixed disk. The key points into the first job's
-// path copy.
+// and no others; up to TagQueue::diskReaders on a fixed disk. The key points into the first
+// job's path copy.
 struct ShareQueue {
     const char16_t* key;
     uint32_t keyLength;
     uint32_t head;
     uint32_t tail;
     int readers;
-    int mostReaders;
+    bool fixedDisk;
 };
 
 // Threads that read one fixed disk at once. Under Wine two read 20,000 tagged MP3s in 0.6 to
@@ -56,6 +56,9 @@ struct TagQueue {
     uint32_t released = 0;
     // Jobs read since the queue was last cleared.
     uint32_t finished = 0;
+    // Threads that read one fixed disk at once now: one while a folder listing runs, which
+    // the second would slow by a third, else kLocalDiskReaders.
+    int diskReaders = kLocalDiskReaders;
 
     TagQueue() = default;
     TagQueue(const TagQueue&) = delete;
@@ -74,6 +77,10 @@ bool GrowTagQueue(TagQueue& queue, uint32_t more);
 // Queues a job with a copy of the path, on its volume's or share's queue; false when memory
 // ran out.
 bool AddTagJob(TagQueue& queue, uint32_t id, const char16_t* path, uint32_t length);
+// How many threads may read the share now.
+inline int MostReadersOf(const TagQueue& queue, const ShareQueue& share) {
+    return share.fixedDisk ? queue.diskReaders : 1;
+}
 // A share with a released job and room for one more reader, the one whose next job came
 // first, now read by one more; -1 when none.
 int ClaimShare(TagQueue& queue);

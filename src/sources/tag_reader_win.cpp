@@ -69,6 +69,14 @@ void StopTagReader(TagReader* reader) {
     delete reader;
 }
 
+void SetDiskReaders(TagReader& reader, int readers) {
+    EnterCriticalSection(&reader.lock);
+    reader.queue.diskReaders = readers;
+    WakeAllConditionVariable(&reader.jobsQueued);
+    if (reader.watchdog != nullptr) StartNeededThreadsLocked(reader);
+    LeaveCriticalSection(&reader.lock);
+}
+
 void KnowFolderCoverNames(TagReader& reader, const char16_t* folder, uint32_t length,
                           const char16_t* names) {
     KnowFolderCoverNames(reader.folderCovers, folder, length, names);

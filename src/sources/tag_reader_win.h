@@ -18,6 +18,8 @@ TagReader* StartTagReader(HWND notify, int threads);
 // thread stuck in a file for seconds is left to the process's end, with the reader.
 void StopTagReader(TagReader* reader);
 
+// How many threads read one fixed disk at once from now on (1 to kLocalDiskReaders).
+void SetDiskReaders(TagReader& reader, int readers);
 // Hands the folder cover cache the names a folder listing found that could be the folder's
 // cover (KnowFolderCoverNames), ahead of the folder's files.
 void KnowFolderCoverNames(TagReader& reader, const char16_t* folder, uint32_t length,

@@ -87,6 +87,12 @@ DWORD WINAPI ReadTags(void* parameter) {
         if (result != nullptr && !reader.results.Add(result)) delete result;
         const bool idle = IsTagQueueDone(reader.queue);
         if (idle) ForgetJobsLocked(reader);
+        // Fewer may read the disk now (a folder listing began): one of them leaves it.
+        if (self.share >= 0) {
+            const ShareQueue& share = *reader.queue.shares.GetAt(uint32_t(self.share));
+            if (share.readers > MostReadersOf(reader.queue, share))
+                ReleaseShareLocked(reader, self);
+        }
         const ULONGLONG now = GetTickCount64();
         if (!reader.notified && reader.results.Count() > 0 &&
             (idle || now - reader.lastNotice >= kNotifyInterval)) {

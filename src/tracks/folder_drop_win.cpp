@@ -2,6 +2,7 @@
 
 #include "foundation/grouped_number.h"
 #include "sources/folder_listing_win.h"
+#include "sources/tag_queue_win.h"
 #include "sources/tag_reader_win.h"
 #include "tracks/file_list_win.h"
 #include "tracks/source_tags_win.h"
@@ -35,6 +36,10 @@ void TakeFound(DialogState& state, const FoundFiles& found) {
     if (state.tracks.Capacity() <= count + found.count)
         state.tracks.ReserveRoom(found.count > count / 2 ? found.count : count / 2);
     PrepareTagReading(state, found.count);
+    // While the listing runs, one thread reads a disk's tags: a second would slow the listing
+    // by a third, and the tags of what was found come soon after.
+    if (state.tagReader != nullptr)
+        SetDiskReaders(*state.tagReader, state.folderListing != nullptr ? 1 : kLocalDiskReaders);
     uint32_t at = 0, length = 0, root = 0;
     const char16_t* path = nullptr;
     const char16_t* coverNames = nullptr;
@@ -55,6 +60,7 @@ void FinishListing(DialogState& state) {
     KillTimer(state.dialog, kListingTimer);
     StopFolderListing(state.folderListing);
     state.folderListing = nullptr;
+    if (state.tagReader != nullptr) SetDiskReaders(*state.tagReader, kLocalDiskReaders);
     state.titleCount = UINT32_MAX;
     SetWindowTextW(state.dialog, AsWide(state.titleBeforeListing.Text()));
     state.titleBeforeListing.Clear();
