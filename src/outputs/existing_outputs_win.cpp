@@ -205,7 +205,6 @@ void ExistingOutputsSearch::Abandon() {
 
 // The existing outputs' search on a thread of its own while this one keys the folders.
 struct OutputSearchRun {
-    ExistingOutputsSearch* search;
     const TrackOutputs& outputs;
     bool* existing;
     const std::atomic<bool>* stop;
@@ -224,7 +223,7 @@ DWORD WINAPI ExistingOutputsSearch::Run(void* context) {
         search->found_ = FindExistingOutputs(search->outputs_, search->existing_, &search->stop_);
         return 0;
     }
-    OutputSearchRun run{search, search->outputs_, search->existing_, &search->stop_, -1};
+    OutputSearchRun run{search->outputs_, search->existing_, &search->stop_, -1};
     HANDLE searching = CreateThread(nullptr, 256 * 1024, SearchOutputs, &run,
                                     STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr);
     if (searching == nullptr) SearchOutputs(&run);

@@ -9,8 +9,8 @@
 #include "foundation/pointer_array.h"
 #include "foundation/unit_buffer.h"
 #include "foundation/wide_string.h"
-#include "sources/encoder_input.h"
 #include "sources/cover_picture.h"
+#include "sources/encoder_input.h"
 #include "sources/identity_set.h"
 #include "sources/listed_names.h"
 #include "sources/source_file.h"
@@ -91,9 +91,11 @@ struct FolderListing {
     IdentitySet folders;
     IdentitySet files;
     FolderEntries entries;
-    // The folder's file names that could be its cover, each ended by a NUL.
+    // The folder's file names that could be its cover, each ended by a NUL; not handed over
+    // when memory ran out for one (the reader then lists the folder itself).
     char16_t* coverNames = nullptr;
     uint32_t coverNamesUsed = 0, coverNamesCapacity = 0;
+    bool coverNamesLost = false;
     PointerArray<WaitingFolder> waiting;  // folders still to list, the next one last
     WideString path;                      // the file being judged or found
     FolderEntryReader reader;
@@ -190,12 +192,16 @@ void TakeEntry(FolderListing& listing, const WideString& folder, const char16_t*
                uint32_t length, DWORD attributes, FileIdentity* identity) {
     if (IsDotName(name, length)) return;
     // Any file may be the cover, a hidden one too, as the reader's own look would find it.
-    if ((attributes & FILE_ATTRIBUTE_DIRECTORY) == 0 && length <= kFolderCoverNameMaxLength &&
-        ReserveUnits(listing.coverNames, listing.coverNamesCapacity,
-                     uint64_t(listing.coverNamesUsed) + length + 1)) {
-        std::memcpy(listing.coverNames + listing.coverNamesUsed, name, length * sizeof(char16_t));
-        listing.coverNamesUsed += length;
-        listing.coverNames[listing.coverNamesUsed++] = u'\0';
+    if ((attributes & FILE_ATTRIBUTE_DIRECTORY) == 0 && length <= kFolderCoverNameMaxLength) {
+        if (ReserveUnits(listing.coverNames, listing.coverNamesCapacity,
+                         uint64_t(listing.coverNamesUsed) + length + 1)) {
+            std::memcpy(listing.coverNames + listing.coverNamesUsed, name,
+                        length * sizeof(char16_t));
+            listing.coverNamesUsed += length;
+            listing.coverNames[listing.coverNamesUsed++] = u'\0';
+        } else {
+            listing.coverNamesLost = true;
+        }
     }
     if (attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) return;
     if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
@@ -273,6 +279,7 @@ void ListFolder(FolderListing& listing, const WaitingFolder& waiting, uint32_t r
     entries.count = 0;
     entries.namesUsed = 0;
     listing.coverNamesUsed = 0;
+    listing.coverNamesLost = false;
     EntriesOf of{listing, path};
     const bool read = listing.reader.Read(folder, identity.volume, TakeReadEntry, &of);
     CloseHandle(folder);
@@ -286,7 +293,7 @@ void ListFolder(FolderListing& listing, const WaitingFolder& waiting, uint32_t r
               });
     uint32_t files = 0;
     while (files < entries.count && !entries.entries[files].folder) ++files;
-    if (files > 0) PutFolderCoverNames(listing, path);
+    if (files > 0 && !listing.coverNamesLost) PutFolderCoverNames(listing, path);
     for (uint32_t i = 0; i < files; ++i) {
         const WideString& file = PathOfEntry(listing, path, entries.NameOf(entries.entries[i]));
         PutFound(listing, file.Text(), file.Length(), root);
