@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "foundation/byte_hash.h"
+
 namespace {
 
 bool StartsWith(const unsigned char* data, size_t size, const char* mark, size_t length) {
@@ -61,12 +63,7 @@ PictureKind JudgePicture(const unsigned char* data, size_t size) {
 }
 
 uint64_t PictureHash(const unsigned char* data, size_t size) {
-    uint64_t hash = 14695981039346656037ull;
-    for (size_t i = 0; i < size; ++i) {
-        hash ^= data[i];
-        hash *= 1099511628211ull;
-    }
-    return hash;
+    return HashOfBytes(data, size);
 }
 
 const char16_t* PictureExtension(PictureKind kind) {

@@ -4,6 +4,7 @@
 #include <memory>
 #include <new>
 
+#include "foundation/byte_hash.h"
 #include "foundation/path_parts.h"
 #include "foundation/text.h"
 #include "sources/folder_cover_win.h"
@@ -32,9 +33,7 @@ void CopyCover(TrackCover& to, const TrackCover& from) {
 }
 
 uint64_t HashOf(const char16_t* text, uint32_t length) {
-    uint64_t hash = 14695981039346656037u;
-    for (uint32_t i = 0; i < length; ++i) hash = (hash ^ text[i]) * 1099511628211u;
-    return hash;
+    return HashOfBytes(text, length * sizeof(char16_t));
 }
 
 // The slot of the folder's entry, or the empty slot where it would go.
